@@ -1,0 +1,199 @@
+// The one SDL2 window of the process, its OpenGL context, the event pump and
+// the few desktop services around them. platform/win32, platform/d3d8 and
+// platform/dinput8 build on this; nothing else in the program sees SDL.
+// Everything here runs on the message-loop thread.
+#pragma once
+
+#include <cstdint>
+
+namespace host {
+
+// ---------------------------------------------------------------- start-up
+
+// Starts SDL's video and event subsystems once; later calls return the first
+// answer. False (with the reason on stderr) when no video driver starts.
+bool Init();
+// Closes the window and SDL's video; Init may be called again (tests do).
+void Shutdown();
+// True when a real display is attached, false on the offscreen/dummy drivers.
+bool HasDisplay();
+
+// ------------------------------------------------------------------ window
+
+struct Rect {
+  int x = 0, y = 0, w = 0, h = 0;
+};
+
+// Creates the one window, hidden or shown, with the given client size at the
+// given desktop position. It always carries an OpenGL surface so that a
+// device can attach later. False when a window already exists or SDL fails.
+bool CreateWindow(const char* title, int x, int y, int clientW, int clientH, bool visible);
+void DestroyWindow();
+bool WindowExists();
+
+void SetTitle(const char* title);
+void ShowWindow(bool shown);
+void SetPosition(int x, int y);          // desktop position of the client area
+Rect GetClientRect();                    // position and size of the client area
+void SetClientSize(int w, int h);        // ignored while full screen
+void SetResizable(bool resizable);
+void SetBordered(bool bordered);
+void SetMinimumSize(int w, int h);       // client size the user cannot drag below
+void Minimize();
+void Restore();
+void Raise();
+bool HasFocus();
+bool IsMinimized();
+bool IsShown();
+
+// The window icon: 32-bit pixels, 0xAARRGGBB, top row first.
+void SetIcon(const uint32_t* argb, int w, int h);
+
+// The usable desktop area (without panels) and the desktop mode.
+Rect GetWorkArea();
+struct DisplayMode {
+  int w = 0, h = 0, refresh = 0, bitsPerPixel = 0;
+};
+DisplayMode GetDesktopMode();
+
+// ------------------------------------------------------------- full screen
+
+// Full screen at w x h: a real mode change where the display offers that
+// mode, otherwise desktop full screen (the picture is then scaled and
+// letterboxed when presented). Returns false when neither works.
+bool EnterFullScreen(int w, int h);
+// Back to a window of the client size it had before.
+void LeaveFullScreen();
+bool IsFullScreen();
+// The size of the drawable in pixels (full screen: the screen; windowed: the
+// client area, times the display's scale).
+void GetDrawableSize(int* w, int* h);
+
+// ------------------------------------------------------------------ OpenGL
+
+// Creates (once) the OpenGL 3.3 core context on the window and makes it
+// current; later calls return the same context. Null on failure.
+void* CreateGLContext();
+void DestroyGLContext();
+void* GetGLContext();
+void MakeGLCurrent();
+// Swaps the window's buffers and paces frames: with vertical sync on, the
+// swap waits for the blank; where the driver does not honour that, the call
+// holds the frame so that no more than 60 frames a second are shown.
+void SwapBuffers();
+// Turns frame pacing off (benchmarks and tests that time the layer itself).
+void SetFramePacing(bool on);
+
+// The window's GDI picture (what GDI drew on the window DC) is handed to the
+// presenter: the d3d8 layer installs one that draws with OpenGL once it owns
+// a context; before that host shows the picture through SDL's window surface.
+// Pixels are 32-bit 0x00RRGGBB, top row first, `pitch` bytes per row.
+struct Picture {
+  const uint32_t* pixels = nullptr;
+  int w = 0, h = 0, pitch = 0;
+};
+typedef void (*PicturePresenter)(const Picture& picture, void* user);
+void SetPicturePresenter(PicturePresenter presenter, void* user);
+void PresentPicture(const Picture& picture);
+
+// ------------------------------------------------------------------ cursor
+
+void SetCursorVisible(bool visible);
+bool IsCursorVisible();
+// Mouse position in client coordinates (last known).
+void GetMousePosition(int* x, int* y);
+// Relative mouse mode: the pointer is captured and only motion is reported.
+void SetRelativeMouse(bool on);
+
+// ------------------------------------------------------------ message box
+
+// A modal message box where a display exists; does nothing otherwise.
+void ShowMessageBox(const char* caption, const char* text, bool error);
+
+// ------------------------------------------------------------------ events
+
+// Event records in host's own terms. Key codes are USB HID keyboard usages
+// (4 = A, 40 = Return, 41 = Escape, 224..231 = modifiers), so that win32 and
+// dinput8 map them to VK and DIK codes with their own tables.
+enum class EventType : uint8_t {
+  None,
+  Quit,          // the window's close button, or the session asks to quit
+  FocusGained,
+  FocusLost,
+  Exposed,       // the window needs painting
+  Resized,       // a, b: new client size
+  Minimized,
+  Restored,
+  Maximized,
+  Moved,         // a, b: new position
+  KeyDown,       // key: HID usage, mods, repeat
+  KeyUp,
+  TextInput,     // text: up to 31 bytes of UTF-8
+  MouseMotion,   // a, b: position; dx, dy: relative motion
+  MouseButton,   // button: 1 left, 2 middle, 3 right, 4, 5; down
+  MouseWheel,    // dx, dy: wheel steps
+  PadAdded,      // device: pad instance id
+  PadRemoved,
+  PadAxis,       // device, axis (PadAxis values), value -32768..32767
+  PadButton,     // device, button (PadButton values), down
+};
+
+enum KeyMod : uint16_t {
+  MOD_SHIFT = 1,
+  MOD_CTRL = 2,
+  MOD_ALT = 4,
+  MOD_GUI = 8,
+};
+
+// Game-controller axes and buttons, in the standard-layout order.
+enum PadAxis : uint8_t { PAD_LEFTX, PAD_LEFTY, PAD_RIGHTX, PAD_RIGHTY, PAD_TRIGGERLEFT, PAD_TRIGGERRIGHT, PAD_AXIS_COUNT };
+enum PadButton : uint8_t {
+  PAD_A, PAD_B, PAD_X, PAD_Y, PAD_BACK, PAD_GUIDE, PAD_START, PAD_LEFTSTICK, PAD_RIGHTSTICK,
+  PAD_LEFTSHOULDER, PAD_RIGHTSHOULDER, PAD_DPAD_UP, PAD_DPAD_DOWN, PAD_DPAD_LEFT, PAD_DPAD_RIGHT,
+  PAD_BUTTON_COUNT
+};
+
+struct Event {
+  EventType type = EventType::None;
+  uint32_t time = 0;        // milliseconds since Init
+  uint16_t key = 0;         // HID usage
+  uint16_t mods = 0;        // KeyMod bits
+  bool repeat = false;
+  bool down = false;
+  uint8_t button = 0;
+  int32_t device = -1;      // controller instance id
+  int32_t a = 0, b = 0;     // position / size / axis index and value
+  int32_t dx = 0, dy = 0;   // relative motion, wheel
+  char text[32] = {};
+};
+
+// Sinks see every event, in the order they were registered. win32 turns them
+// into window messages, dinput8 into device-buffer records.
+typedef void (*EventSink)(const Event& event, void* user);
+int AddEventSink(EventSink sink, void* user);  // returns a handle
+void RemoveEventSink(int handle);
+
+// Delivers every waiting event to the sinks. With `waitMs` > 0 (or < 0 for
+// no limit) and nothing waiting, blocks until an event arrives or the time
+// runs out. Returns the number of events delivered.
+int PumpEvents(int waitMs);
+// Puts an event into the stream as if the desktop had sent it (tests, and
+// the wake-up of a blocked pump from PostMessage).
+void InjectEvent(const Event& event);
+// Wakes a PumpEvents that is blocked, without delivering anything.
+void WakeUp();
+
+// Keyboard state by HID usage, as last seen by the pump.
+bool IsKeyDown(uint16_t hidUsage);
+uint16_t GetModState();
+
+// Game controllers that are open, and their identity.
+int PadCount();
+int32_t PadInstanceAt(int index);          // -1 past the end
+const char* PadName(int32_t instance);     // "" when unknown
+void PadGuid(int32_t instance, uint8_t out[16]);
+
+// Milliseconds since Init (the time base of Event::time).
+uint32_t Ticks();
+
+}  // namespace host
