@@ -27,14 +27,14 @@ struct Rect {
 // Creates the one window, hidden or shown, with the given client size at the
 // given desktop position. It always carries an OpenGL surface so that a
 // device can attach later. False when a window already exists or SDL fails.
-bool CreateWindow(const char* title, int x, int y, int clientW, int clientH, bool visible);
-void DestroyWindow();
-bool WindowExists();
+bool CreateMainWindow(const char* title, int x, int y, int clientW, int clientH, bool visible);
+void DestroyMainWindow();
+bool MainWindowExists();
 
 void SetTitle(const char* title);
-void ShowWindow(bool shown);
+void ShowMainWindow(bool shown);
 void SetPosition(int x, int y);          // desktop position of the client area
-Rect GetClientRect();                    // position and size of the client area
+Rect GetClientArea();                    // position and size of the client area
 void SetClientSize(int w, int h);        // ignored while full screen
 void SetResizable(bool resizable);
 void SetBordered(bool bordered);
@@ -80,7 +80,7 @@ void MakeGLCurrent();
 // Swaps the window's buffers and paces frames: with vertical sync on, the
 // swap waits for the blank; where the driver does not honour that, the call
 // holds the frame so that no more than 60 frames a second are shown.
-void SwapBuffers();
+void SwapWindowBuffers();
 // Turns frame pacing off (benchmarks and tests that time the layer itself).
 void SetFramePacing(bool on);
 

@@ -1,0 +1,55 @@
+// Internal state of the host layer, shared by its window and event files.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <vector>
+
+#include "host/host.h"
+
+namespace host {
+
+struct SinkEntry {
+  int handle = 0;
+  EventSink sink = nullptr;
+  void* user = nullptr;
+};
+
+struct HostState {
+  bool initTried = false;
+  bool initOk = false;
+  Uint64 startTicks = 0;
+
+  SDL_Window* window = nullptr;
+  SDL_GLContext gl = nullptr;
+  bool vsync = false;
+  bool pacing = true;
+  Uint64 lastFrameCounter = 0;  // performance counter at the last paced swap
+
+  bool fullScreen = false;
+  bool realModeChange = false;
+  Rect windowedRect;  // client area to return to from full screen
+
+  PicturePresenter presenter = nullptr;
+  void* presenterUser = nullptr;
+
+  bool cursorVisible = true;
+  int mouseX = 0, mouseY = 0;
+
+  std::vector<SinkEntry> sinks;
+  int nextSinkHandle = 1;
+  std::deque<Event> injected;
+  Uint32 wakeEventType = 0;
+
+  bool keys[512] = {};
+  std::map<int32_t, SDL_GameController*> pads;  // by joystick instance id
+};
+
+HostState& State();
+void ClosePads();
+void PaceFrame();
+
+}  // namespace host

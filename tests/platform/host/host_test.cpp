@@ -1,0 +1,130 @@
+// The host layer on the offscreen driver: one window, its GL context, and the
+// event stream as the sinks see it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "host/host.h"
+
+namespace {
+
+struct Recorder {
+  std::vector<host::Event> events;
+  static void Sink(const host::Event& e, void* user) { static_cast<Recorder*>(user)->events.push_back(e); }
+};
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(host::Init()); }
+  void TearDown() override { host::Shutdown(); }
+};
+
+host::Event Key(uint16_t usage, bool down, uint16_t mods = 0) {
+  host::Event e;
+  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
+  e.key = usage;
+  e.down = down;
+  e.mods = mods;
+  return e;
+}
+
+TEST_F(HostTest, WindowHasTheClientSizeAskedForAndOnlyOneExists) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 640, 480, false));
+  EXPECT_FALSE(host::CreateMainWindow("second", 0, 0, 10, 10, false));
+  host::Rect r = host::GetClientArea();
+  EXPECT_EQ(640, r.w);
+  EXPECT_EQ(480, r.h);
+  host::SetClientSize(320, 200);
+  r = host::GetClientArea();
+  EXPECT_EQ(320, r.w);
+  EXPECT_EQ(200, r.h);
+  host::DestroyMainWindow();
+  EXPECT_FALSE(host::MainWindowExists());
+}
+
+TEST_F(HostTest, OpenGLContextIsCreatedOnceAndSurvivesAPresent) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 64, 48, false));
+  void* gl = host::CreateGLContext();
+  ASSERT_NE(nullptr, gl);
+  EXPECT_EQ(gl, host::CreateGLContext());
+  int w = 0, h = 0;
+  host::GetDrawableSize(&w, &h);
+  EXPECT_EQ(64, w);
+  EXPECT_EQ(48, h);
+  host::SetFramePacing(false);
+  host::SwapWindowBuffers();
+  host::DestroyGLContext();
+  EXPECT_EQ(nullptr, host::GetGLContext());
+}
+
+TEST_F(HostTest, SinksSeeInjectedEventsInOrderAndKeyStateFollows) {
+  Recorder first, second;
+  int a = host::AddEventSink(&Recorder::Sink, &first);
+  host::AddEventSink(&Recorder::Sink, &second);
+  host::InjectEvent(Key(41, true));  // Escape
+  host::InjectEvent(Key(4, true, host::MOD_SHIFT));
+  EXPECT_EQ(2, host::PumpEvents(0));
+  ASSERT_EQ(2u, first.events.size());
+  EXPECT_EQ(41, first.events[0].key);
+  EXPECT_EQ(4, first.events[1].key);
+  EXPECT_EQ(2u, second.events.size());
+  EXPECT_TRUE(host::IsKeyDown(41));
+  EXPECT_TRUE(host::IsKeyDown(4));
+
+  host::RemoveEventSink(a);
+  host::InjectEvent(Key(41, false));
+  host::PumpEvents(0);
+  EXPECT_EQ(2u, first.events.size());
+  EXPECT_EQ(3u, second.events.size());
+  EXPECT_FALSE(host::IsKeyDown(41));
+  EXPECT_FALSE(host::IsKeyDown(9999));  // out of range is simply "up"
+}
+
+TEST_F(HostTest, LosingFocusReleasesEveryKey) {
+  host::InjectEvent(Key(225, true));  // left shift
+  host::PumpEvents(0);
+  EXPECT_EQ(host::MOD_SHIFT, host::GetModState());
+  host::Event lost;
+  lost.type = host::EventType::FocusLost;
+  host::InjectEvent(lost);
+  host::PumpEvents(0);
+  EXPECT_EQ(0, host::GetModState());
+}
+
+TEST_F(HostTest, BlockingPumpReturnsForAnInjectedEvent) {
+  Recorder rec;
+  host::AddEventSink(&Recorder::Sink, &rec);
+  host::InjectEvent(Key(40, true));
+  // Would block forever if the injected record did not wake the pump.
+  EXPECT_GE(host::PumpEvents(-1), 1);
+  ASSERT_FALSE(rec.events.empty());
+  EXPECT_EQ(40, rec.events.back().key);
+}
+
+TEST_F(HostTest, PictureGoesToTheInstalledPresenterOtherwiseToTheWindowSurface) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 8, 8, false));
+  std::vector<uint32_t> pixels(4 * 4, 0x00ff0000u);
+  host::Picture picture{pixels.data(), 4, 4, 16};
+  host::PresentPicture(picture);  // window surface path: must simply not fail
+
+  struct Seen {
+    int calls = 0;
+    int w = 0;
+  } seen;
+  host::SetPicturePresenter(
+      [](const host::Picture& p, void* user) {
+        auto* s = static_cast<Seen*>(user);
+        ++s->calls;
+        s->w = p.w;
+      },
+      &seen);
+  host::PresentPicture(picture);
+  EXPECT_EQ(1, seen.calls);
+  EXPECT_EQ(4, seen.w);
+
+  host::Picture broken{pixels.data(), 4, 4, 8};  // pitch shorter than a row
+  host::PresentPicture(broken);
+  EXPECT_EQ(1, seen.calls);
+}
+
+}  // namespace
