@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that building, playing and testing Glorbs3D
+# need; only what is missing, through sudo when not root.
+set -euo pipefail
+
+packages=(
+  cmake g++ make pkg-config
+  libsdl2-dev libsdl2-mixer-dev libepoxy-dev
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libpng-dev libjpeg62-turbo-dev zlib1g-dev
+  libgl1-mesa-dri libegl-mesa0 libegl1
+)
+if [ "${1:-}" = "--test" ]; then
+  packages+=(googletest libgtest-dev xvfb xauth xdotool x11-utils x11-apps imagemagick clang python3)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

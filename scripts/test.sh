@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test headless: once
+# plain, once under AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# fuzz targets for a bounded time. End-to-end tests start their own Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh --test
+jobs="$(nproc)"
+
+export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
+
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-test -j"$jobs"
+ctest --test-dir build-test -j"$jobs" --output-on-failure
+
+# Mesa and SDL keep a few allocations for the life of the process; those are
+# theirs, not ours.
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DGLORBS_SANITIZE=ON
+cmake --build build-sanitize -j"$jobs"
+ctest --test-dir build-sanitize -j"$jobs" --output-on-failure -LE no-sanitize
+
+if [ -x tests/fuzz/run.sh ]; then
+  tests/fuzz/run.sh "${GLORBS_FUZZ_SECONDS:-20}"
+fi
+echo "All tests passed."
