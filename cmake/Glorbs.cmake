@@ -9,6 +9,10 @@ function(glorbs_test)
   add_executable(${T_NAME} ${T_SOURCES})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  if(GLORBS_SANITIZE)
+    target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/keep_libraries_loaded.c)
+    target_link_options(${T_NAME} PRIVATE -Wl,--export-dynamic-symbol=dlclose)
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES
