@@ -1,0 +1,13 @@
+// Storage of the game-play values and the score's floor at zero.
+#include "world/game_state.h"
+
+DWORD Score = 0;
+DWORD Level = 0;
+DWORD Weapon = 0;
+float FireCooldown = 0.0f;
+float LastFrameTime = 0.0f;
+BOOL EngineSoundOn = 0;
+
+void DeductScore(DWORD points) {
+  Score = (Score < points) ? 0 : Score - points;
+}

@@ -1,0 +1,6 @@
+// Starting a level: Glorbs in diagonal rows, the ship hidden at its start
+// point for two seconds. The program closes itself when the third level
+// would begin.
+#pragma once
+
+void BeginNextLevel();
