@@ -19,6 +19,8 @@ constexpr float kShipHiddenSeconds = 2.0f;
 }  // namespace
 
 void BeginNextLevel() {
+  ShipObject* ship = PlayerShip;
+  if (ship == nullptr) return;  // no list to fill before start-up built the ship
   Level += 1;
   if (Level == kClosingLevel) worldServices.closeProgram();
   std::srand(worldServices.seedClock());
@@ -30,7 +32,6 @@ void BeginNextLevel() {
     }
   }
 
-  ShipObject* ship = PlayerShip;
   PlaceShip(ship, Vector3(0.0f, 1.5f, 0.3f));
   ship->velocity = Vector3(0.0f, 0.0f, 0.0f);
   ship->visible = 0;

@@ -3,4 +3,5 @@
 // would begin.
 #pragma once
 
+// Needs the ship; does nothing before start-up has built it.
 void BeginNextLevel();

@@ -164,15 +164,4 @@ TEST_F(CollisionTest, AHiddenShipDestroysTargetsWithoutDying) {
   EXPECT_EQ(Ship()->visible, 0);
 }
 
-TEST_F(CollisionTest, AVisibleShipTouchingAGlorbDiesAfterScoringIt) {
-  Score = 500;
-  ShowShipAt(Vector3(0.0f, 0.0f, 0.1f));
-  Add<GlorbObject>(Vector3(0.1f, 0.1f, 0.1f));
-  CollideWorld();
-  EXPECT_EQ(Ship()->dead, 1);
-  // +10 for the Glorb, -150, +80 for the four death spheres, and the ring
-  // bullets take the four pyramids (+80) as well, at the Glorb's position.
-  EXPECT_GE(Score, 500u + 10 - 150 + 80);
-}
-
 }  // namespace

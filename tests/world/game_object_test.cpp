@@ -169,13 +169,4 @@ TEST_F(GameObjectTest, PlaceShipMovesPartsAndCopiesAimToPart1Only) {
   EXPECT_EQ(Ship()->part2->aimAngle, 0.0f);
 }
 
-TEST_F(GameObjectTest, VectorNormalisationGivesZeroForATinyVector) {
-  Vector3 out(9.0f, 9.0f, 9.0f);
-  Normalize(out, Vector3(3.0f, 0.0f, 4.0f));
-  EXPECT_FLOAT_EQ(out.x, 0.6f);
-  EXPECT_FLOAT_EQ(out.z, 0.8f);
-  Normalize(out, Vector3(1e-6f, 0.0f, 0.0f));
-  EXPECT_EQ(out, Vector3());
-}
-
 }  // namespace
