@@ -180,9 +180,18 @@ void AddBox(Mesh& m, const Mat4& xf, float hx, float hy, float hz, int mat) {
 }
 
 void AddLathe(Mesh& m, const Mat4& xf, const std::vector<float>& radius, const std::vector<float>& height,
-              int segments, int mat, bool smooth) {
+              int segments, int mat, bool smooth, float uvUnit) {
   size_t n = std::min(radius.size(), height.size());
   if (n < 2) return;
+  std::vector<float> along(n, 0.0f);
+  float rmax = radius[0];
+  for (size_t i = 1; i < n; ++i) {
+    along[i] = along[i - 1] + std::hypot(radius[i] - radius[i - 1], height[i] - height[i - 1]);
+    rmax = std::max(rmax, radius[i]);
+  }
+  float unit = std::max(std::fabs(uvUnit), 1e-3f);
+  float uRepeats = std::max(1.0f, std::round(2 * kPi * rmax / unit));
+  auto texV = [&](size_t i) { return uvUnit > 0 ? along[i] / unit : 1.0f - along[i] / std::max(along[n - 1], 1e-6f); };
   // Smooth lathes share one vertex row per profile point; faceted ones give
   // every band its own two rows so the bands keep hard edges between them.
   auto addRow = [&](size_t i) {
@@ -190,7 +199,7 @@ void AddLathe(Mesh& m, const Mat4& xf, const std::vector<float>& radius, const s
     for (int s = 0; s <= segments; ++s) {
       float a = 2 * kPi * s / segments;
       m.AddVertex(xf.Point({radius[i] * std::cos(a), height[i], radius[i] * std::sin(a)}), {},
-                  static_cast<float>(s) / segments, 1.0f - static_cast<float>(i) / (n - 1));
+                  uRepeats * s / segments, texV(i));
     }
     return row;
   };

@@ -69,9 +69,12 @@ struct Mesh {
 // Box of half-extents (hx, hy, hz), flat faces, uv per face.
 void AddBox(Mesh& m, const Mat4& xf, float hx, float hy, float hz, int mat);
 // Solid of revolution about +y of the profile (radius, height) pairs, from
-// bottom to top; `segments` around; smooth sides; caps where radius > 0 at ends.
+// bottom to top; `segments` around; caps where radius > 0 at the ends.
+// Texture coordinates repeat every `uvUnit` units of surface; a negative
+// value instead stretches the texture once over the profile (for bands such
+// as window rows) and repeats it every |uvUnit| around.
 void AddLathe(Mesh& m, const Mat4& xf, const std::vector<float>& radius, const std::vector<float>& height,
-              int segments, int mat, bool smooth = true);
+              int segments, int mat, bool smooth = true, float uvUnit = 2.0f);
 void AddSphere(Mesh& m, const Mat4& xf, float r, int segments, int rings, int mat);
 // Cylinder along +y from y=0 to y=h.
 void AddCylinder(Mesh& m, const Mat4& xf, float r0, float r1, float h, int segments, int mat);
