@@ -2,17 +2,18 @@
 // time, the multimedia millisecond clock and the main window's close message.
 #include "world/world_services.h"
 
-#if __has_include("app/frame_timer.h") && __has_include("app/app_globals.h")
+// GLORBS_WORLD_REAL_SERVICES is set by the build when the application is part
+// of it; a build of the world alone has no clock to read.
+#ifdef GLORBS_WORLD_REAL_SERVICES
 #include <windows.h>
 
 #include "app/app_globals.h"
 #include "app/frame_timer.h"
-#define GLORBS_WORLD_HAS_APP 1
 #endif
 
 namespace {
 
-#ifdef GLORBS_WORLD_HAS_APP
+#ifdef GLORBS_WORLD_REAL_SERVICES
 float RealApplicationTime() {
   return FrameTimer(TIMER_CMD_APPTIME);
 }
