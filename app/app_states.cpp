@@ -1,0 +1,90 @@
+// The application globals and the state machine: start-up order, the step
+// of each state, the render dispatch and the shut-down order. Relies on the
+// world (levels, update, collisions, the display list) and the sound effects.
+#include "app/app_states.h"
+
+#include "app/app_globals.h"
+#include "app/frame_timer.h"
+#include "audio/sound_effects.h"
+#include "world/collisions.h"
+#include "world/game_object.h"
+#include "world/levels.h"
+#include "world/world_update.h"
+
+HWND mainWindow = nullptr;
+AppState appState = APP_STARTUP;
+bool appActive = false;
+bool fullScreen = false;
+bool displayReady = false;
+HBITMAP splashBitmap = nullptr;
+DWORD screenWidth = 640;
+DWORD screenHeight = 480;
+bool cursorShown = true;
+
+namespace {
+
+void LoadSplash() {
+  appState = APP_SPLASH;
+  splashBitmap = static_cast<HBITMAP>(
+      LoadImageA(GetModuleHandleA(nullptr), "SPLASH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  if (!splashBitmap)
+    OutputDebugStringA("Glorbs: the splash picture is missing or damaged; a black window waits for a key\n");
+  SendMessageA(mainWindow, WM_PAINT, 0, 0);
+}
+
+void StepPlay() {
+  // Input polling, and the menu's turn instead of the world's while a menu
+  // is open, come in here with the input layer.
+  UpdateWorld();
+  CollideWorld();
+  if (OnlyBulletsLeft()) {
+    BeginNextLevel();
+    appState = APP_LEVEL_START;
+  }
+}
+
+}  // namespace
+
+HRESULT StartupApplication(HWND) {
+  // Input, sound and the display device start here, in that order, ahead of
+  // the ship; the menus follow it.
+  BuildDisplayList();
+  // The loop runs frames only while displayReady is set, and without a
+  // display device nothing else sets it: start-up does, until the device's
+  // own creation takes the flag over.
+  displayReady = true;
+  appState = APP_STARTUP;
+  return S_OK;
+}
+
+void StepApplication() {
+  switch (appState) {
+    case APP_STARTUP: LoadSplash(); break;
+    case APP_SPLASH: break;  // the key handler of the window leaves this state
+    case APP_PLAYING: StepPlay(); break;
+    case APP_LEVEL_START:
+      PlaySound(soundBeginLevel);
+      FrameTimer(TIMER_CMD_RESET);
+      appState = APP_LEVEL_INTRO;
+      break;
+    case APP_LEVEL_INTRO:
+      if (FrameTimer(TIMER_CMD_APPTIME) > 1.0f) appState = APP_PLAYING;
+      break;
+  }
+}
+
+HRESULT DrawApplication() {
+  // Nothing to draw with until the display device exists: the splash stays
+  // as GDI painted it, and play and intro frames come with the renderer.
+  return S_OK;
+}
+
+void ShutdownAll() {
+  // The display list goes first, as the display's destruction begins with
+  // it; the sounds, the input device manager and the menus follow.
+  DestroyDisplayList();
+  if (splashBitmap) {
+    DeleteObject(splashBitmap);
+    splashBitmap = nullptr;
+  }
+}

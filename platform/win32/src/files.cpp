@@ -1,0 +1,178 @@
+// Files through POSIX descriptors, and the game's paths made native. Only
+// regular files open, as on the original without backup semantics.
+#include "win32_internal.h"
+
+#include <win32/data_directory.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_set>
+
+namespace win32 {
+namespace {
+
+struct File {
+  uint32_t magic = 0x46494C30;  // "FIL0"
+  int fd = -1;
+};
+
+std::unordered_set<File*>& Files() {
+  static std::unordered_set<File*> files;
+  return files;
+}
+
+File* FileFromHandle(HANDLE h) {
+  auto* f = static_cast<File*>(h);
+  return Files().count(f) ? f : nullptr;
+}
+
+DWORD ErrorFromErrno(int e) {
+  struct Row {
+    int errnoValue;
+    DWORD error;
+  };
+  static const Row kRows[] = {{ENOENT, ERROR_FILE_NOT_FOUND},      {ENOTDIR, ERROR_PATH_NOT_FOUND},
+                              {EACCES, ERROR_ACCESS_DENIED},       {EPERM, ERROR_ACCESS_DENIED},
+                              {EISDIR, ERROR_ACCESS_DENIED},       {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+                              {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},   {EEXIST, 80 /* ERROR_FILE_EXISTS */}};
+  for (const Row& r : kRows) {
+    if (r.errnoValue == e) return r.error;
+  }
+  return ERROR_ACCESS_DENIED;
+}
+
+int OpenFlags(DWORD access, DWORD disposition) {
+  int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  switch (disposition) {
+    case CREATE_NEW: return flags | O_CREAT | O_EXCL;
+    case CREATE_ALWAYS: return flags | O_CREAT | O_TRUNC;
+    case OPEN_EXISTING: return flags;
+    case OPEN_ALWAYS: return flags | O_CREAT;
+    case TRUNCATE_EXISTING: return flags | O_TRUNC;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+std::string NativePath(const char* path) {
+  std::string out = path ? path : "";
+  for (char& c : out) {
+    if (c == '\\') c = '/';
+  }
+  return out;
+}
+
+bool NativePath(const char* path, char* out, size_t size) {
+  if (!out || size == 0) return false;
+  out[0] = '\0';
+  size_t n = path ? std::strlen(path) : 0;
+  if (n >= size) return false;
+  for (size_t i = 0; i <= n; ++i) out[i] = path[i] == '\\' ? '/' : path[i];
+  return true;
+}
+
+}  // namespace win32
+
+using namespace win32;
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD,
+                   HANDLE) {
+  int flags = OpenFlags(access, disposition);
+  if (!fileName || !*fileName || flags < 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string path = NativePath(fileName);
+  if (path.size() >= PATH_MAX) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return INVALID_HANDLE_VALUE;
+  }
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  struct stat st = {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  auto* f = new File();
+  f->fd = fd;
+  Files().insert(f);
+  SetLastError(ERROR_SUCCESS);
+  return f;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {
+  File* f = FileFromHandle(file);
+  if (bytesRead) *bytesRead = 0;
+  if (!f || (!buffer && bytesToRead)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  DWORD total = 0;
+  while (total < bytesToRead) {
+    ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, bytesToRead - total);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      SetLastError(ErrorFromErrno(errno));
+      return FALSE;
+    }
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+  }
+  if (bytesRead) *bytesRead = total;
+  return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED) {
+  File* f = FileFromHandle(file);
+  if (bytesWritten) *bytesWritten = 0;
+  if (!f || (!buffer && bytesToWrite)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  DWORD total = 0;
+  while (total < bytesToWrite) {
+    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + total, bytesToWrite - total);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      SetLastError(ErrorFromErrno(errno));
+      return FALSE;
+    }
+    total += static_cast<DWORD>(n);
+  }
+  if (bytesWritten) *bytesWritten = total;
+  return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
+  File* f = FileFromHandle(file);
+  struct stat st = {};
+  if (!f || ::fstat(f->fd, &st) != 0) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return INVALID_FILE_SIZE;
+  }
+  uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (fileSizeHigh) *fileSizeHigh = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size);
+}
+
+BOOL CloseHandle(HANDLE object) {
+  File* f = FileFromHandle(object);
+  if (!f) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  ::close(f->fd);
+  Files().erase(f);
+  delete f;
+  return TRUE;
+}

@@ -1,0 +1,89 @@
+// Last error, clocks, debugger output and message boxes.
+#include "win32_internal.h"
+
+#include <host/host.h>
+#include <win32/debug_output.h>
+
+#include <cstdio>
+#include <ctime>
+
+namespace win32 {
+namespace {
+
+struct DebugOutput {
+  DebugOutputHook hook = nullptr;
+  void* user = nullptr;
+  bool toStderr = true;
+};
+
+DebugOutput& Debug() {
+  static DebugOutput output;
+  return output;
+}
+
+thread_local DWORD t_lastError = 0;
+
+int64_t MonotonicNanoseconds() {
+  timespec ts = {};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+}  // namespace
+
+void SetDebugOutputHook(DebugOutputHook hook, void* user) {
+  Debug().hook = hook;
+  Debug().user = user;
+}
+
+void SetDebugOutputToStderr(bool on) { Debug().toStderr = on; }
+
+}  // namespace win32
+
+using namespace win32;
+
+DWORD GetLastError() { return t_lastError; }
+void SetLastError(DWORD error) { t_lastError = error; }
+
+BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+  if (!frequency) return FALSE;
+  frequency->QuadPart = 1000000000;
+  return TRUE;
+}
+
+BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
+  if (!count) return FALSE;
+  count->QuadPart = MonotonicNanoseconds();
+  return TRUE;
+}
+
+DWORD timeGetTime() { return static_cast<DWORD>(MonotonicNanoseconds() / 1000000); }
+DWORD GetTickCount() { return timeGetTime(); }
+
+void Sleep(DWORD milliseconds) {
+  timespec ts = {static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+  while (nanosleep(&ts, &ts) != 0) {
+  }
+}
+
+void OutputDebugStringA(LPCSTR text) {
+  if (!text) return;
+  if (Debug().toStderr) {
+    std::fputs(text, stderr);
+    std::fflush(stderr);
+  }
+  if (Debug().hook) Debug().hook(text, Debug().user);
+}
+
+int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", text ? text : "");
+  std::fflush(stderr);
+  if (host::HasDisplay()) {
+    bool error = (type & 0xF0) == MB_ICONERROR || (type & 0xF0) == MB_ICONWARNING;
+    // Over a hidden pointer the box could not be answered.
+    host::SetCursorVisible(true);
+    host::ShowMessageBox(caption ? caption : "", text ? text : "", error);
+    ApplyCursor();
+  }
+  return IDOK;
+}

@@ -1,0 +1,131 @@
+// Shared internals of platform/win32: the window record, the GDI object
+// records and the hooks between windows, messages and GDI. Not exported.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace win32 {
+
+// ---------------------------------------------------------------- GDI data
+
+enum class GdiKind : uint8_t { Bitmap, Brush };
+
+struct GdiObject {
+  uint32_t magic = 0x47444930;  // "GDI0"
+  GdiKind kind = GdiKind::Bitmap;
+  bool stock = false;
+  int selectedCount = 0;  // how many DCs hold it now
+  virtual ~GdiObject() = default;
+};
+
+// Pixels in DIB layout: rows of `stride` bytes (4-byte aligned), blue first,
+// 24 or 32 bits per pixel; row 0 in memory is the top row when topDown.
+struct Bitmap : GdiObject {
+  int width = 0;
+  int height = 0;
+  int bitsPerPixel = 32;
+  bool topDown = true;
+  bool dibSection = false;
+  int stride = 0;
+  std::vector<uint8_t> bits;
+
+  uint8_t* Row(int y) { return bits.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * stride; }
+  const uint8_t* Row(int y) const {
+    return bits.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * stride;
+  }
+  // 0x00RRGGBB
+  uint32_t Get(int x, int y) const {
+    const uint8_t* p = Row(y) + x * (bitsPerPixel / 8);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+  }
+  void Set(int x, int y, uint32_t rgb) {
+    uint8_t* p = Row(y) + x * (bitsPerPixel / 8);
+    p[0] = static_cast<uint8_t>(rgb);
+    p[1] = static_cast<uint8_t>(rgb >> 8);
+    p[2] = static_cast<uint8_t>(rgb >> 16);
+  }
+};
+
+struct Brush : GdiObject {
+  COLORREF color = 0;
+  bool hollow = false;
+};
+
+// Allocates a bitmap record (not yet a live handle). Null when the size is
+// not positive or too large.
+std::unique_ptr<Bitmap> MakeBitmap(int width, int height, int bitsPerPixel, bool topDown);
+// Makes `bitmap` a live GDI handle owned by the handle table.
+HBITMAP AdoptBitmap(std::unique_ptr<Bitmap> bitmap);
+Bitmap* BitmapFromHandle(HGDIOBJ object);
+
+// Parses a .bmp file or a packed DIB (BITMAPINFOHEADER first) of 24 or 32
+// bits per pixel into a bitmap in the same layout. Null with `why` filled for
+// anything truncated, inconsistent or unsupported.
+std::unique_ptr<Bitmap> ParseDib(const uint8_t* data, size_t size, std::string* why);
+// 0xAARRGGBB pixels, top row first, for icons: 32-bit sources keep their
+// alpha (all-zero alpha means opaque), 24-bit ones are opaque.
+std::vector<uint32_t> ToArgb(const Bitmap& bitmap);
+
+// ------------------------------------------------------------------ windows
+
+struct Window {
+  uint32_t magic = 0x57494E30;  // "WIN0"
+  std::string className;
+  UINT classStyle = 0;
+  WNDPROC proc = nullptr;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  RECT client = {0, 0, 0, 0};  // the client area in desktop coordinates
+  HMENU menu = nullptr;
+  LONG_PTR userData = 0;
+  POINT minTrack = {0, 0};  // outer size from WM_GETMINMAXINFO
+  bool backed = false;      // carried by the SDL window
+  bool paintPending = false;
+  bool destroying = false;
+  std::unique_ptr<Bitmap> picture;  // what GDI drew on the window
+};
+
+Window* WindowFromHandle(HWND window);
+HWND HandleOf(Window* window);
+// The window carried by the SDL window, or null.
+Window* MainWindowRecord();
+RECT FrameInsets(DWORD style, DWORD exStyle, bool menu);
+// Keeps the GDI picture the size of the client area (black when it grows).
+void FitPicture(Window* window);
+// Shows the window's GDI picture in the SDL window.
+void PresentPicture(Window* window);
+// The client area changed (from the desktop or from our own calls).
+void NoteClientSize(Window* window, int width, int height, WPARAM sizeKind);
+void NoteClientPosition(Window* window, int x, int y);
+void ApplyMinTrackSize(Window* window);
+
+// ----------------------------------------------------------------- messages
+
+// A message to deliver to its window procedure inside the next PeekMessageA
+// or GetMessageA (how the desktop's notifications reach the window).
+// `hostCommand` marks a WM_SYSCOMMAND for something the desktop already did,
+// which is undone when the window procedure swallows it.
+void QueueSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool hostCommand = false);
+void PurgeMessages(HWND window);
+// Registers the host event sink once.
+void ConnectHostEvents();
+// Activation of the program: sends WM_ACTIVATEAPP when it changes.
+void SetActive(bool active, bool sendNow);
+bool IsActive();
+void ForgetActivation();
+
+// The cursor shown over the window, applied to the host.
+void ApplyCursor();
+// Hands an icon's pixels to the SDL window.
+void SendIconToHost(HICON icon);
+
+}  // namespace win32
