@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "lib/generator_main.h"
 #include "lib/image.h"
 #include "lib/mesh.h"
 #include "lib/rng.h"
@@ -117,7 +118,7 @@ Mesh SeaFloorMesh() {
       m.AddTriangle(a, c, b, 0, {0, 1, 0});
       m.AddTriangle(b, c, d, 0, {0, 1, 0});
     }
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -130,16 +131,12 @@ bool WriteModel(const std::string& dir, const char* file, const Mesh& m) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-    return 2;
-  }
-  std::string dir = argv[1];
+  return GeneratorMain(argc, argv, [](const std::string& dir) {
   bool ok = WriteBmp24(dir + "/SeaBed.bmp", SeaBedTexture(), false);
   ok = WriteBmp24(dir + "/HullPlates.bmp", HullPlatesTexture(), false) && ok;
   ok = WriteBmp24(dir + "/HullWindows.bmp", HullWindowsTexture(), false) && ok;
   ok = WriteModel(dir, kSeaFloorModel, SeaFloorMesh()) && ok;
   for (const ShipType& t : kShipTypes) ok = WriteModel(dir, t.file, FindShipBuilder(t.file)()) && ok;
-  ok = WriteModel(dir, kPartModels[0], FindShipBuilder(kPartModels[0])()) && ok;
-  return ok ? 0 : 1;
+  return WriteModel(dir, kPartModels[0], FindShipBuilder(kPartModels[0])()) && ok;
+  });
 }

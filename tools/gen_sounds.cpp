@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "lib/generator_main.h"
 #include "lib/rng.h"
 #include "lib/wav.h"
 
@@ -291,10 +292,7 @@ struct Recording {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-    return 2;
-  }
+  return GeneratorMain(argc, argv, [](const std::string& dir) {
   const Recording recordings[] = {
       {"BEGINLEVEL", BeginLevel, 0.5f},         {"ENGINEIDLE", EngineIdle, 0.35f},
       {"ENGINEREV", EngineRev, 0.4f},           {"SHIELDBUZZ", ShieldBuzz, 0.4f},
@@ -307,8 +305,8 @@ int main(int argc, char** argv) {
   for (const Recording& r : recordings) {
     Buffer b = r.make();
     Finish(b, r.peak);
-    ok = WriteWav(std::string(argv[1]) + "/" + r.name + ".wav", b, static_cast<uint32_t>(kRate)) && ok;
+    ok = WriteWav(dir + "/" + r.name + ".wav", b, static_cast<uint32_t>(kRate)) && ok;
   }
-  if (!ok) std::fprintf(stderr, "glorbs_gen_sounds: cannot write into %s\n", argv[1]);
-  return ok ? 0 : 1;
+  return ok;
+  });
 }

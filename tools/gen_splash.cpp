@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
 #include "lib/rng.h"
@@ -183,11 +184,7 @@ Image MakeIcon(int size) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-    return 2;
-  }
-  std::string dir = argv[1];
+  return GeneratorMain(argc, argv, [](const std::string& dir) {
   Image splash(kW, kH);
   PaintWater(splash);
   PaintRays(splash);
@@ -198,7 +195,6 @@ int main(int argc, char** argv) {
   PaintTitle(splash);
   bool ok = WriteBmp24(dir + "/splash.bmp", splash, true);
   ok = WriteBmp32(dir + "/icon.bmp", MakeIcon(64)) && ok;
-  ok = WritePng(dir + "/glorbs3d.png", MakeIcon(256)) && ok;
-  if (!ok) std::fprintf(stderr, "glorbs_gen_splash: cannot write into %s\n", dir.c_str());
-  return ok ? 0 : 1;
+  return WritePng(dir + "/glorbs3d.png", MakeIcon(256)) && ok;
+  });
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
 #include "lib/mesh.h"
@@ -100,7 +101,7 @@ void DrawSpheres(Image& sheet) {
   mat.power = 30;
   m.AddMaterial(mat);
   AddSphere(m, Mat4(), 0.84f, 32, 16, 0);
-  m.ComputeNormals();
+  m.Finalize();
   for (int i = 0; i < kSphereCell.frames; ++i) {
     Mat4 world = RotateY(2 * kPi * i / kSphereCell.frames) * RotateZ(0.45f);
     Image cell = RenderCell(m, world, 16, {&tex}, SpriteLight(Rgb(0.5f, 0.2f, 0.6f)));
@@ -116,8 +117,8 @@ void DrawCubes(Image& sheet) {
   mat.specular = Rgb(0.6f, 0.7f, 0.8f);
   mat.power = 16;
   m.AddMaterial(mat);
-  AddBox(m, Mat4(), 0.56f, 0.56f, 0.56f, 0);
-  m.ComputeNormals();
+  AddBox(m, Mat4(), 0.5f, 0.5f, 0.5f, 0);
+  m.Finalize();
   for (int i = 0; i < kCubeCell.frames; ++i) {
     float a = 2 * kPi * i / kCubeCell.frames;
     Mat4 world = RotateX(a) * RotateY(a + 0.5f) * RotateZ(0.3f);
@@ -146,7 +147,7 @@ Mesh PyramidMesh() {
   for (int k = 0; k < 4; ++k) v[k] = m.AddVertex(corners[k], {}, k == 1 || k == 2 ? 1.0f : 0.0f, k >= 2 ? 1.0f : 0.0f);
   m.AddTriangle(v[0], v[1], v[2], 0, {0, -1, 0});
   m.AddTriangle(v[0], v[2], v[3], 0, {0, -1, 0});
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -191,18 +192,13 @@ void DrawSpark(Image& sheet) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
-    return 2;
-  }
-  std::string dir = argv[1];
+  return GeneratorMain(argc, argv, [](const std::string& dir) {
   Image sheet1(256, 256, Rgb(0, 0, 0)), sheet2(256, 256, Rgb(0, 0, 0));
   DrawGlorbs(sheet1);
   DrawSpheres(sheet1);
   DrawCubes(sheet1);
   DrawPyramids(sheet2);
   DrawSpark(sheet2);
-  bool ok = WriteBmp24(dir + "/Glorbs1.bmp", sheet1, false) && WriteBmp24(dir + "/Glorbs2.bmp", sheet2, false);
-  if (!ok) std::fprintf(stderr, "glorbs_gen_sprites: cannot write into %s\n", dir.c_str());
-  return ok ? 0 : 1;
+  return WriteBmp24(dir + "/Glorbs1.bmp", sheet1, false) && WriteBmp24(dir + "/Glorbs2.bmp", sheet2, false);
+  });
 }

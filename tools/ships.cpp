@@ -61,7 +61,7 @@ Mesh BuildStationSeven() {
   AddLathe(m, TowardNose(0, -0.05f, -1.2f), {0.28f, 0.22f, 0.1f, 0.0f}, {0.0f, 0.6f, 1.05f, 1.2f}, 24, accent);
   AddEngine(m, 0.55f, -0.05f, 1.05f, 0.2f, 0.85f, hull, glow);
   AddEngine(m, -0.55f, -0.05f, 1.05f, 0.2f, 0.85f, hull, glow);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -78,7 +78,7 @@ Mesh BuildStationFive() {
     AddLathe(m, TowardTail(x, 0, 2.1f), {0.09f, 0.06f, 0.0f}, {0.0f, 0.08f, 0.1f}, 16, glow);
   }
   AddLathe(m, Translate(0, 0.4f, -0.1f), {0.0f, 0.05f, 0.05f, 0.35f}, {0.0f, 0.0f, 0.15f, 0.3f}, 24, hull, false);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -94,7 +94,7 @@ Mesh BuildGunner() {
   AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.4f, 0.8f), {0.0f, 0.3f, -0.5f, 0.6f, 0.0f, 0.0f}, 0.06f, hull);
   for (float x : {-0.9f, 0.9f}) AddCylinder(m, TowardNose(x, -0.12f, 0.4f), 0.07f, 0.05f, 1.4f, 12, gun);
   AddEngine(m, 0, 0, 1.1f, 0.26f, 0.35f, gun, glow);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -109,7 +109,7 @@ Mesh BuildDart() {
   AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.45f, 0.9f), {0.0f, 0.3f, -0.55f, 0.4f, 0.0f, -0.4f}, 0.05f, stripe);
   AddSphere(m, Scale(0.5f, 0.45f, 1.5f) * Translate(0, 0.2f, -0.6f), 0.3f, 16, 10, canopy);
   AddEngine(m, 0, 0, 1.2f, 0.22f, 0.3f, hull, glow);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -124,7 +124,7 @@ Mesh BuildPurpleProwler() {
   AddSphere(m, Scale(0.6f, 0.5f, 1.3f) * Translate(0, 0.3f, -0.35f), 0.3f, 16, 10, canopy);
   AddLathe(m, TowardTail(0, 0, 1.0f), {0.28f, 0.0f}, {0.0f, 0.02f}, 20, glow);
   for (float x : {-1.55f, 1.55f}) AddSphere(m, Translate(x, 0, 0.55f), 0.08f, 10, 6, glow);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -142,7 +142,7 @@ Mesh BuildHauler() {
     AddBox(m, Translate(x * 0.8f, 0, 1.1f), 0.3f, 0.06f, 0.12f, hull);
     AddEngine(m, x, 0, 0.7f, 0.22f, 0.8f, hull, glow);
   }
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -159,7 +159,7 @@ Mesh BuildRoundabout() {
   AddCylinder(m, Translate(0, 0.5f, 0), 0.04f, 0.02f, 0.8f, 8, hull);
   AddSphere(m, Translate(0, 1.32f, 0), 0.07f, 10, 6, glow);
   AddCylinder(m, RotateX(kPi) * Translate(0, -0.5f, 0), 0.04f, 0.02f, 0.5f, 8, hull);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -179,7 +179,7 @@ Mesh BuildTieX7() {
     }
     AddPrism(m, RotateZ(kPi / 2) * Translate(x, 0, 0), hex, 0.08f, panel);
   }
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -195,7 +195,7 @@ Mesh BuildStarSail() {
            {-1.1f, -0.7f, 1.1f, -0.7f, 0.9f, 0.85f, -0.9f, 0.85f}, 0.02f, sail);
   AddSphere(m, Translate(0, 2.05f, -0.1f), 0.08f, 10, 6, glow);
   AddLathe(m, TowardTail(0, 0, 1.3f), {0.09f, 0.0f}, {0.0f, 0.02f}, 12, glow);
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 
@@ -214,7 +214,7 @@ Mesh BuildHelicopter() {
     AddCylinder(m, TowardNose(x, -0.62f, 0.5f), 0.035f, 0.035f, 1.1f, 8, dark);
     AddBox(m, Translate(x, -0.52f, -0.1f), 0.02f, 0.12f, 0.02f, dark);
   }
-  m.ComputeNormals();
+  m.Finalize();
   return m;
 }
 

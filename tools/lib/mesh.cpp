@@ -129,6 +129,20 @@ void Mesh::ComputeNormals() {
   for (size_t i = 0; i < sum.size(); ++i) normals[i] = Normalize(sum[i]);
 }
 
+void Mesh::Finalize() {
+  std::vector<int> remap(positions.size(), -1);
+  Mesh kept;
+  kept.materials = materials;
+  for (Face& f : faces)
+    for (int* idx : {&f.a, &f.b, &f.c}) {
+      if (remap[*idx] < 0) remap[*idx] = kept.AddVertex(positions[*idx], normals[*idx], u[*idx], v[*idx]);
+      *idx = remap[*idx];
+    }
+  kept.faces = faces;
+  *this = kept;
+  ComputeNormals();
+}
+
 void Mesh::Append(const Mesh& o) {
   int vbase = static_cast<int>(positions.size()), mbase = static_cast<int>(materials.size());
   positions.insert(positions.end(), o.positions.begin(), o.positions.end());
@@ -229,7 +243,7 @@ void AddSphere(Mesh& m, const Mat4& xf, float r, int segments, int rings, int ma
     h.push_back(-r * std::cos(a));
   }
   rad.front() = 0; rad.back() = 0;
-  AddLathe(m, xf, rad, h, segments, mat, true);
+  AddLathe(m, xf, rad, h, segments, mat, true, -2 * kPi * r);  // latitude-longitude mapping
 }
 
 void AddCylinder(Mesh& m, const Mat4& xf, float r0, float r1, float h, int segments, int mat) {

@@ -61,6 +61,9 @@ struct Mesh {
   void AddTriangle(int a, int b, int c, int material, Vec3 outward);
   // Recomputes vertex normals as the normalised sum of the face normals.
   void ComputeNormals();
+  // Drops vertices that no face uses, then recomputes the normals: the last
+  // step of every builder, so no vertex is left without a normal.
+  void Finalize();
   void Append(const Mesh& other);  // materials are merged by index offset
   float BoundingRadius() const;    // about the origin
 };

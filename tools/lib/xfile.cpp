@@ -28,6 +28,10 @@ public:
     std::fprintf(f_, "%s\n", tail);
   }
   void Int(const char* indent, long v, const char* tail) { std::fprintf(f_, "%s%ld%s\n", indent, v, tail); }
+  void Vectors(const std::vector<Vec3>& list) {
+    Int("  ", static_cast<long>(list.size()), ";");
+    for (size_t i = 0; i < list.size(); ++i) Vec("  ", list[i].x, list[i].y, list[i].z, i + 1 < list.size() ? "," : ";");
+  }
   void Faces(const Mesh& m) {
     Int("  ", static_cast<long>(m.faces.size()), ";");
     for (size_t i = 0; i < m.faces.size(); ++i) {
@@ -65,9 +69,7 @@ bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshN
   w.Line("xof 0302txt 0032");
   w.Line("");
   std::fprintf(f, "Mesh %s {\n", meshName.c_str());
-  w.Int("  ", static_cast<long>(m.positions.size()), ";");
-  for (size_t i = 0; i < m.positions.size(); ++i)
-    w.Vec("  ", m.positions[i].x, m.positions[i].y, m.positions[i].z, i + 1 < m.positions.size() ? "," : ";");
+  w.Vectors(m.positions);
   w.Faces(m);
   w.Line("");
   w.Line("  MeshMaterialList {");
@@ -78,9 +80,7 @@ bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshN
   w.Line("  }");
   w.Line("");
   w.Line("  MeshNormals {");
-  w.Int("  ", static_cast<long>(m.normals.size()), ";");
-  for (size_t i = 0; i < m.normals.size(); ++i)
-    w.Vec("  ", m.normals[i].x, m.normals[i].y, m.normals[i].z, i + 1 < m.normals.size() ? "," : ";");
+  w.Vectors(m.normals);
   w.Faces(m);
   w.Line("  }");
   w.Line("");
