@@ -1,0 +1,299 @@
+// Generates and caches the GLSL programs of the fixed-function pipeline:
+// transform (with the pixel-centre offset and 0..1 depth), lighting as
+// Direct3D 8 computes it per vertex, the two texture stages and alpha test.
+#include "ffp_program.h"
+
+#include "debug.h"
+
+#include <cstring>
+#include <string>
+
+namespace d3d8 {
+
+bool ProgramKey::operator==(const ProgramKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
+
+size_t ProgramKeyHash::operator()(const ProgramKey& k) const {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(&k);
+  uint64_t h = 1469598103934665603ull;
+  for (size_t i = 0; i < sizeof(k); ++i) h = (h ^ p[i]) * 1099511628211ull;
+  return static_cast<size_t>(h);
+}
+
+bool DecodeFvf(DWORD fvf, FvfLayout* out) {
+  static const int kPositionFloats[8] = {0, 3, 4, 4, 5, 6, 7, 8};  // by (fvf & 0xE) >> 1
+  FvfLayout l;
+  int kind = (fvf & D3DFVF_POSITION_MASK) >> 1;
+  if (kind == 0 || (fvf & ~0x00FF0FFFu) != 0) return false;
+  l.rhw = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
+  l.position = 0;
+  l.positionFloats = l.rhw ? 4 : 3;
+  UINT offset = kPositionFloats[kind] * 4;
+  if (fvf & D3DFVF_NORMAL) l.normal = offset, offset += 12;
+  if (fvf & D3DFVF_PSIZE) offset += 4;
+  if (fvf & D3DFVF_DIFFUSE) l.diffuse = offset, offset += 4;
+  if (fvf & D3DFVF_SPECULAR) l.specular = offset, offset += 4;
+  l.texCount = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
+  if (l.texCount > 8) return false;
+  static const int kDims[4] = {2, 3, 4, 1};  // by the two format bits of a set
+  for (int i = 0; i < l.texCount; ++i) {
+    l.tex[i] = offset;
+    l.texDim[i] = kDims[(fvf >> (16 + 2 * i)) & 3];
+    offset += l.texDim[i] * 4;
+  }
+  l.size = offset;
+  *out = l;
+  return true;
+}
+
+namespace {
+
+// ------------------------------------------------------------ vertex stage
+
+const char* const kMaterialSource[3] = {"", "diffuseIn", "specularIn"};
+
+std::string MaterialColor(uint8_t source, int materialIndex) {
+  if (source == D3DMCS_COLOR1 || source == D3DMCS_COLOR2) return kMaterialSource[source];
+  return "uMaterial[" + std::to_string(materialIndex) + "]";
+}
+
+std::string LightCode(const ProgramKey& k, int i) {
+  std::string b = std::to_string(i * kLightVec4);
+  auto at = [&](int field) { return "uLights[" + b + " + " + std::to_string(field) + "]"; };
+  std::string s = "  {\n    vec3 L; float att = 1.0;\n";
+  if (k.lightType[i] == D3DLIGHT_DIRECTIONAL) {
+    s += "    L = -" + at(4) + ".xyz;\n";
+  } else {
+    s += "    vec3 d = " + at(3) + ".xyz - P; float dist = length(d);\n";
+    s += "    L = dist > 0.0 ? d / dist : vec3(0.0);\n";
+    s += "    vec4 ra = " + at(5) + ";\n";
+    s += "    float den = ra.y + ra.z * dist + ra.w * dist * dist;\n";
+    s += "    att = dist > ra.x ? 0.0 : (den > 0.0 ? 1.0 / den : 1.0);\n";
+    if (k.lightType[i] == D3DLIGHT_SPOT) {
+      s += "    vec4 sp = " + at(6) + ";\n";
+      s += "    float rho = dot(-L, " + at(4) + ".xyz);\n";
+      s += "    float spot = rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow((rho - sp.y) / max(sp.x - sp.y, 1e-6), sp.z));\n";
+      s += "    att *= spot;\n";
+    }
+  }
+  s += "    float nl = max(dot(N, L), 0.0);\n";
+  s += "    ambientSum += " + at(2) + ".rgb * att;\n";
+  s += "    diffuseSum += " + at(0) + ".rgb * nl * att;\n";
+  if (k.specularEnable) {
+    s += "    if (nl > 0.0) {\n      vec3 H = normalize(L + V);\n";
+    s += "      float nh = max(dot(N, H), 0.0);\n";
+    s += "      specularSum += " + at(1) + ".rgb * (power > 0.0 ? pow(nh, power) : 1.0) * att;\n    }\n";
+  }
+  return s + "  }\n";
+}
+
+std::string LightingCode(const ProgramKey& k) {
+  std::string s;
+  s += "  mat4 wv = mat4(uTransform[4], uTransform[5], uTransform[6], uTransform[7]);\n";
+  s += "  vec3 P = (wv * vec4(aPos.xyz, 1.0)).xyz;\n";
+  if (k.hasNormal) {
+    s += "  vec3 N = mat3(uTransform[8].xyz, uTransform[9].xyz, uTransform[10].xyz) * aNormal;\n";
+    if (k.normalize) s += "  if (dot(N, N) > 0.0) N = normalize(N);\n";
+  } else {
+    s += "  vec3 N = vec3(0.0);\n";
+  }
+  s += k.localViewer ? "  vec3 V = dot(P, P) > 0.0 ? -normalize(P) : vec3(0.0, 0.0, -1.0);\n"
+                     : "  vec3 V = vec3(0.0, 0.0, -1.0);\n";
+  s += "  float power = uMaterial[4].x;\n";
+  s += "  vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);\n";
+  for (int i = 0; i < k.lightCount; ++i) s += LightCode(k, i);
+  s += "  vec4 md = " + MaterialColor(k.diffuseSource, 0) + ";\n";
+  s += "  vec4 ma = " + MaterialColor(k.ambientSource, 1) + ";\n";
+  s += "  vec4 ms = " + MaterialColor(k.specularSource, 2) + ";\n";
+  s += "  vec4 me = " + MaterialColor(k.emissiveSource, 3) + ";\n";
+  s += "  vec3 lit = me.rgb + ma.rgb * (uMaterial[5].rgb + ambientSum) + md.rgb * diffuseSum;\n";
+  s += "  vDiffuse = clamp(vec4(lit, md.a), 0.0, 1.0);\n";
+  s += "  vSpecular = clamp(vec4(ms.rgb * specularSum, ms.a), 0.0, 1.0);\n";
+  return s;
+}
+
+// ---------------------------------------------------------- texture stages
+
+std::string ArgSource(uint8_t arg, int stage) {
+  static const char* const kSources[6] = {"diffuse", "current", "", "uMisc[0]", "specular", "temp"};
+  uint8_t which = arg & D3DTA_SELECTMASK;
+  std::string s = which == D3DTA_TEXTURE ? "tex" + std::to_string(stage) : (which < 6 ? kSources[which] : "current");
+  if (arg & D3DTA_ALPHAREPLICATE) s += ".aaaa";
+  if (arg & D3DTA_COMPLEMENT) s = "(vec4(1.0) - " + s + ")";
+  return s;
+}
+
+// The operation on the three arguments a0, a1, a2 (vec4), or empty when the
+// operation is not one this device draws.
+std::string OpCode(uint8_t op, int stage) {
+  std::string t = "tex" + std::to_string(stage);
+  switch (op) {
+    case D3DTOP_SELECTARG1: return "a1";
+    case D3DTOP_SELECTARG2: return "a2";
+    case D3DTOP_MODULATE: return "a1 * a2";
+    case D3DTOP_MODULATE2X: return "a1 * a2 * 2.0";
+    case D3DTOP_MODULATE4X: return "a1 * a2 * 4.0";
+    case D3DTOP_ADD: return "a1 + a2";
+    case D3DTOP_ADDSIGNED: return "a1 + a2 - vec4(0.5)";
+    case D3DTOP_ADDSIGNED2X: return "(a1 + a2 - vec4(0.5)) * 2.0";
+    case D3DTOP_SUBTRACT: return "a1 - a2";
+    case D3DTOP_ADDSMOOTH: return "a1 + a2 - a1 * a2";
+    case D3DTOP_BLENDDIFFUSEALPHA: return "mix(a2, a1, diffuse.a)";
+    case D3DTOP_BLENDTEXTUREALPHA: return "mix(a2, a1, " + t + ".a)";
+    case D3DTOP_BLENDFACTORALPHA: return "mix(a2, a1, uMisc[0].a)";
+    case D3DTOP_BLENDTEXTUREALPHAPM: return "a1 + a2 * (1.0 - " + t + ".a)";
+    case D3DTOP_BLENDCURRENTALPHA: return "mix(a2, a1, current.a)";
+    case D3DTOP_MODULATEALPHA_ADDCOLOR: return "a1 + a1.aaaa * a2";
+    case D3DTOP_MODULATECOLOR_ADDALPHA: return "a1 * a2 + a1.aaaa";
+    case D3DTOP_MODULATEINVALPHA_ADDCOLOR: return "(1.0 - a1.aaaa) * a2 + a1";
+    case D3DTOP_MODULATEINVCOLOR_ADDALPHA: return "(vec4(1.0) - a1) * a2 + a1.aaaa";
+    case D3DTOP_DOTPRODUCT3: return "vec4(dot(a1.rgb - 0.5, a2.rgb - 0.5) * 4.0)";
+    case D3DTOP_MULTIPLYADD: return "a0 + a1 * a2";
+    case D3DTOP_LERP: return "mix(a2, a1, a0)";
+    default: return "";
+  }
+}
+
+std::string StageCode(const ProgramKey::Stage& st, int i) {
+  std::string s = "  {\n";
+  std::string colorOp = OpCode(st.colorOp, i);
+  std::string alphaOp = st.alphaOp == D3DTOP_DISABLE ? "" : OpCode(st.alphaOp, i);
+  s += "    vec4 a0 = " + ArgSource(st.colorArg0, i) + ", a1 = " + ArgSource(st.colorArg1, i) +
+       ", a2 = " + ArgSource(st.colorArg2, i) + ";\n";
+  s += "    vec3 c = " + (colorOp.empty() ? std::string("current") : "(" + colorOp + ")") + ".rgb;\n";
+  s += "    a0 = " + ArgSource(st.alphaArg0, i) + "; a1 = " + ArgSource(st.alphaArg1, i) +
+       "; a2 = " + ArgSource(st.alphaArg2, i) + ";\n";
+  s += "    float a = " + (alphaOp.empty() ? std::string("current") : "(" + alphaOp + ")") + ".a;\n";
+  s += "    current = clamp(vec4(c, a), 0.0, 1.0);\n  }\n";
+  return s;
+}
+
+const char* const kAlphaCompare[9] = {"", "false", "<", "==", "<=", ">", "!=", ">=", ""};
+
+}  // namespace
+
+std::string VertexSource(const ProgramKey& k) {
+  std::string q = k.flat ? "flat " : "";
+  std::string s = "#version 330 core\n";
+  s += "layout(location = 0) in vec4 aPos;\nlayout(location = 1) in vec3 aNormal;\n";
+  s += "layout(location = 2) in vec4 aDiffuse;\nlayout(location = 3) in vec4 aSpecular;\n";
+  s += "layout(location = 4) in vec4 aTex0;\nlayout(location = 5) in vec4 aTex1;\n";
+  s += "uniform vec4 uTransform[" + std::to_string(kTransformVec4) + "];\n";
+  s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\n";
+  if (k.lighting) {
+    s += "uniform vec4 uMaterial[" + std::to_string(kMaterialVec4) + "];\n";
+    if (k.lightCount) s += "uniform vec4 uLights[" + std::to_string(k.lightCount * kLightVec4) + "];\n";
+  }
+  s += q + "out vec4 vDiffuse;\n" + q + "out vec4 vSpecular;\nout vec4 vTex0;\nout vec4 vTex1;\n";
+  s += "void main() {\n  vec4 vp = uMisc[2];\n";
+  if (k.rhw) {
+    // Screen-space vertices: Direct3D pixel centres sit on integer coordinates.
+    s += "  float w = aPos.w != 0.0 ? 1.0 / aPos.w : 1.0;\n";
+    s += "  vec3 ndc = vec3((aPos.x + 0.5 - vp.x) * vp.z - 1.0, (aPos.y + 0.5 - vp.y) * vp.w - 1.0, "
+         "aPos.z * 2.0 - 1.0);\n";
+    s += "  gl_Position = vec4(ndc * w, w);\n";
+  } else {
+    // Rows are stored top first, so y flips; z goes from 0..w to -w..w.
+    s += "  vec4 c = mat4(uTransform[0], uTransform[1], uTransform[2], uTransform[3]) * vec4(aPos.xyz, 1.0);\n";
+    s += "  gl_Position = vec4(c.x + c.w * vp.z * 0.5, -c.y + c.w * vp.w * 0.5, 2.0 * c.z - c.w, c.w);\n";
+  }
+  s += std::string("  vec4 diffuseIn = ") + (k.hasDiffuse ? "aDiffuse" : "vec4(1.0)") + ";\n";
+  s += std::string("  vec4 specularIn = ") + (k.hasSpecular ? "aSpecular" : "vec4(0.0)") + ";\n";
+  if (k.lighting)
+    s += LightingCode(k);
+  else
+    s += "  vDiffuse = diffuseIn;\n  vSpecular = specularIn;\n";
+  s += "  vTex0 = aTex0;\n  vTex1 = aTex1;\n}\n";
+  return s;
+}
+
+std::string FragmentSource(const ProgramKey& k) {
+  std::string q = k.flat ? "flat " : "";
+  std::string s = "#version 330 core\n";
+  s += q + "in vec4 vDiffuse;\n" + q + "in vec4 vSpecular;\nin vec4 vTex0;\nin vec4 vTex1;\n";
+  s += "uniform sampler2D uTex0;\nuniform sampler2D uTex1;\n";
+  s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\nout vec4 fragColor;\n";
+  s += "void main() {\n  vec4 diffuse = vDiffuse, specular = vSpecular, current = diffuse, temp = vec4(0.0);\n";
+  for (int i = 0; i < 2; ++i) {
+    const ProgramKey::Stage& st = k.stages[i];
+    if (st.colorOp == D3DTOP_DISABLE || st.colorOp == 0) break;
+    std::string n = std::to_string(i);
+    if (st.hasTexture)
+      s += "  vec4 tex" + n + " = texture(uTex" + n + ", vTex" + n + ".xy);\n";
+    else
+      s += "  vec4 tex" + n + " = vec4(1.0);\n";
+    s += StageCode(st, i);
+  }
+  if (k.specularEnable) s += "  current.rgb = clamp(current.rgb + specular.rgb, 0.0, 1.0);\n";
+  if (k.alphaFunc == D3DCMP_NEVER) {
+    s += "  discard;\n";
+  } else if (k.alphaFunc >= D3DCMP_LESS && k.alphaFunc <= D3DCMP_GREATEREQUAL) {
+    s += "  if (!(floor(current.a * 255.0 + 0.5) " + std::string(kAlphaCompare[k.alphaFunc]) +
+         " uMisc[1].x)) discard;\n";
+  }
+  s += "  fragColor = current;\n}\n";
+  return s;
+}
+
+namespace {
+
+GLuint Compile(GLenum type, const std::string& source) {
+  GLuint shader = GL(CreateShader)(type);
+  const char* text = source.c_str();
+  GL(ShaderSource)(shader, 1, &text, nullptr);
+  GL(CompileShader)(shader);
+  GLint ok = 0;
+  GL(GetShaderiv)(shader, GL_COMPILE_STATUS, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    GL(GetShaderInfoLog)(shader, sizeof(log), nullptr, log);
+    DebugOutput(std::string("d3d8: fixed-function shader failed to compile: ") + log + "\n");
+    GL(DeleteShader)(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
+  auto found = programs_.find(key);
+  if (found != programs_.end()) return found->second->id ? found->second.get() : nullptr;
+  auto p = std::make_unique<Program>();
+  GLuint vs = Compile(GL_VERTEX_SHADER, VertexSource(key));
+  GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentSource(key)) : 0;
+  if (vs && fs) {
+    GLuint id = GL(CreateProgram)();
+    GL(AttachShader)(id, vs);
+    GL(AttachShader)(id, fs);
+    GL(LinkProgram)(id);
+    GLint ok = 0;
+    GL(GetProgramiv)(id, GL_LINK_STATUS, &ok);
+    if (ok) {
+      p->id = id;
+      static const char* const kNames[kUniformGroups] = {"uTransform", "uMaterial", "uLights", "uMisc"};
+      for (int g = 0; g < kUniformGroups; ++g) p->loc[g] = GL(GetUniformLocation)(id, kNames[g]);
+      gl.UseProgram(id);
+      const GLint tex0 = GL(GetUniformLocation)(id, "uTex0");
+      const GLint tex1 = GL(GetUniformLocation)(id, "uTex1");
+      GL(Uniform1i)(tex0, 0);
+      GL(Uniform1i)(tex1, 1);
+      ++built_;
+    } else {
+      DebugOutput("d3d8: fixed-function program failed to link\n");
+      GL(DeleteProgram)(id);
+    }
+  }
+  if (vs) GL(DeleteShader)(vs);
+  if (fs) GL(DeleteShader)(fs);
+  Program* result = p->id ? p.get() : nullptr;
+  programs_.emplace(key, std::move(p));
+  return result;
+}
+
+void ProgramCache::Clear() {
+  for (auto& entry : programs_)
+    if (entry.second->id) GL(DeleteProgram)(entry.second->id);
+  programs_.clear();
+}
+
+}  // namespace d3d8

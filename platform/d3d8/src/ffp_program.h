@@ -1,0 +1,86 @@
+// The fixed-function pipeline as GLSL: a key built from the states that
+// change the generated code, the program generated for each key (cached),
+// and the uniform groups each program refreshes when their values change.
+#pragma once
+
+#include <d3d8types.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "gl.h"
+
+namespace d3d8 {
+
+constexpr int kMaxLights = 8;
+
+// Where each part of an FVF vertex lies.
+struct FvfLayout {
+  UINT size = 0;
+  int position = -1;  // always 0 when valid
+  int positionFloats = 0;
+  bool rhw = false;
+  int normal = -1, diffuse = -1, specular = -1;
+  int texCount = 0;
+  int tex[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  int texDim[8] = {};
+};
+// False for codes without a position this device can draw (XYZ or XYZRHW,
+// optionally with blend weights, which are skipped).
+bool DecodeFvf(DWORD fvf, FvfLayout* out);
+
+// Everything that changes the generated source. Plain bytes, zero-filled,
+// compared and hashed as such.
+struct ProgramKey {
+  uint8_t rhw = 0, hasNormal = 0, hasDiffuse = 0, hasSpecular = 0;
+  uint8_t lighting = 0, normalize = 0, localViewer = 0, specularEnable = 0;
+  uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;
+  uint8_t flat = 0, alphaFunc = 0, lightCount = 0, pad = 0;
+  uint8_t lightType[kMaxLights] = {};
+  struct Stage {
+    uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, colorArg0 = 0;
+    uint8_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0, alphaArg0 = 0;
+    uint8_t texSet = 0, texDim = 0, hasTexture = 0, pad = 0;
+  } stages[2];
+
+  bool operator==(const ProgramKey& o) const;
+};
+struct ProgramKeyHash {
+  size_t operator()(const ProgramKey& k) const;
+};
+
+enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, kUniformGroups };
+
+// Sizes (in vec4) of the uniform arrays, one array per group.
+constexpr int kTransformVec4 = 11;  // world-view-projection, world-view, normal matrix (3 rows)
+constexpr int kMaterialVec4 = 6;    // diffuse, ambient, specular, emissive, (power), global ambient
+constexpr int kLightVec4 = 7;       // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
+constexpr int kMiscVec4 = 3;        // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
+
+struct Program {
+  GLuint id = 0;
+  GLint loc[kUniformGroups] = {-1, -1, -1, -1};
+  uint64_t serials[kUniformGroups] = {};
+};
+
+class ProgramCache {
+ public:
+  ~ProgramCache() { Clear(); }
+  // Finds or builds the program for `key`; null if compiling failed (said
+  // once on the debugger output).
+  Program* Get(GlState& gl, const ProgramKey& key);
+  void Clear();
+  uint64_t built() const { return built_; }
+
+ private:
+  std::unordered_map<ProgramKey, std::unique_ptr<Program>, ProgramKeyHash> programs_;
+  uint64_t built_ = 0;
+};
+
+// Generated sources, exposed for tests of the generator.
+std::string VertexSource(const ProgramKey& key);
+std::string FragmentSource(const ProgramKey& key);
+
+}  // namespace d3d8

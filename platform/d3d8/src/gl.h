@@ -1,0 +1,96 @@
+// The one doorway to OpenGL: every call goes through GL(...) so that the
+// layer can count its own work, and the state cache below skips binds and
+// toggles that would not change anything. Only platform/d3d8 includes this.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+
+namespace d3d8 {
+
+extern uint64_t g_glCalls;
+extern uint64_t g_draws;
+#define GL(name) (++::d3d8::g_glCalls, gl##name)
+
+// One vertex attribute as last given to glVertexAttribPointer.
+struct GlAttrib {
+  bool enabled = false;
+  GLuint buffer = 0;
+  GLint size = 0;
+  GLenum type = 0;
+  GLboolean normalized = GL_FALSE;
+  GLsizei stride = 0;
+  uintptr_t offset = 0;
+};
+
+constexpr int kAttribCount = 6;  // position, normal, diffuse, specular, tex0, tex1
+constexpr int kTextureUnits = 2;
+
+// What we last told OpenGL. Everything starts "unknown" (values no call can
+// produce) so that the first use always reaches the driver.
+struct GlCache {
+  GLuint program = ~0u;
+  GLuint arrayBuffer = ~0u;
+  GLuint elementBuffer = ~0u;
+  GLuint drawFramebuffer = ~0u;
+  GLuint readFramebuffer = ~0u;
+  GLuint vertexArray = ~0u;
+  int activeUnit = -1;
+  GLuint textures[kTextureUnits] = {~0u, ~0u};
+  GLuint samplers[kTextureUnits] = {~0u, ~0u};
+  int caps[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+  GLenum blendSrc = 0, blendDst = 0, blendEquation = 0;
+  GLenum depthFunc = 0;
+  int depthMask = -1;
+  GLenum cullFace = 0;
+  GLenum polygonMode = 0;
+  int colorMask = -1;
+  GLenum stencilFunc = 0;
+  GLint stencilRef = -1;
+  GLuint stencilMask = 0, stencilWriteMask = 0;
+  bool stencilWriteKnown = false;
+  GLenum stencilFail = 0, stencilZFail = 0, stencilPass = 0;
+  GLint viewport[4] = {-1, -1, -1, -1};
+  float depthRange[2] = {-1.f, -1.f};
+  GlAttrib attribs[kAttribCount];
+};
+
+// Capabilities the cache tracks, by index into GlCache::caps.
+enum GlCap { CAP_BLEND, CAP_DEPTH_TEST, CAP_CULL_FACE, CAP_STENCIL_TEST, CAP_SCISSOR_TEST, CAP_COUNT };
+
+class GlState {
+ public:
+  void Invalidate() { cache_ = GlCache(); }
+  void UseProgram(GLuint program);
+  void BindArrayBuffer(GLuint buffer);
+  void BindElementBuffer(GLuint buffer);
+  void BindVertexArray(GLuint vao);
+  void BindDrawFramebuffer(GLuint fb);
+  void BindReadFramebuffer(GLuint fb);
+  void ActiveUnit(int unit);
+  void BindTexture(int unit, GLuint texture);
+  void BindSampler(int unit, GLuint sampler);
+  void Enable(GlCap cap, bool on);
+  void BlendFunc(GLenum src, GLenum dst);
+  void BlendEquation(GLenum equation);
+  void DepthFunc(GLenum func);
+  void DepthMask(bool on);
+  void CullFace(GLenum face);
+  void PolygonMode(GLenum mode);
+  void ColorMask(int rgbaBits);
+  void StencilFunc(GLenum func, GLint ref, GLuint mask);
+  void StencilOp(GLenum fail, GLenum zfail, GLenum pass);
+  void StencilWriteMask(GLuint mask);
+  void Viewport(GLint x, GLint y, GLint w, GLint h);
+  void DepthRange(float n, float f);
+  void Attrib(int index, const GlAttrib& a);
+  // Forget a deleted object so that a recycled name is bound again.
+  void Forget(GLuint texture);
+  void ForgetBuffer(GLuint buffer);
+
+ private:
+  GlCache cache_;
+};
+
+}  // namespace d3d8

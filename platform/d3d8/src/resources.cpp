@@ -1,0 +1,434 @@
+// Textures, surfaces and buffers: creation bookkeeping, locks over the bytes
+// each resource keeps, and the uploads that bring OpenGL's copies up to date.
+#include <algorithm>
+#include <cstring>
+
+#include "device.h"
+
+namespace d3d8 {
+
+// ------------------------------------------------------------------ pixels
+
+HRESULT LockPixels(PixelMemory& m, const FormatInfo& f, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) {
+  if (!out || m.locked) return D3DERR_INVALIDCALL;
+  RECT r = {0, 0, static_cast<LONG>(m.width), static_cast<LONG>(m.height)};
+  if (rect) {
+    if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
+        rect->right > r.right || rect->bottom > r.bottom)
+      return D3DERR_INVALIDCALL;
+    r = *rect;
+  }
+  m.locked = true;
+  if (!(flags & D3DLOCK_READONLY)) m.dirty = true;
+  out->Pitch = static_cast<INT>(m.pitch);
+  out->pBits = m.bytes.data() + static_cast<size_t>(r.top) * m.pitch + static_cast<size_t>(r.left) * f.bytesPerPixel;
+  return D3D_OK;
+}
+
+HRESULT UnlockPixels(PixelMemory& m) {
+  if (!m.locked) return D3DERR_INVALIDCALL;
+  m.locked = false;
+  return D3D_OK;
+}
+
+namespace {
+
+void InitPixels(PixelMemory& m, const FormatInfo& f, UINT w, UINT h) {
+  m.width = w;
+  m.height = h;
+  m.pitch = RowPitch(f, w);
+  m.bytes.assign(static_cast<size_t>(m.pitch) * h, 0);
+}
+
+template <class T>
+HRESULT GetDeviceOf(Device* device, IDirect3DDevice8** out) {
+  if (!out) return D3DERR_INVALIDCALL;
+  device->AddRef();
+  *out = device;
+  return D3D_OK;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- surfaces
+
+Surface::Surface(Device* device, Kind kind, const FormatInfo* format, UINT width, UINT height)
+    : device_(device), kind_(kind), format_(format) {
+  own_.width = width;
+  own_.height = height;
+  if (kind_ == Kind::Image) {
+    InitPixels(own_, *format, width, height);
+    device_->AddRef();
+  }
+}
+
+Surface::Surface(Texture* texture, UINT level)
+    : device_(texture->device()), texture_(texture), level_(level), kind_(Kind::TextureLevel),
+      format_(&texture->format()) {}
+
+Surface::~Surface() {
+  if (kind_ == Kind::Image) device_->Release();
+}
+
+HRESULT Surface::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IDirect3DSurface8) return E_NOINTERFACE;
+  AddRef();
+  *object = static_cast<IDirect3DSurface8*>(this);
+  return S_OK;
+}
+
+ULONG Surface::AddRef() {
+  if (kind_ == Kind::TextureLevel) return texture_->AddRef();
+  if (kind_ != Kind::Image) return device_->AddRef();
+  return ++refs_;
+}
+
+ULONG Surface::Release() {
+  if (kind_ == Kind::TextureLevel) return texture_->Release();
+  if (kind_ != Kind::Image) return device_->Release();
+  ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Surface::GetDevice(IDirect3DDevice8** device) { return GetDeviceOf<Surface>(device_, device); }
+
+HRESULT Surface::GetContainer(REFIID riid, void** container) {
+  if (!container) return D3DERR_INVALIDCALL;
+  *container = nullptr;
+  if (kind_ == Kind::TextureLevel) return texture_->QueryInterface(riid, container);
+  if (kind_ != Kind::Image) return device_->QueryInterface(riid, container);
+  return E_NOINTERFACE;
+}
+
+UINT Surface::width() const { return kind_ == Kind::TextureLevel ? texture_->level(level_).width : own_.width; }
+UINT Surface::height() const { return kind_ == Kind::TextureLevel ? texture_->level(level_).height : own_.height; }
+
+HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
+  if (!desc) return D3DERR_INVALIDCALL;
+  if (kind_ == Kind::TextureLevel) {
+    texture_->FillDesc(level_, desc);
+    return D3D_OK;
+  }
+  *desc = D3DSURFACE_DESC{};
+  desc->Format = format_->format;
+  desc->Type = D3DRTYPE_SURFACE;
+  desc->Usage = kind_ == Kind::BackBuffer ? D3DUSAGE_RENDERTARGET : kind_ == Kind::DepthStencil ? D3DUSAGE_DEPTHSTENCIL : 0;
+  desc->Pool = kind_ == Kind::Image ? D3DPOOL_SYSTEMMEM : D3DPOOL_DEFAULT;
+  desc->Width = own_.width;
+  desc->Height = own_.height;
+  desc->Size = own_.width * own_.height * format_->bytesPerPixel;
+  return D3D_OK;
+}
+
+PixelMemory* Surface::memory() {
+  if (kind_ == Kind::TextureLevel) return &texture_->level(level_);
+  return kind_ == Kind::Image ? &own_ : nullptr;
+}
+
+void Surface::Touch() {
+  if (PixelMemory* m = memory()) m->dirty = true;
+  if (kind_ == Kind::TextureLevel) texture_->anyDirty_ = true;
+}
+
+void Surface::Resize(const FormatInfo* format, UINT width, UINT height) {
+  format_ = format;
+  own_.width = width;
+  own_.height = height;
+}
+
+HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  if (kind_ == Kind::TextureLevel) return texture_->LockRect(level_, locked, rect, flags);
+  if (kind_ == Kind::Image) return LockPixels(own_, *format_, locked, rect, flags);
+  // The back buffer is lockable only when the device was asked for that; the
+  // lock reads it into memory and the unlock writes it back.
+  if (kind_ != Kind::BackBuffer || !device_->lockableBackBuffer() || lockedGpu_) return D3DERR_INVALIDCALL;
+  InitPixels(own_, *format_, own_.width, own_.height);
+  RECT all = {0, 0, static_cast<LONG>(own_.width), static_cast<LONG>(own_.height)};
+  device_->ReadTarget(all, own_.bytes.data(), own_.pitch);
+  HRESULT hr = LockPixels(own_, *format_, locked, rect, flags);
+  lockedGpu_ = SUCCEEDED(hr);
+  readOnly_ = (flags & D3DLOCK_READONLY) != 0;
+  return hr;
+}
+
+HRESULT Surface::UnlockRect() {
+  if (kind_ == Kind::TextureLevel) return texture_->UnlockRect(level_);
+  if (kind_ == Kind::Image) return UnlockPixels(own_);
+  if (!lockedGpu_) return D3DERR_INVALIDCALL;
+  UnlockPixels(own_);
+  lockedGpu_ = false;
+  RECT all = {0, 0, static_cast<LONG>(own_.width), static_cast<LONG>(own_.height)};
+  if (!readOnly_) device_->WriteTarget(all, own_.bytes.data(), own_.pitch);
+  own_.bytes.clear();
+  own_.bytes.shrink_to_fit();
+  return D3D_OK;
+}
+
+// ---------------------------------------------------------------- textures
+
+Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, const FormatInfo& format,
+                 D3DPOOL pool)
+    : device_(device), usage_(usage), format_(format), pool_(pool) {
+  levels_.resize(levels);
+  for (UINT i = 0; i < levels; ++i)
+    InitPixels(levels_[i], format, std::max(1u, width >> i), std::max(1u, height >> i));
+  surfaces_.resize(levels, nullptr);
+  device_->AddRef();
+  device_->ResourceCreated(pool_);
+}
+
+Texture::~Texture() {
+  device_->Forget(this);
+  if (gl_) {
+    device_->gl().Forget(gl_);
+    GL(DeleteTextures)(1, &gl_);
+  }
+  for (Surface* s : surfaces_) delete s;
+  device_->ResourceGone(pool_);
+  device_->Release();
+}
+
+HRESULT Texture::QueryInterface(REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IDirect3DResource8 && riid != IID_IDirect3DBaseTexture8 &&
+      riid != IID_IDirect3DTexture8)
+    return E_NOINTERFACE;
+  AddRef();
+  *object = static_cast<IDirect3DTexture8*>(this);
+  return S_OK;
+}
+
+ULONG Texture::Release() {
+  ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Texture::GetDevice(IDirect3DDevice8** device) { return GetDeviceOf<Texture>(device_, device); }
+
+DWORD Texture::SetPriority(DWORD priority) {
+  DWORD old = priority_;
+  if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
+  return old;
+}
+
+DWORD Texture::SetLOD(DWORD lod) {
+  DWORD old = lod_;
+  if (pool_ == D3DPOOL_MANAGED) lod_ = std::min<DWORD>(lod, static_cast<DWORD>(levels_.size()) - 1);
+  return old;
+}
+
+void Texture::FillDesc(UINT level, D3DSURFACE_DESC* desc) const {
+  *desc = D3DSURFACE_DESC{};
+  desc->Format = format_.format;
+  desc->Type = D3DRTYPE_SURFACE;
+  desc->Usage = usage_;
+  desc->Pool = pool_;
+  desc->Width = levels_[level].width;
+  desc->Height = levels_[level].height;
+  desc->Size = static_cast<UINT>(levels_[level].bytes.size());
+}
+
+HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
+  if (!desc || level >= levels_.size()) return D3DERR_INVALIDCALL;
+  FillDesc(level, desc);
+  return D3D_OK;
+}
+
+HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
+  if (!surface) return D3DERR_INVALIDCALL;
+  *surface = nullptr;
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  if (!surfaces_[level]) surfaces_[level] = new Surface(this, level);
+  AddRef();
+  *surface = surfaces_[level];
+  return D3D_OK;
+}
+
+HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  HRESULT hr = LockPixels(levels_[level], format_, locked, rect, flags);
+  if (SUCCEEDED(hr) && !(flags & D3DLOCK_READONLY)) anyDirty_ = true;
+  return hr;
+}
+
+HRESULT Texture::UnlockRect(UINT level) {
+  if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  return UnlockPixels(levels_[level]);
+}
+
+HRESULT Texture::AddDirtyRect(const RECT*) {
+  levels_[0].dirty = true;
+  anyDirty_ = true;
+  return D3D_OK;
+}
+
+GLuint Texture::Bind(GlState& gl, int unit) {
+  if (!gl_) {
+    GL(GenTextures)(1, &gl_);
+    gl.BindTexture(unit, gl_);
+    GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+    GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_.size()) - 1);
+    if (format_.forceOpaque) GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    for (size_t i = 0; i < levels_.size(); ++i) {
+      PixelMemory& m = levels_[i];
+      GL(TexImage2D)(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8, m.width, m.height, 0, format_.glFormat,
+                     format_.glType, m.bytes.data());
+      m.dirty = false;
+    }
+    anyDirty_ = false;
+    return gl_;
+  }
+  gl.BindTexture(unit, gl_);
+  if (!anyDirty_) return gl_;
+  for (size_t i = 0; i < levels_.size(); ++i) {
+    PixelMemory& m = levels_[i];
+    if (!m.dirty) continue;
+    GL(TexSubImage2D)(GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, m.width, m.height, format_.glFormat,
+                      format_.glType, m.bytes.data());
+    m.dirty = false;
+  }
+  anyDirty_ = false;
+  return gl_;
+}
+
+// ----------------------------------------------------------------- buffers
+
+HRESULT LockBuffer(BufferMemory& m, UINT offset, UINT size, BYTE** data, DWORD flags) {
+  if (!data) return D3DERR_INVALIDCALL;
+  *data = nullptr;
+  const UINT length = static_cast<UINT>(m.bytes.size());
+  if (offset > length || (size && size > length - offset) || (offset == length && length)) return D3DERR_INVALIDCALL;
+  if (size == 0) size = length - offset;
+  ++m.lockCount;
+  if (!(flags & D3DLOCK_READONLY)) {
+    UINT lo = offset, hi = offset + size;
+    if (m.dirtyHi > m.dirtyLo) {
+      lo = std::min(lo, m.dirtyLo);
+      hi = std::max(hi, m.dirtyHi);
+    }
+    m.dirtyLo = lo;
+    m.dirtyHi = hi;
+  }
+  *data = m.bytes.data() + offset;
+  return D3D_OK;
+}
+
+HRESULT UnlockBuffer(BufferMemory& m) {
+  if (m.lockCount == 0) return D3DERR_INVALIDCALL;
+  --m.lockCount;
+  ++m.version;
+  return D3D_OK;
+}
+
+GLuint UploadBuffer(GlState& gl, BufferMemory& m, GLenum target, bool dynamic) {
+  const bool first = m.gl == 0;
+  if (first) GL(GenBuffers)(1, &m.gl);
+  if (!first && m.dirtyHi <= m.dirtyLo) return m.gl;
+  if (target == GL_ARRAY_BUFFER)
+    gl.BindArrayBuffer(m.gl);
+  else
+    gl.BindElementBuffer(m.gl);
+  const GLsizeiptr size = static_cast<GLsizeiptr>(m.bytes.size());
+  // A whole-buffer change re-specifies the store, so a draw still reading
+  // the old contents never makes us wait.
+  if (first || (m.dirtyLo == 0 && m.dirtyHi >= size))
+    GL(BufferData)(target, size, m.bytes.data(), dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
+  else
+    GL(BufferSubData)(target, m.dirtyLo, m.dirtyHi - m.dirtyLo, m.bytes.data() + m.dirtyLo);
+  m.dirtyLo = m.dirtyHi = 0;
+  return m.gl;
+}
+
+template <class Iface, class Derived>
+Buffer<Iface, Derived>::Buffer(Device* device, UINT length, DWORD usage, D3DPOOL pool)
+    : device_(device), usage_(usage), pool_(pool) {
+  memory_.bytes.assign(length, 0);
+  device_->AddRef();
+  device_->ResourceCreated(pool_);
+}
+
+template <class Iface, class Derived>
+Buffer<Iface, Derived>::~Buffer() {
+  if (memory_.gl) {
+    device_->gl().ForgetBuffer(memory_.gl);
+    GL(DeleteBuffers)(1, &memory_.gl);
+  }
+  device_->ResourceGone(pool_);
+  device_->Release();
+}
+
+template <class Iface, class Derived>
+HRESULT Buffer<Iface, Derived>::Query(REFIID own, REFIID riid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (riid != IID_IUnknown && riid != IID_IDirect3DResource8 && riid != own) return E_NOINTERFACE;
+  AddRef();
+  *object = static_cast<Iface*>(this);
+  return S_OK;
+}
+
+template <class Iface, class Derived>
+ULONG Buffer<Iface, Derived>::Release() {
+  ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+template <class Iface, class Derived>
+HRESULT Buffer<Iface, Derived>::GetDevice(IDirect3DDevice8** device) {
+  return GetDeviceOf<Buffer>(device_, device);
+}
+
+template <class Iface, class Derived>
+DWORD Buffer<Iface, Derived>::SetPriority(DWORD priority) {
+  DWORD old = priority_;
+  if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
+  return old;
+}
+
+template class Buffer<IDirect3DVertexBuffer8, VertexBuffer>;
+template class Buffer<IDirect3DIndexBuffer8, IndexBuffer>;
+
+VertexBuffer::~VertexBuffer() { device_->Forget(this); }
+IndexBuffer::~IndexBuffer() { device_->Forget(this); }
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
+  if (!desc) return D3DERR_INVALIDCALL;
+  *desc = D3DVERTEXBUFFER_DESC{D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage_, pool_, size(), fvf_};
+  return D3D_OK;
+}
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
+  if (!desc) return D3DERR_INVALIDCALL;
+  *desc = D3DINDEXBUFFER_DESC{format_, D3DRTYPE_INDEXBUFFER, usage_, pool_, size()};
+  return D3D_OK;
+}
+
+UINT IndexBuffer::MaxIndex(UINT first, UINT n) {
+  auto at = [&](UINT i) -> UINT {
+    if (indexSize() == 2) {
+      uint16_t v = 0;
+      std::memcpy(&v, memory_.bytes.data() + 2 * static_cast<size_t>(i), 2);
+      return v;
+    }
+    uint32_t v = 0;
+    std::memcpy(&v, memory_.bytes.data() + 4 * static_cast<size_t>(i), 4);
+    return v;
+  };
+  if (maxVersion_ != memory_.version) {
+    wholeMax_ = 0;
+    for (UINT i = 0; i < count(); ++i) wholeMax_ = std::max(wholeMax_, at(i));
+    maxVersion_ = memory_.version;
+  }
+  if (first == 0 && n == count()) return wholeMax_;
+  UINT result = 0;
+  for (UINT i = first; i < first + n; ++i) result = std::max(result, at(i));
+  return result;
+}
+
+}  // namespace d3d8
