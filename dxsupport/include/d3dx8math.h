@@ -71,7 +71,8 @@ float D3DXVec3LengthSq(const D3DXVECTOR3* v);
 float D3DXVec3Dot(const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVECTOR3* b);
 // A vector already of unit length (squared length within 1e-5 of 1) is copied
-// unchanged; one whose squared length is at most 1e-10 becomes zero.
+// unchanged; one whose squared length is below 1e-10f (at most
+// 9.9999994e-11) becomes zero.
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v);
 // Point transform with the row-vector convention, divided by the result's w.
 D3DXVECTOR3* D3DXVec3TransformCoord(D3DXVECTOR3* out, const D3DXVECTOR3* v, const D3DXMATRIX* m);

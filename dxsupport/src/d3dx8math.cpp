@@ -73,12 +73,20 @@ D3DXVECTOR3* D3DXVec3Cross(D3DXVECTOR3* out, const D3DXVECTOR3* a, const D3DXVEC
   return out;
 }
 
+namespace {
+
+// The largest float below 1e-10f; a squared length of 1e-10f itself
+// (1.00000001e-10) still has a direction and is scaled.
+constexpr float kNoDirectionLengthSq = 9.9999994e-11f;
+
+}  // namespace
+
 D3DXVECTOR3* D3DXVec3Normalize(D3DXVECTOR3* out, const D3DXVECTOR3* v) {
   if (!out || !v) return nullptr;
   const float lengthSq = D3DXVec3LengthSq(v);
   if (std::fabs(lengthSq - 1.0f) <= 0.00001f) {
     *out = *v;
-  } else if (lengthSq <= 1e-10f) {
+  } else if (lengthSq <= kNoDirectionLengthSq) {
     *out = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
   } else {
     const float scale = 1.0f / std::sqrt(lengthSq);

@@ -215,6 +215,22 @@ TEST(D3DXMath, NormaliseLeavesUnitVectorsAloneAndZeroesTinyOnes) {
   ExpectVectorNear(out, D3DXVECTOR3(0.6f, 0, 0.8f), 1e-7f);
 }
 
+TEST(D3DXMath, NormaliseZeroesOnlyBelowASquaredLengthOf1e10) {
+  D3DXVECTOR3 out;
+  // 1e-5f squared is 9.9999994e-11, the largest float below 1e-10f: no direction.
+  const D3DXVECTOR3 limit(1e-5f, 0, 0);
+  ASSERT_LT(D3DXVec3LengthSq(&limit), 1e-10f);
+  out = D3DXVECTOR3(9, 9, 9);
+  D3DXVec3Normalize(&out, &limit);
+  EXPECT_EQ(out, D3DXVECTOR3(0, 0, 0));
+  // A squared length of exactly 1e-10f still gives a unit vector.
+  const D3DXVECTOR3 atThreshold(9.99995973e-06f, 2.83126322e-08f, 0);
+  ASSERT_EQ(D3DXVec3LengthSq(&atThreshold), 1e-10f);
+  D3DXVec3Normalize(&out, &atThreshold);
+  EXPECT_NEAR(D3DXVec3Length(&out), 1.0f, 1e-6f);
+  EXPECT_GT(out.x, 0.99f);
+}
+
 TEST(D3DXMath, NullPointersGiveNullResults) {
   D3DXMATRIX m = Identity();
   D3DXVECTOR3 v(1, 2, 3);

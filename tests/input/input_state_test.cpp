@@ -13,7 +13,7 @@ TEST(InputState, EveryControlReadsZeroAtStartAndTheGameIsNotPaused) {
   EXPECT_EQ(std::memcmp(&InputState, zeros, sizeof zeros), 0);
   EXPECT_EQ(InputState.paused, 0);
   EXPECT_EQ(InputState.thrust, 0.0f);
-  // Five controls, seven flags, ten per-device tables of ten, one latch.
+  // Five controls, six flags, ten per-device tables of ten, one latch.
   EXPECT_EQ(sizeof(InputStateRecord), 4u * (5 + 6 + 10 * INPUT_MAX_DEVICES + 1));
   EXPECT_EQ(offsetof(InputStateRecord, fireHeld), 20u);
   EXPECT_EQ(offsetof(InputStateRecord, menuAxisLatch), sizeof(InputStateRecord) - 4);

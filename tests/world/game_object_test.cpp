@@ -70,6 +70,12 @@ TEST_F(GameObjectTest, FreeingTheShipTakesItsPartsAndClearsTheHead) {
   EXPECT_EQ(DisplayList->kind, KIND_SPHERE);
   EXPECT_EQ(DisplayList->prev, nullptr);
   EXPECT_EQ(DisplayList->next, nullptr);
+  // Without a ship the frame's passes and the level start leave the list be.
+  UpdateWorld();
+  CollideWorld();
+  BeginNextLevel();
+  EXPECT_EQ(DisplayList->kind, KIND_SPHERE);
+  EXPECT_EQ(DisplayList->next, nullptr);
 }
 
 TEST_F(GameObjectTest, SpriteKindsCarryTheirSheetCellsAndRadii) {
@@ -153,8 +159,10 @@ TEST_F(GameObjectTest, RandomRangeStaysWithinItsBoundsAndRepeatsForASeed) {
   }
   EXPECT_GE(low, 0.0f);
   EXPECT_LE(high, 30.0f);
-  EXPECT_LT(low, 0.01f);  // the draws span the whole range
-  EXPECT_GT(high, 29.99f);
+  // The draws span the whole range: the smallest and the largest of the
+  // 32768 values land exactly on the bounds.
+  EXPECT_EQ(low, 0.0f);
+  EXPECT_EQ(high, 30.0f);
   std::srand(9);
   for (float r : first) EXPECT_EQ(RandomRange(0.0f, 30.0f), r);
 }

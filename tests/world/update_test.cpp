@@ -135,6 +135,20 @@ TEST_F(UpdateTest, EachWeaponFiresItsBulletsColourAndCooldownForOnePoint) {
   EXPECT_EQ(GetWeaponInfo(4), nullptr);
 }
 
+TEST_F(UpdateTest, AWeaponNumberOutOfRangeFiresNothingAndCostsNothing) {
+  ShowShipAt(Vector3());
+  Weapon = WEAPON_COUNT;
+  Score = 5;
+  InputState.fireHeld = 1;
+  Step(0.01f);
+  EXPECT_EQ(Count(KIND_BULLET), 0);
+  EXPECT_EQ(Score, 5u);
+  Weapon = 0;
+  Step(0.01f);
+  EXPECT_EQ(Count(KIND_BULLET), 3);
+  EXPECT_EQ(Score, 4u);
+}
+
 TEST_F(UpdateTest, FiringWithNoPointsLeavesTheScoreAtZero) {
   ShowShipAt(Vector3());
   Weapon = 3;
