@@ -21,9 +21,23 @@ void PresentPictureThunk(const host::Picture& picture, void* user) {
   static_cast<Device*>(user)->PresentPicture(picture.pixels, picture.w, picture.h, picture.pitch);
 }
 
-bool Away() { return host::IsMinimized() || !host::HasFocus(); }
-
 }  // namespace
+
+// The window's presence follows its events (the same ones that become
+// WM_ACTIVATEAPP), so loss and return are seen exactly when the game sees them.
+void Device::WindowEvent(const host::Event& event, void* user) {
+  Device* d = static_cast<Device*>(user);
+  switch (event.type) {
+    case host::EventType::FocusLost: d->focused_ = false; break;
+    case host::EventType::FocusGained: d->focused_ = true; break;
+    case host::EventType::Minimized: d->minimized_ = true; break;
+    case host::EventType::Restored:
+    case host::EventType::Maximized: d->minimized_ = false; break;
+    default: break;
+  }
+}
+
+bool Device::Away() const { return minimized_ || !focused_; }
 
 Device::Device(Direct3D* d3d, HWND focusWindow, DWORD behavior)
     : d3d_(d3d), focusWindow_(focusWindow), behavior_(behavior) {
@@ -45,6 +59,7 @@ Device::~Device() {
     if (pictureTexture_) GL(DeleteTextures)(1, &pictureTexture_);
   }
   host::SetPicturePresenter(nullptr, nullptr);
+  if (sink_ >= 0) host::RemoveEventSink(sink_);
   if (!params_.Windowed && host::IsFullScreen()) host::LeaveFullScreen();
   SetCurrentDevice(nullptr);
   d3d_->Release();
@@ -77,6 +92,8 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   if (!CreateTarget(params_.BackBufferWidth, params_.BackBufferHeight, color, depth)) return D3DERR_OUTOFVIDEOMEMORY;
   ResetState();
   host::SetPicturePresenter(&PresentPictureThunk, this);
+  minimized_ = host::IsMinimized();
+  sink_ = host::AddEventSink(&Device::WindowEvent, this);
   return D3D_OK;
 }
 

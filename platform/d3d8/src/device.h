@@ -4,6 +4,7 @@
 #pragma once
 
 #include <d3d8.h>
+#include <host/host.h>
 
 #include <bitset>
 #include <map>
@@ -174,6 +175,8 @@ class Device final : public IDirect3DDevice8 {
   bool CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatInfo* depth);
   void DestroyTarget();
   void UpdateLoss();
+  bool Away() const;
+  static void WindowEvent(const host::Event& event, void* user);
   // device_state.cpp
   void ResetState();
   HRESULT SetRenderStateNow(DWORD state, DWORD value);
@@ -216,6 +219,8 @@ class Device final : public IDirect3DDevice8 {
   int pictureW_ = 0, pictureH_ = 0;
   bool inScene_ = false;
   bool lost_ = false;
+  bool focused_ = true, minimized_ = false;  // the window, as its events tell
+  int sink_ = -1;
   int defaultPoolCount_ = 0;
 
   DeviceState state_;

@@ -1,0 +1,142 @@
+// Presentation and display modes: the back buffer stretched into a window
+// of another size, full screen and back, the lost-device cycle driven by the
+// window's focus and minimise events, and what Reset requires first.
+#include "d3d8_fixture.h"
+
+namespace d3d8test {
+namespace {
+
+class PresentTest : public DeviceTest {
+ protected:
+  int WindowWidth() const override { return 128; }
+  int WindowHeight() const override { return 96; }
+
+  void Inject(host::EventType type) {
+    host::Event e;
+    e.type = type;
+    host::InjectEvent(e);
+    host::PumpEvents(0);
+  }
+
+  static D3DPRESENT_PARAMETERS FullScreenParams(UINT w, UINT h) {
+    D3DPRESENT_PARAMETERS pp = WindowedParams(w, h);
+    pp.Windowed = FALSE;
+    return pp;
+  }
+};
+
+TEST_F(PresentTest, BackBufferIsStretchedIntoTheWindow) {
+  ClearTo(0xFF000000);
+  DrawRect(0, 0, 32, 48, 0xFFFF0000);
+  DrawRect(32, 0, 64, 24, 0xFF00FF00);
+  std::vector<uint32_t> shown(128 * 96);
+  ASSERT_EQ(d3d8::ReadDrawable(device_, shown.data(), 128, 96), D3D_OK);
+  EXPECT_EQ(shown[10 * 128 + 10], 0xFFFF0000u);
+  EXPECT_EQ(shown[90 * 128 + 60], 0xFFFF0000u);  // 64 x 48 doubled: red reaches x = 63, y = 95
+  EXPECT_EQ(shown[10 * 128 + 70], 0xFF00FF00u);
+  EXPECT_EQ(shown[40 * 128 + 120], 0xFF00FF00u);
+  EXPECT_EQ(shown[60 * 128 + 120], 0xFF000000u);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
+TEST_F(PresentTest, WindowedBackBufferTakesTheClientSize) {
+  D3DPRESENT_PARAMETERS pp = WindowedParams(0, 0);
+  ASSERT_EQ(device_->Reset(&pp), D3D_OK);
+  EXPECT_EQ(pp.BackBufferWidth, 128u);
+  EXPECT_EQ(pp.BackBufferHeight, 96u);
+  IDirect3DSurface8* back = nullptr;
+  ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+  D3DSURFACE_DESC d{};
+  ASSERT_EQ(back->GetDesc(&d), D3D_OK);
+  EXPECT_EQ(d.Width, 128u);
+  EXPECT_EQ(d.Height, 96u);
+  back->Release();
+  D3DVIEWPORT8 vp{};
+  ASSERT_EQ(device_->GetViewport(&vp), D3D_OK);
+  EXPECT_EQ(vp.Width, 128u);
+}
+
+TEST_F(PresentTest, ResetRestoresDefaultStatesAndNeedsDefaultPoolReleased) {
+  ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+  IDirect3DVertexBuffer8* dynamic = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic),
+            D3D_OK);
+  IDirect3DVertexBuffer8* managed = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED, &managed), D3D_OK);
+  D3DPRESENT_PARAMETERS pp = WindowedParams(0, 0);
+  EXPECT_EQ(device_->Reset(&pp), D3DERR_INVALIDCALL);
+  dynamic->Release();
+  ASSERT_EQ(device_->Reset(&pp), D3D_OK);
+  DWORD lighting = 0;
+  ASSERT_EQ(device_->GetRenderState(D3DRS_LIGHTING, &lighting), D3D_OK);
+  EXPECT_EQ(lighting, static_cast<DWORD>(TRUE));
+  DWORD z = 0;
+  ASSERT_EQ(device_->GetRenderState(D3DRS_ZENABLE, &z), D3D_OK);
+  EXPECT_EQ(z, static_cast<DWORD>(D3DZB_TRUE));
+  managed->Release();  // managed resources survive a reset
+}
+
+// A lost-device cycle and a windowed -> full screen -> windowed switch, as
+// the game runs them, a hundred times: every reset and recreate succeeds.
+TEST_F(PresentTest, LostDeviceAndModeSwitchCycles) {
+  const UINT sizes[3][2] = {{640, 480}, {800, 600}, {1024, 768}};
+  for (int i = 0; i < 100; ++i) {
+    const UINT w = sizes[i % 3][0], h = sizes[i % 3][1];
+    D3DPRESENT_PARAMETERS full = FullScreenParams(w, h);
+    ASSERT_EQ(device_->Reset(&full), D3D_OK) << i;
+    ASSERT_TRUE(host::IsFullScreen());
+    ASSERT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+    IDirect3DVertexBuffer8* text = nullptr;
+    ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
+              D3D_OK);
+    IDirect3DSurface8* config = nullptr;
+    ASSERT_EQ(device_->CreateImageSurface(640, 480, D3DFMT_X8R8G8B8, &config), D3D_OK);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0), D3D_OK);
+    DrawRect(0, 0, 10, 10, 0xFFFFFFFF);
+    ASSERT_EQ(device_->EndScene(), D3D_OK);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+
+    Inject(i % 2 ? host::EventType::Minimized : host::EventType::FocusLost);
+    ASSERT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICELOST);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    ASSERT_EQ(device_->Reset(&full), D3DERR_DEVICELOST);
+    Inject(i % 2 ? host::EventType::Restored : host::EventType::FocusGained);
+    ASSERT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+
+    // The game releases its volatile objects, resets, and recreates them.
+    text->Release();
+    config->Release();
+    ASSERT_EQ(device_->Reset(&full), D3D_OK);
+    ASSERT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+    ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
+              D3D_OK);
+    text->Release();
+
+    D3DPRESENT_PARAMETERS windowed = WindowedParams(0, 0);
+    ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
+    ASSERT_FALSE(host::IsFullScreen());
+    // A windowed device is never lost.
+    Inject(host::EventType::FocusLost);
+    ASSERT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+    Inject(host::EventType::FocusGained);
+  }
+}
+
+TEST_F(PresentTest, FullScreenOnAnotherShapeIsLetterboxed) {
+  D3DPRESENT_PARAMETERS full = FullScreenParams(64, 48);
+  ASSERT_EQ(device_->Reset(&full), D3D_OK);
+  ClearTo(0xFFFFFFFF);
+  // Drawn into a 128 x 48 drawable, the 4:3 picture keeps its shape.
+  std::vector<uint32_t> shown(128 * 48);
+  ASSERT_EQ(d3d8::ReadDrawable(device_, shown.data(), 128, 48), D3D_OK);
+  EXPECT_EQ(shown[24 * 128 + 10], 0xFF000000u);
+  EXPECT_EQ(shown[24 * 128 + 64], 0xFFFFFFFFu);
+  EXPECT_EQ(shown[24 * 128 + 118], 0xFF000000u);
+  D3DPRESENT_PARAMETERS windowed = WindowedParams(0, 0);
+  ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
+}
+
+}  // namespace
+}  // namespace d3d8test
