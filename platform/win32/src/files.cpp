@@ -57,6 +57,32 @@ int OpenFlags(DWORD access, DWORD disposition) {
   }
 }
 
+// Reads or writes until `size` bytes have moved, the file ends (reads) or an
+// error stops it; `done` gets the count either way.
+BOOL Transfer(HANDLE file, void* buffer, DWORD size, LPDWORD done, bool write) {
+  File* f = FileFromHandle(file);
+  if (done) *done = 0;
+  if (!f || (!buffer && size)) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  DWORD total = 0;
+  while (total < size) {
+    char* at = static_cast<char*>(buffer) + total;
+    ssize_t n = write ? ::write(f->fd, at, size - total) : ::read(f->fd, at, size - total);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 || (n == 0 && write)) {
+      SetLastError(ErrorFromErrno(errno));
+      if (done) *done = total;
+      return FALSE;
+    }
+    if (n == 0) break;
+    total += static_cast<DWORD>(n);
+  }
+  if (done) *done = total;
+  return TRUE;
+}
+
 }  // namespace
 
 std::string NativePath(const char* path) {
@@ -111,46 +137,11 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, 
 }
 
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead, LPOVERLAPPED) {
-  File* f = FileFromHandle(file);
-  if (bytesRead) *bytesRead = 0;
-  if (!f || (!buffer && bytesToRead)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  DWORD total = 0;
-  while (total < bytesToRead) {
-    ssize_t n = ::read(f->fd, static_cast<char*>(buffer) + total, bytesToRead - total);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      SetLastError(ErrorFromErrno(errno));
-      return FALSE;
-    }
-    if (n == 0) break;
-    total += static_cast<DWORD>(n);
-  }
-  if (bytesRead) *bytesRead = total;
-  return TRUE;
+  return Transfer(file, buffer, bytesToRead, bytesRead, false);
 }
 
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten, LPOVERLAPPED) {
-  File* f = FileFromHandle(file);
-  if (bytesWritten) *bytesWritten = 0;
-  if (!f || (!buffer && bytesToWrite)) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return FALSE;
-  }
-  DWORD total = 0;
-  while (total < bytesToWrite) {
-    ssize_t n = ::write(f->fd, static_cast<const char*>(buffer) + total, bytesToWrite - total);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      SetLastError(ErrorFromErrno(errno));
-      return FALSE;
-    }
-    total += static_cast<DWORD>(n);
-  }
-  if (bytesWritten) *bytesWritten = total;
-  return TRUE;
+  return Transfer(file, const_cast<void*>(buffer), bytesToWrite, bytesWritten, true);
 }
 
 DWORD GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {

@@ -103,9 +103,10 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu);
 void FitPicture(Window* window);
 // Shows the window's GDI picture in the SDL window.
 void PresentPicture(Window* window);
-// The client area changed (from the desktop or from our own calls).
-void NoteClientSize(Window* window, int width, int height, WPARAM sizeKind);
-void NoteClientPosition(Window* window, int x, int y);
+// The client area changed: from the desktop (the window procedure hears of
+// it in the next Peek/Get) or from our own calls (`sendNow`, at once).
+void NoteClientSize(Window* window, int width, int height, WPARAM sizeKind, bool sendNow = false);
+void NoteClientPosition(Window* window, int x, int y, bool sendNow = false);
 void ApplyMinTrackSize(Window* window);
 
 // ----------------------------------------------------------------- messages

@@ -119,21 +119,27 @@ void ApplyMinTrackSize(Window* w) {
                        std::max<int>(1, w->minTrack.y - in.top - in.bottom));
 }
 
-void NoteClientSize(Window* w, int width, int height, WPARAM sizeKind) {
+void NoteClientSize(Window* w, int width, int height, WPARAM sizeKind, bool sendNow) {
   bool changed = width != w->client.right - w->client.left || height != w->client.bottom - w->client.top;
   w->client.right = w->client.left + width;
   w->client.bottom = w->client.top + height;
   if (!changed && sizeKind != SIZE_MINIMIZED) return;
   FitPicture(w);
   w->paintPending = true;
-  QueueSent(HandleOf(w), WM_SIZE, sizeKind, MAKELPARAM(width, height));
+  if (sendNow)
+    SendMessageA(HandleOf(w), WM_SIZE, sizeKind, MAKELPARAM(width, height));
+  else
+    QueueSent(HandleOf(w), WM_SIZE, sizeKind, MAKELPARAM(width, height));
 }
 
-void NoteClientPosition(Window* w, int x, int y) {
+void NoteClientPosition(Window* w, int x, int y, bool sendNow) {
   if (x == w->client.left && y == w->client.top) return;
   LONG width = w->client.right - w->client.left, height = w->client.bottom - w->client.top;
   w->client = {x, y, x + width, y + height};
-  QueueSent(HandleOf(w), WM_MOVE, 0, MAKELPARAM(x, y));
+  if (sendNow)
+    SendMessageA(HandleOf(w), WM_MOVE, 0, MAKELPARAM(x, y));
+  else
+    QueueSent(HandleOf(w), WM_MOVE, 0, MAKELPARAM(x, y));
 }
 
 }  // namespace win32
@@ -391,11 +397,11 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
   if (!(flags & SWP_NOSIZE)) {
     SIZE size = ClientSizeFor(w, cx, cy);
     if (w->backed) host::SetClientSize(std::max<LONG>(1, size.cx), std::max<LONG>(1, size.cy));
-    NoteClientSize(w, size.cx, size.cy, SIZE_RESTORED);
+    NoteClientSize(w, size.cx, size.cy, SIZE_RESTORED, true);
   }
   if (!(flags & SWP_NOMOVE)) {
     if (w->backed) host::SetPosition(x + in.left, y + in.top);
-    NoteClientPosition(w, x + in.left, y + in.top);
+    NoteClientPosition(w, x + in.left, y + in.top, true);
   }
   if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOW);
   if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);

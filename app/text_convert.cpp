@@ -1,0 +1,53 @@
+// Text conversion through the ANSI code page calls of the window layer.
+#include "app/text_convert.h"
+
+#include <cstring>
+
+namespace {
+
+int WideLength(const WCHAR* wide) {
+  int n = 0;
+  while (wide[n]) ++n;
+  return n;
+}
+
+}  // namespace
+
+void AnsiToWide(WCHAR* wide, const char* ansi, int count) {
+  if (!wide || !ansi) return;
+  if (count == -1) count = static_cast<int>(std::strlen(ansi)) + 1;
+  if (count < 1) return;
+  // At most count - 1 characters; a count of 1 leaves room for the
+  // terminator only (an output size of 0 would merely ask for the size).
+  if (count > 1) MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, count - 1);
+  wide[count - 1] = 0;
+}
+
+void WideToAnsi(char* ansi, const WCHAR* wide, int count) {
+  if (!ansi || !wide) return;
+  if (count == -1) count = WideLength(wide) + 1;
+  if (count < 1) return;
+  if (count > 1) WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, count - 1, nullptr, nullptr);
+  ansi[count - 1] = '\0';
+}
+
+void TextToWide(WCHAR* wide, const char* text, int count) {
+  if (!wide || !text) return;
+  AnsiToWide(wide, text, count);
+}
+
+void WideToText(char* text, const WCHAR* wide, int count) {
+  if (!text || !wide) return;
+  WideToAnsi(text, wide, count);
+}
+
+void CopyText(char* out, const char* in, int count) {
+  if (!out || !in) return;
+  if (count == -1) {
+    std::strcpy(out, in);
+  } else if (count > 0) {
+    std::strncpy(out, in, static_cast<size_t>(count));
+  }
+}
+
+void CopyAnsiText(char* out, const char* in, int count) { CopyText(out, in, count); }

@@ -1,0 +1,136 @@
+// The state machine on a hand-turned clock: start-up, the splash, the level
+// start and its one-second intro, play and the cleared level, inactivity,
+// the message loop's exit, and a missing splash picture.
+#include "app/app_globals.h"
+#include "app/app_states.h"
+#include "app/frame_timer.h"
+#include "app/main_window.h"
+#include "app_fixture.h"
+#include "world/game_object.h"
+#include "world/game_state.h"
+
+namespace {
+
+using States = AppTest;
+
+void StartLevelOne() {
+  StartupApplication(mainWindow);
+  StepApplication();
+  SendMessageA(mainWindow, WM_KEYDOWN, 'X', 1);
+}
+
+TEST_F(States, StartupBuildsTheShipAndReadiesFrames) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  EXPECT_EQ(appState, APP_STARTUP);
+  EXPECT_TRUE(displayReady);
+  ASSERT_NE(DisplayList, nullptr);
+  EXPECT_EQ(static_cast<GameObject*>(PlayerShip), DisplayList);
+  StepApplication();
+  EXPECT_EQ(appState, APP_SPLASH);
+  StepApplication();  // the splash waits for a key
+  EXPECT_EQ(appState, APP_SPLASH);
+  EXPECT_EQ(DrawApplication(), S_OK);
+}
+
+TEST_F(States, LevelStartThenOneSecondOfIntroThenPlay) {
+  StartLevelOne();
+  ASSERT_EQ(appState, APP_LEVEL_START);
+  ManualClock::Advance(3.0);
+  StepApplication();  // resets the clock
+  EXPECT_EQ(appState, APP_LEVEL_INTRO);
+  EXPECT_FLOAT_EQ(FrameTimer(TIMER_CMD_APPTIME), 0.0f);
+  ManualClock::Advance(1.0);
+  StepApplication();
+  EXPECT_EQ(appState, APP_LEVEL_INTRO);  // exactly one second is not enough
+  ManualClock::Advance(0.01);
+  StepApplication();
+  EXPECT_EQ(appState, APP_PLAYING);
+}
+
+TEST_F(States, TheIntroWaitsWhileTheProgramIsInactive) {
+  StartLevelOne();
+  StepApplication();
+  SendMessageA(mainWindow, WM_ACTIVATEAPP, FALSE, 0);
+  ManualClock::Advance(5.0);
+  StepApplication();
+  EXPECT_EQ(appState, APP_LEVEL_INTRO);
+  SendMessageA(mainWindow, WM_ACTIVATEAPP, TRUE, 0);
+  ManualClock::Advance(0.6);
+  StepApplication();
+  EXPECT_EQ(appState, APP_LEVEL_INTRO);
+  ManualClock::Advance(0.6);
+  StepApplication();
+  EXPECT_EQ(appState, APP_PLAYING);
+}
+
+TEST_F(States, PlayGoesOnUntilTheLevelIsClearedThenStartsTheNext) {
+  StartLevelOne();
+  StepApplication();
+  ManualClock::Advance(1.5);
+  StepApplication();
+  ASSERT_EQ(appState, APP_PLAYING);
+  ManualClock::Advance(0.02);
+  StepApplication();
+  EXPECT_EQ(appState, APP_PLAYING);  // Glorbs are left
+  EXPECT_EQ(Level, 1u);
+  // Clear every target and all debris: only the ship and its parts remain.
+  for (GameObject* o = DisplayList->next; o;) {
+    GameObject* next = o->next;
+    if (o->kind != KIND_SHIP_PART) FreeObject(o);
+    o = next;
+  }
+  ManualClock::Advance(0.02);
+  StepApplication();
+  EXPECT_EQ(appState, APP_LEVEL_START);
+  EXPECT_EQ(Level, 2u);
+}
+
+TEST_F(States, ShutdownTwiceIsHarmless) {
+  StartupApplication(mainWindow);
+  ShutdownAll();
+  EXPECT_EQ(DisplayList, nullptr);
+  ShutdownAll();
+  EXPECT_EQ(DisplayList, nullptr);
+}
+
+TEST_F(States, TheLoopEndsWithTheQuitCode) {
+  StartupApplication(mainWindow);
+  appActive = true;
+  PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  EXPECT_FALSE(IsWindow(mainWindow));
+  EXPECT_FALSE(displayReady);
+}
+
+class NoSplash : public AppTest {
+ protected:
+  NoSplash() { withSplash = false; }
+};
+
+TEST_F(NoSplash, AMissingSplashPictureLeavesABlackWindowThatStillTakesKeys) {
+  StartupApplication(mainWindow);
+  StepApplication();
+  EXPECT_EQ(appState, APP_SPLASH);
+  EXPECT_EQ(splashBitmap, nullptr);
+  EXPECT_NE(DebugText().find("splash"), std::string::npos);
+  SendMessageA(mainWindow, WM_PAINT, 0, 0);  // paints black, no crash
+  SendMessageA(mainWindow, WM_KEYDOWN, VK_SPACE, 1);
+  EXPECT_EQ(appState, APP_LEVEL_START);
+}
+
+class DamagedSplash : public AppTest {
+ protected:
+  DamagedSplash() { damagedSplash = true; }
+};
+
+TEST_F(DamagedSplash, ADamagedSplashPictureIsRefusedWithAReason) {
+  StartupApplication(mainWindow);
+  StepApplication();
+  EXPECT_EQ(appState, APP_SPLASH);
+  EXPECT_EQ(splashBitmap, nullptr);
+  EXPECT_NE(DebugText().find("damaged"), std::string::npos);
+  SendMessageA(mainWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+  EXPECT_FALSE(displayReady);
+}
+
+}  // namespace
