@@ -41,7 +41,8 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
   const bool mapped = base == 1;
   if (mapped ? (mapType != 1 || bits != 8) : (base == 3 ? bits != 8 : (bits != 16 && bits != 24 && bits != 32)))
     return false;
-  if (mapped && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
+  // A colour map may come with any image type; its entries must be a size we read.
+  if (mapType == 1 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
   size_t at = 18 + size_t(idLength);
   std::vector<uint32_t> map;
   if (mapType == 1) {

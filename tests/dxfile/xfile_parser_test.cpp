@@ -148,7 +148,9 @@ TEST(XFileParser, MembersByNameArraysAndStrings) {
   EXPECT_EQ(*static_cast<DWORD*>(p), 7u);
   ASSERT_EQ(tag->GetData("label", &size, &p), DXFILE_OK);
   EXPECT_EQ(size, sizeof(char*));
-  EXPECT_STREQ(*static_cast<char**>(p), "seven");
+  const char* label = nullptr;  // packed after a DWORD: not pointer-aligned
+  std::memcpy(&label, p, sizeof label);
+  EXPECT_STREQ(label, "seven");
   ASSERT_EQ(tag->GetData("pair", &size, &p), DXFILE_OK);
   ASSERT_EQ(size, 4u);
   EXPECT_EQ(static_cast<WORD*>(p)[0], 3);

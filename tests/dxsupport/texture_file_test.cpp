@@ -226,6 +226,8 @@ TEST_F(TextureFile, BrokenFilesFailWithoutCrashing) {
   EXPECT_TRUE(FAILED(Load(Bmp(3, 2, 24, 0, {}, Bytes(5, 0)))));
   EXPECT_TRUE(FAILED(Load(Bmp(-3, 2, 24, 0, {}, rows))));
   EXPECT_TRUE(FAILED(Load(Bmp(3, 2, 7, 0, {}, rows))));
+  // A grey TGA with a colour map of zero-bit entries (found by the fuzzer).
+  EXPECT_TRUE(FAILED(Load({0, 1, 3, 0, 0, 0, 0x18, 0, 2, 2, 0, 0, 0x88, 0, 1, 0, 8, 0x29, 0, 1, 0x3f})));
   const std::string ppm = "P6 4000000000 2 255\n";
   EXPECT_TRUE(FAILED(Load(Bytes(ppm.begin(), ppm.end()))));
 }
