@@ -21,7 +21,8 @@ struct File {
 };
 
 std::unordered_set<File*>& Files() {
-  static std::unordered_set<File*> files;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& files = *new std::unordered_set<File*>();
   return files;
 }
 

@@ -29,12 +29,14 @@ struct DeviceContext {
 };
 
 std::unordered_set<GdiObject*>& Objects() {
-  static std::unordered_set<GdiObject*> objects;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& objects = *new std::unordered_set<GdiObject*>();
   return objects;
 }
 
 std::unordered_set<DeviceContext*>& Contexts() {
-  static std::unordered_set<DeviceContext*> contexts;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& contexts = *new std::unordered_set<DeviceContext*>();
   return contexts;
 }
 

@@ -22,7 +22,8 @@ struct Icon {
 };
 
 std::unordered_set<Icon*>& Icons() {
-  static std::unordered_set<Icon*> icons;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& icons = *new std::unordered_set<Icon*>();
   return icons;
 }
 

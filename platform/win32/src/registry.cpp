@@ -60,7 +60,7 @@ struct Registry {
 };
 
 Registry& Reg() {
-  static Registry registry;
+  static auto& registry = *new Registry();  // never destroyed, like every handle table
   return registry;
 }
 

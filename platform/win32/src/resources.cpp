@@ -16,7 +16,8 @@ struct Table {
 };
 
 std::vector<Table>& Tables() {
-  static std::vector<Table> tables;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& tables = *new std::vector<Table>();
   return tables;
 }
 

@@ -27,12 +27,14 @@ struct ClassRecord {
 };
 
 std::vector<ClassRecord>& Classes() {
-  static std::vector<ClassRecord> classes;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& classes = *new std::vector<ClassRecord>();
   return classes;
 }
 
 std::vector<Window*>& LiveWindows() {
-  static std::vector<Window*> windows;
+  // Never destroyed: handles stay reachable until the process is gone.
+  static auto& windows = *new std::vector<Window*>();
   return windows;
 }
 
