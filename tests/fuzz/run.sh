@@ -10,8 +10,9 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="${2:-$root/build-fuzz}"
 
+mkdir -p "$build"
 CC=/usr/bin/clang CXX=/usr/bin/clang++ cmake -S "$root" -B "$build" -DGLORBS_FUZZ=ON -DBUILD_TESTING=ON \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log"
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log"
 cmake --build "$build" -j2 --target fuzz_xfile fuzz_image
 
 status=0
