@@ -240,3 +240,29 @@ TEST(EmbeddedResources, TheBuildEmbedsFilesUnderIdsAndStringTypes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GdiText, FontsAndTextAttributesAreKeptPerDc) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
+  HFONT font = CreateFontA(-MulDiv(30, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                           VARIABLE_PITCH, "A face name longer than thirty-one characters");
+  ASSERT_NE(font, nullptr);
+  LOGFONTA described = {};
+  ASSERT_EQ(GetObjectA(font, sizeof(described), &described), static_cast<int>(sizeof(LOGFONTA)));
+  EXPECT_EQ(described.lfHeight, -40);
+  EXPECT_EQ(std::string(described.lfFaceName).size(), static_cast<size_t>(LF_FACESIZE - 1));
+  EXPECT_EQ(SelectObject(dc, font), nullptr);  // no font before: the stock one
+  EXPECT_FALSE(DeleteObject(font));            // selected
+  EXPECT_EQ(SetTextColor(dc, RGB(255, 255, 255)), 0u);
+  EXPECT_EQ(SetBkColor(dc, 0), 0xFFFFFFu);
+  EXPECT_EQ(SetBkMode(dc, TRANSPARENT), OPAQUE);
+  EXPECT_EQ(GetObjectType(font), OBJ_FONT);
+  DeleteDC(dc);
+  EXPECT_TRUE(DeleteObject(font));  // the DC let go of it
+  EXPECT_EQ(SetTextColor(dc, 0), CLR_INVALID);
+}
+
+}  // namespace

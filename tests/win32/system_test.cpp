@@ -154,3 +154,16 @@ TEST(Helpers, CompareMulDivAndClocks) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageBox, TheTextAlwaysReachesStderr) {
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MessageBoxA(nullptr, "Could not create input objects.", "Glorbs3D", MB_OK), IDOK);
+  OutputDebugStringA("trace line\n");
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Glorbs3D: Could not create input objects."), std::string::npos);
+  EXPECT_NE(err.find("trace line\n"), std::string::npos);
+}
+
+}  // namespace

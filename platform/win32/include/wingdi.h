@@ -94,6 +94,53 @@ typedef struct tagDIBSECTION {
 #define LR_CREATEDIBSECTION 0x00002000
 #define LR_SHARED 0x00008000
 
+#define LF_FACESIZE 32
+typedef struct tagLOGFONTA {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  CHAR lfFaceName[LF_FACESIZE];
+} LOGFONTA, *LPLOGFONTA;
+
+#define FW_DONTCARE 0
+#define FW_NORMAL 400
+#define FW_BOLD 700
+#define ANSI_CHARSET 0
+#define DEFAULT_CHARSET 1
+#define OUT_DEFAULT_PRECIS 0
+#define CLIP_DEFAULT_PRECIS 0
+#define DEFAULT_QUALITY 0
+#define NONANTIALIASED_QUALITY 3
+#define ANTIALIASED_QUALITY 4
+#define DEFAULT_PITCH 0
+#define FIXED_PITCH 1
+#define VARIABLE_PITCH 2
+
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define TA_LEFT 0
+#define TA_TOP 0
+#define TA_RIGHT 2
+#define TA_CENTER 6
+#define TA_BOTTOM 8
+#define TA_BASELINE 24
+#define MM_TEXT 1
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+
 // ------------------------------------------------------------------ the DCs
 
 // The window DC of `window` (null: the main window). Each GetDC hands out a
@@ -120,6 +167,12 @@ HGDIOBJ GetStockObject(int index);
 int GetObjectA(HGDIOBJ object, int size, LPVOID out);
 
 HBRUSH CreateSolidBrush(COLORREF color);
+// A font is its description until text is drawn with it; the face name is
+// kept to LF_FACESIZE - 1 characters.
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName);
+HFONT CreateFontIndirectA(const LOGFONTA* font);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // 24- or 32-bit BI_RGB DIB sections; *bits receives the pixel memory, which
 // lives until the bitmap is deleted. Rows are 4-byte aligned; a negative
@@ -140,5 +193,14 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sx, int sy, DWORD rop);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 COLORREF GetPixel(HDC dc, int x, int y);
+
+// Text attributes of a DC (each returns the previous value; CLR_INVALID or 0
+// for a DC that is not one). The screen is 96 dots per inch.
+COLORREF SetTextColor(HDC dc, COLORREF color);
+COLORREF SetBkColor(HDC dc, COLORREF color);
+int SetBkMode(HDC dc, int mode);
+UINT SetTextAlign(HDC dc, UINT align);
+int SetMapMode(HDC dc, int mode);
+int GetDeviceCaps(HDC dc, int index);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 #define CLR_INVALID 0xFFFFFFFF

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
+#include <utility>
 
 namespace win32 {
 namespace {
@@ -25,6 +26,9 @@ struct DeviceContext {
   HGDIOBJ font = nullptr;
   COLORREF textColor = 0;
   COLORREF bkColor = 0xFFFFFF;
+  int bkMode = OPAQUE;
+  UINT textAlign = TA_LEFT | TA_TOP;
+  int mapMode = MM_TEXT;
   bool drewOnWindow = false;
 };
 
@@ -130,6 +134,24 @@ void CopyStretched(DeviceContext* dc, Bitmap* dst, int x, int y, int w, int h, c
   if (!dc->memory) dc->drewOnWindow = true;
 }
 
+// A DC going away lets go of what was selected into it.
+void ReleaseSelections(DeviceContext* c) {
+  if (c->memory && c->bitmap) c->bitmap->selectedCount--;
+  for (HGDIOBJ held : {c->brush, c->font}) {
+    GdiObject* o = ObjectFromHandle(held);
+    if (o && !o->stock) o->selectedCount--;
+  }
+  c->bitmap = nullptr;
+  c->brush = c->font = nullptr;
+}
+
+// Sets one attribute of a DC and returns the one it replaces.
+template <typename T>
+T SwapAttribute(HDC dc, T DeviceContext::*member, T value, T failure) {
+  DeviceContext* c = ContextFromHandle(dc);
+  return c ? std::exchange(c->*member, value) : failure;
+}
+
 void ReportUnsupportedRop(DWORD rop) {
   static bool told = false;
   if (told) return;
@@ -184,9 +206,65 @@ void PresentPicture(Window* w) {
   host::PresentPicture(p);
 }
 
+bool TextStateOf(HDC dc, TextState* out) {
+  DeviceContext* c = ContextFromHandle(dc);
+  if (!c || !out) return false;
+  GdiObject* font = ObjectFromHandle(c->font);
+  out->font = font && font->kind == GdiKind::Font ? &static_cast<Font*>(font)->logFont : nullptr;
+  out->textColor = c->textColor;
+  out->bkColor = c->bkColor;
+  out->bkMode = c->bkMode;
+  out->textAlign = c->textAlign;
+  out->target = Surface(c);
+  return true;
+}
+
+void NoteDrawn(HDC dc) {
+  DeviceContext* c = ContextFromHandle(dc);
+  if (c && !c->memory) c->drewOnWindow = true;
+}
+
 }  // namespace win32
 
 using namespace win32;
+
+COLORREF SetTextColor(HDC dc, COLORREF color) {
+  return SwapAttribute(dc, &DeviceContext::textColor, color & 0xFFFFFF, CLR_INVALID);
+}
+
+COLORREF SetBkColor(HDC dc, COLORREF color) {
+  return SwapAttribute(dc, &DeviceContext::bkColor, color & 0xFFFFFF, CLR_INVALID);
+}
+
+int SetBkMode(HDC dc, int mode) {
+  if (mode != OPAQUE && mode != TRANSPARENT) return 0;
+  return SwapAttribute(dc, &DeviceContext::bkMode, mode, 0);
+}
+
+UINT SetTextAlign(HDC dc, UINT align) {
+  return SwapAttribute(dc, &DeviceContext::textAlign, align, 0xFFFFFFFFu /* GDI_ERROR */);
+}
+
+int SetMapMode(HDC dc, int mode) {
+  DeviceContext* c = ContextFromHandle(dc);
+  if (!c) return 0;
+  if (mode != MM_TEXT) OutputDebugStringA("SetMapMode: only MM_TEXT is offered\n");
+  return std::exchange(c->mapMode, MM_TEXT);
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+  DeviceContext* c = ContextFromHandle(dc);
+  if (!c) return 0;
+  Bitmap* target = Surface(c);
+  switch (index) {
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    case BITSPIXEL: return 32;
+    case HORZRES: return target ? target->width : GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES: return target ? target->height : GetSystemMetrics(SM_CYSCREEN);
+    default: return 0;
+  }
+}
 
 HDC GetDC(HWND window) {
   Stocks();
@@ -210,6 +288,7 @@ int ReleaseDC(HWND, HDC dc) {
   DeviceContext* c = ContextFromHandle(dc);
   if (!c || c->memory) return 0;
   if (c->drewOnWindow) PresentPicture(WindowFromHandle(c->window));
+  ReleaseSelections(c);
   Contexts().erase(c);
   delete c;
   return 1;
@@ -229,7 +308,7 @@ HDC CreateCompatibleDC(HDC dc) {
 BOOL DeleteDC(HDC dc) {
   DeviceContext* c = ContextFromHandle(dc);
   if (!c) return FALSE;
-  if (c->memory && c->bitmap) c->bitmap->selectedCount--;
+  ReleaseSelections(c);
   if (!c->memory && c->drewOnWindow) PresentPicture(WindowFromHandle(c->window));
   Contexts().erase(c);
   delete c;
@@ -240,7 +319,7 @@ int GetObjectType(HGDIOBJ object) {
   if (DeviceContext* c = ContextFromHandle(static_cast<HDC>(object))) return c->memory ? OBJ_MEMDC : OBJ_DC;
   GdiObject* o = ObjectFromHandle(object);
   if (!o) return 0;
-  return o->kind == GdiKind::Bitmap ? OBJ_BITMAP : OBJ_BRUSH;
+  return o->kind == GdiKind::Bitmap ? OBJ_BITMAP : o->kind == GdiKind::Brush ? OBJ_BRUSH : OBJ_FONT;
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
@@ -250,9 +329,12 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (o->kind == GdiKind::Brush) {
-    HGDIOBJ old = c->brush;
-    c->brush = object;
+  if (o->kind != GdiKind::Bitmap) {
+    HGDIOBJ& slot = o->kind == GdiKind::Brush ? c->brush : c->font;
+    HGDIOBJ old = slot;
+    if (GdiObject* previous = ObjectFromHandle(old)) previous->selectedCount -= previous->stock ? 0 : 1;
+    slot = object;
+    o->selectedCount += o->stock ? 0 : 1;
     return old;
   }
   // A bitmap goes into one memory DC at a time (stock ones anywhere).
@@ -281,9 +363,16 @@ HGDIOBJ GetStockObject(int index) {
 }
 
 int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
+  GdiObject* o = ObjectFromHandle(object);
+  if (o && o->kind == GdiKind::Font) {
+    if (!out) return sizeof(LOGFONTA);
+    if (size < static_cast<int>(sizeof(LOGFONTA))) return 0;
+    std::memcpy(out, &static_cast<Font*>(o)->logFont, sizeof(LOGFONTA));
+    return sizeof(LOGFONTA);
+  }
   Bitmap* b = BitmapFromHandle(object);
   if (!b) {
-    if (ObjectFromHandle(object)) OutputDebugStringA("GetObjectA: only bitmaps are described\n");
+    if (o) OutputDebugStringA("GetObjectA: brushes are not described\n");
     return 0;
   }
   if (!out) return b->dibSection ? sizeof(DIBSECTION) : sizeof(BITMAP);
@@ -309,6 +398,38 @@ HBRUSH CreateSolidBrush(COLORREF color) {
   b->color = color & 0xFFFFFF;
   Objects().insert(b);
   return b;
+}
+
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                  DWORD quality, DWORD pitchAndFamily, LPCSTR faceName) {
+  LOGFONTA f = {height,
+                width,
+                escapement,
+                orientation,
+                weight,
+                static_cast<BYTE>(italic != 0),
+                static_cast<BYTE>(underline != 0),
+                static_cast<BYTE>(strikeOut != 0),
+                static_cast<BYTE>(charSet),
+                static_cast<BYTE>(outPrecision),
+                static_cast<BYTE>(clipPrecision),
+                static_cast<BYTE>(quality),
+                static_cast<BYTE>(pitchAndFamily),
+                {}};
+  if (faceName) std::strncpy(f.lfFaceName, faceName, LF_FACESIZE - 1);
+  return CreateFontIndirectA(&f);
+}
+
+HFONT CreateFontIndirectA(const LOGFONTA* font) {
+  if (!font) return nullptr;
+  Stocks();
+  auto* f = new Font();
+  f->kind = GdiKind::Font;
+  f->logFont = *font;
+  f->logFont.lfFaceName[LF_FACESIZE - 1] = '\0';
+  Objects().insert(f);
+  return f;
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {

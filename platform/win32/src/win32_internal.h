@@ -13,7 +13,7 @@ namespace win32 {
 
 // ---------------------------------------------------------------- GDI data
 
-enum class GdiKind : uint8_t { Bitmap, Brush };
+enum class GdiKind : uint8_t { Bitmap, Brush, Font };
 
 struct GdiObject {
   uint32_t magic = 0x47444930;  // "GDI0"
@@ -55,6 +55,26 @@ struct Brush : GdiObject {
   COLORREF color = 0;
   bool hollow = false;
 };
+
+struct Font : GdiObject {
+  LOGFONTA logFont = {};
+};
+
+// What text drawing needs of a DC: its font (null: the stock font), colours,
+// background mode, alignment and the pixels it draws on (null for the screen
+// DC, which only measures). False for a handle that is not a DC. The text
+// rasteriser builds ExtTextOutA and GetTextExtentPoint32A on this.
+struct TextState {
+  const LOGFONTA* font = nullptr;
+  COLORREF textColor = 0;
+  COLORREF bkColor = 0xFFFFFF;
+  int bkMode = OPAQUE;
+  UINT textAlign = TA_LEFT | TA_TOP;
+  Bitmap* target = nullptr;
+};
+bool TextStateOf(HDC dc, TextState* out);
+// Marks a window DC as drawn on, so that its release shows the picture.
+void NoteDrawn(HDC dc);
 
 // Allocates a bitmap record (not yet a live handle). Null when the size is
 // not positive or too large.
