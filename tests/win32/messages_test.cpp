@@ -112,6 +112,16 @@ TEST(DesktopEvents, KeysBecomeKeyMessagesWithVirtualKeyAndScanCodes) {
   EXPECT_TRUE(msg.lParam & (1L << 24));
 }
 
+TEST(DesktopEvents, EventsStillArriveAfterTheDesktopLayerRestarts) {
+  host::Shutdown();
+  TestWindow w;
+  ASSERT_NE(w.hwnd, nullptr);
+  host::InjectEvent(Key(44, true));  // Space
+  MSG msg = NextPosted();
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_SPACE));
+}
+
 TEST(DesktopEvents, FocusChangesAreSentOnceEach) {
   TestWindow w;
   w.seen.clear();

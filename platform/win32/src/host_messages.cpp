@@ -138,10 +138,12 @@ void OnHostEvent(const host::Event& e, void*) {
 }  // namespace
 
 void ConnectHostEvents() {
-  static bool connected = false;
-  if (connected) return;
-  connected = true;
-  host::AddEventSink(OnHostEvent, nullptr);
+  // Registered anew for every window: a host shut down and started again
+  // in between has forgotten its sinks, and removing a stale handle is
+  // harmless.
+  static int handle = -1;
+  if (handle >= 0) host::RemoveEventSink(handle);
+  handle = host::AddEventSink(OnHostEvent, nullptr);
 }
 
 }  // namespace win32

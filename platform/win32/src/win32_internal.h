@@ -137,7 +137,7 @@ void ApplyMinTrackSize(Window* window);
 // which is undone when the window procedure swallows it.
 void QueueSent(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool hostCommand = false);
 void PurgeMessages(HWND window);
-// Registers the host event sink once.
+// Registers the host event sink (again) before a window is made.
 void ConnectHostEvents();
 // Activation of the program: sends WM_ACTIVATEAPP when it changes.
 void SetActive(bool active, bool sendNow);
