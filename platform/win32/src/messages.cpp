@@ -88,7 +88,10 @@ Window* WindowNeedingPaint(HWND filter) {
 // What the system menu commands do by default.
 LRESULT DefaultSysCommand(HWND window, WPARAM wParam) {
   UINT cmd = static_cast<UINT>(wParam & 0xFFF0);
-  if (cmd == Q().undoCommand) Q().undoCommand = 0;  // accepted as the desktop did it
+  if (Q().undoCommand && cmd == Q().undoCommand) {
+    Q().undoCommand = 0;  // accepted; the desktop has carried it out already
+    return 0;
+  }
   Window* w = WindowFromHandle(window);
   if (!w || !w->backed) return 0;
   switch (cmd) {
