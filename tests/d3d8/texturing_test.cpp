@@ -175,8 +175,11 @@ TEST_F(TexturingTest, SecondStageCombinesWithTheFirst) {
 
 TEST_F(TexturingTest, ChangedTexelsReachTheNextDraw) {
   IDirect3DTexture8* t = MakeTexture(D3DFMT_A8R8G8B8, kFour, nullptr);
+  IDirect3DTexture8* other = MakeTexture(D3DFMT_A8R8G8B8, kFour, nullptr);
   ASSERT_EQ(device_->SetTexture(0, t), D3D_OK);
+  ASSERT_EQ(device_->SetTexture(1, other), D3D_OK);  // stage 1 bound too, passing stage 0 through
   SetStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  SetStage(1, D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_TEXTURE);
   DrawTexturedQuad(0xFFFFFFFF);
   D3DLOCKED_RECT r{};
   ASSERT_EQ(t->LockRect(0, &r, nullptr, 0), D3D_OK);
@@ -185,7 +188,9 @@ TEST_F(TexturingTest, ChangedTexelsReachTheNextDraw) {
   DrawTexturedQuad(0xFFFFFFFF);
   EXPECT_EQ(Pixel(4, 4), 0xFF123456u);
   ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+  ASSERT_EQ(device_->SetTexture(1, nullptr), D3D_OK);
   t->Release();
+  other->Release();
 }
 
 }  // namespace

@@ -152,7 +152,7 @@ bool Device::CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatI
   target_.colorFormat = color;
   target_.depthFormat = depth;
   GL(GenTextures)(1, &target_.color);
-  gl_.BindTexture(0, target_.color);
+  gl_.BindForUpdate(0, target_.color);
   GL(TexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   GL(GenFramebuffers)(1, &target_.fbo);
@@ -290,7 +290,7 @@ void Device::PresentPicture(const uint32_t* pixels, int w, int h, int pitch) {
     GL(GenTextures)(1, &pictureTexture_);
     GL(GenFramebuffers)(1, &pictureFbo_);
   }
-  gl_.BindTexture(0, pictureTexture_);
+  gl_.BindForUpdate(0, pictureTexture_);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, pitch / 4);
   if (w != pictureW_ || h != pictureH_) {
     GL(TexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels);
@@ -328,7 +328,7 @@ void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
 }
 
 void Device::WriteTarget(const RECT& r, const BYTE* src, UINT srcPitch) {
-  gl_.BindTexture(0, target_.color);
+  gl_.BindForUpdate(0, target_.color);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, srcPitch / target_.colorFormat->bytesPerPixel);
   GL(TexSubImage2D)(GL_TEXTURE_2D, 0, r.left, r.top, r.right - r.left, r.bottom - r.top, GL_BGRA,
                     GL_UNSIGNED_INT_8_8_8_8_REV, src);
@@ -457,7 +457,7 @@ HRESULT ReadDrawable(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) {
   host::MakeGLCurrent();
   GLuint tex = 0, fb = 0;
   GL(GenTextures)(1, &tex);
-  d->gl().BindTexture(0, tex);
+  d->gl().BindForUpdate(0, tex);
   GL(TexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
   GL(GenFramebuffers)(1, &fb);
   d->gl().BindDrawFramebuffer(fb);

@@ -23,7 +23,7 @@ bool DecodeFvf(DWORD fvf, FvfLayout* out) {
   static const int kPositionFloats[8] = {0, 3, 4, 4, 5, 6, 7, 8};  // by (fvf & 0xE) >> 1
   FvfLayout l;
   int kind = (fvf & D3DFVF_POSITION_MASK) >> 1;
-  if (kind == 0 || (fvf & ~0x00FF0FFFu) != 0) return false;
+  if (kind == 0 || (fvf & (D3DFVF_RESERVED0 | D3DFVF_RESERVED2)) != 0) return false;
   l.rhw = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
   l.position = 0;
   l.positionFloats = l.rhw ? 4 : 3;

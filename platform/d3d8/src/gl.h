@@ -70,6 +70,11 @@ class GlState {
   void BindReadFramebuffer(GLuint fb);
   void ActiveUnit(int unit);
   void BindTexture(int unit, GLuint texture);
+  // Binds and makes `unit` the active one, for calls that change the texture.
+  void BindForUpdate(int unit, GLuint texture) {
+    BindTexture(unit, texture);
+    ActiveUnit(unit);
+  }
   void BindSampler(int unit, GLuint sampler);
   void Enable(GlCap cap, bool on);
   void BlendFunc(GLenum src, GLenum dst);

@@ -270,7 +270,7 @@ HRESULT Texture::AddDirtyRect(const RECT*) {
 GLuint Texture::Bind(GlState& gl, int unit) {
   if (!gl_) {
     GL(GenTextures)(1, &gl_);
-    gl.BindTexture(unit, gl_);
+    gl.BindForUpdate(unit, gl_);
     GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels_.size()) - 1);
     if (format_.forceOpaque) GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
@@ -285,6 +285,7 @@ GLuint Texture::Bind(GlState& gl, int unit) {
   }
   gl.BindTexture(unit, gl_);
   if (!anyDirty_) return gl_;
+  gl.ActiveUnit(unit);
   for (size_t i = 0; i < levels_.size(); ++i) {
     PixelMemory& m = levels_[i];
     if (!m.dirty) continue;
