@@ -33,6 +33,7 @@ struct Scene {
   IDirect3DVertexBuffer8* spriteQuad = nullptr;
   IDirect3DVertexBuffer8* textBuffer = nullptr;
   DWORD savedStates = 0, textStates = 0;
+  bool byPointer = false;  // sprites through DrawPrimitiveUP instead of the buffer
 };
 
 IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT size, D3DFORMAT format, WORD seed) {
@@ -116,8 +117,12 @@ void DrawSprites(Scene& s, int frame) {
     std::memcpy(p, v, sizeof(v));
     s.spriteQuad->Unlock();
     d->SetVertexShader(0x142);
-    d->SetStreamSource(0, s.spriteQuad, sizeof(SpriteVertex));
-    d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    if (s.byPointer) {
+      d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(SpriteVertex));
+    } else {
+      d->SetStreamSource(0, s.spriteQuad, sizeof(SpriteVertex));
+      d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    }
   }
 }
 
@@ -193,6 +198,8 @@ int main(int argc, char** argv) {
   Measure(s, "300 sprite quads", frames, true, false);
   Measure(s, "6 texts x 50 glyphs", frames, false, true);
   Measure(s, "sprites + texts", frames, true, true);
+  s.byPointer = true;
+  Measure(s, "300 sprite quads by pointer", frames, true, false);
   s.device->DeleteStateBlock(s.savedStates);
   s.device->DeleteStateBlock(s.textStates);
   s.textBuffer->Release();

@@ -200,7 +200,9 @@ class Device final : public IDirect3DDevice8 {
   void BindTextures(const ProgramKey& key);
   void UploadUniforms(Program& p);
   GLuint Sampler(DWORD stage);
-  GLuint StreamUpload(const void* data, UINT size, uintptr_t* offset);
+  // Copies `size` bytes into the stream buffer at a multiple of `align`;
+  // returns their offset.
+  uintptr_t StreamUpload(const void* data, UINT size, UINT align);
 
   Direct3D* d3d_;
   HWND focusWindow_;

@@ -341,13 +341,23 @@ void Device::StreamReserve(UINT size) {
   }
 }
 
-GLuint Device::StreamUpload(const void* data, UINT size, uintptr_t* offset) {
-  StreamReserve(size);
+uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
+  uintptr_t at = (streamUsed_ + align - 1) / align * align;
+  if (at + size > streamCapacity_) {
+    StreamReserve(size + align);
+    at = 0;
+  }
   gl_.BindArrayBuffer(streamBuffer_);
-  GL(BufferSubData)(GL_ARRAY_BUFFER, streamUsed_, size, data);
-  *offset = streamUsed_;
-  streamUsed_ += (size + 15) & ~15u;
-  return streamBuffer_;
+  // Unsynchronised: this range is fresh, and draws still reading earlier
+  // ranges of the store must not make us wait for them.
+  void* p = GL(MapBufferRange)(GL_ARRAY_BUFFER, at, size,
+                               GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  if (p) {
+    std::memcpy(p, data, size);
+    GL(UnmapBuffer)(GL_ARRAY_BUFFER);
+  }
+  streamUsed_ = static_cast<UINT>(at + size);
+  return at;
 }
 
 // ------------------------------------------------------------------ draws
@@ -412,11 +422,12 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* d
   state_.stream = nullptr;
   state_.stride = 0;
   if (count == 0) return D3D_OK;
-  uintptr_t offset = 0;
-  GLuint buffer = StreamUpload(data, static_cast<UINT>(bytes), &offset);
-  HRESULT hr = PrepareDraw(buffer, offset, stride);
+  // Vertices land on a multiple of the stride, so the attribute pointers
+  // stay put from draw to draw and only the first vertex moves.
+  const uintptr_t at = StreamUpload(data, static_cast<UINT>(bytes), stride);
+  HRESULT hr = PrepareDraw(streamBuffer_, 0, stride);
   if (FAILED(hr)) return hr;
-  GL(DrawArrays)(mode, 0, static_cast<GLsizei>(n));
+  GL(DrawArrays)(mode, static_cast<GLint>(at / stride), static_cast<GLsizei>(n));
   return D3D_OK;
 }
 
@@ -441,15 +452,14 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   state_.indices = nullptr;
   state_.baseVertex = 0;
   if (count == 0) return D3D_OK;
-  uintptr_t vOffset = 0, iOffset = 0;
-  StreamReserve(static_cast<UINT>(bytes) + n * isize + 16);  // both parts in one store
-  GLuint buffer = StreamUpload(data, static_cast<UINT>(bytes), &vOffset);
-  StreamUpload(indices, n * isize, &iOffset);
-  HRESULT hr = PrepareDraw(buffer, vOffset, stride);
+  StreamReserve(static_cast<UINT>(bytes) + n * isize + stride + 4);  // both parts in one store
+  const uintptr_t at = StreamUpload(data, static_cast<UINT>(bytes), stride);
+  const uintptr_t indexAt = StreamUpload(indices, n * isize, isize);
+  HRESULT hr = PrepareDraw(streamBuffer_, 0, stride);
   if (FAILED(hr)) return hr;
   gl_.BindElementBuffer(streamBuffer_);
-  GL(DrawElements)(mode, static_cast<GLsizei>(n), isize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                   reinterpret_cast<const void*>(iOffset));
+  GL(DrawElementsBaseVertex)(mode, static_cast<GLsizei>(n), isize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(indexAt), static_cast<GLint>(at / stride));
   return D3D_OK;
 }
 
