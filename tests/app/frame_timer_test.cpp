@@ -2,6 +2,8 @@
 // millisecond fallback.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/frame_timer.h"
 
 namespace {
@@ -97,7 +99,10 @@ TEST_P(FrameTimerTest, UnknownCommandsGiveMinusOne) {
   EXPECT_EQ(FrameTimer(TIMER_CMD_STOP), 0.0f);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothClocks, FrameTimerTest, ::testing::Values(&kHighResolution, &kFallback));
+INSTANTIATE_TEST_SUITE_P(BothClocks, FrameTimerTest, ::testing::Values(&kHighResolution, &kFallback),
+                         [](const ::testing::TestParamInfo<const FrameTimerClocks*>& info) {
+                           return std::string(info.param == &kHighResolution ? "Counter" : "Milliseconds");
+                         });
 
 TEST(FrameTimerFallback, MillisecondResolutionComputedInDoublePrecision) {
   FrameTimerUseClocks(&kFallback);
