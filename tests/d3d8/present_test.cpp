@@ -138,5 +138,22 @@ TEST_F(PresentTest, FullScreenOnAnotherShapeIsLetterboxed) {
   ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
 }
 
+TEST_F(PresentTest, GdiPictureIsShownThroughTheDeviceUntilItIsReleased) {
+  std::vector<uint32_t> pixels(40 * 20, 0x00FF8000);
+  host::Picture picture;
+  picture.pixels = pixels.data();
+  picture.w = 32;
+  picture.h = 20;
+  picture.pitch = 40 * 4;
+  host::PresentPicture(picture);
+  // Drawing goes on unharmed by the picture's own OpenGL work.
+  ClearTo(0xFF000000);
+  DrawRect(0, 0, 8, 8, 0xFF00FF00);
+  EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+  EXPECT_EQ(device_->Release(), 0u);
+  device_ = nullptr;
+  host::PresentPicture(picture);  // host's own way again: the released device is not reached
+}
+
 }  // namespace
 }  // namespace d3d8test

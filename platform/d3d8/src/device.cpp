@@ -41,6 +41,7 @@ bool Device::Away() const { return minimized_ || !focused_; }
 
 Device::Device(Direct3D* d3d, HWND focusWindow, DWORD behavior)
     : d3d_(d3d), focusWindow_(focusWindow), behavior_(behavior) {
+  params_.Windowed = TRUE;  // until Init succeeds there is no mode of ours to undo
   d3d_->AddRef();
   SetCurrentDevice(this);
 }
