@@ -3,6 +3,7 @@
 // records). Also frame pacing and the game-controller table.
 #include "host_state.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace host {
@@ -87,7 +88,7 @@ bool Translate(const SDL_Event& e, Event& out) {
       break;
     case SDL_TEXTINPUT:
       out.type = EventType::TextInput;
-      std::strncpy(out.text, e.text.text, sizeof out.text - 1);
+      std::snprintf(out.text, sizeof out.text, "%s", e.text.text);
       break;
     case SDL_MOUSEMOTION:
       out.type = EventType::MouseMotion;
