@@ -37,20 +37,37 @@ class LightingTest : public DeviceTest {
     ASSERT_EQ(device_->SetMaterial(&m), D3D_OK);
   }
 
+  static D3DLIGHT8 WhiteLight(D3DLIGHTTYPE type) {
+    D3DLIGHT8 light{};
+    light.Type = type;
+    light.Diffuse = {1, 1, 1, 0};
+    light.Direction = {0, 0, 1};
+    return light;
+  }
+
+  void UseLight(DWORD index, const D3DLIGHT8& light) {
+    ASSERT_EQ(device_->SetLight(index, &light), D3D_OK);
+    ASSERT_EQ(device_->LightEnable(index, TRUE), D3D_OK);
+  }
+
+  // The centre pixel of the quad drawn on a black screen.
+  uint32_t LitCentre(float half) {
+    ClearTo(0xFF000000);
+    DrawQuad(half);
+    return Pixel(32, 24);
+  }
+
   static int Byte(double v) { return static_cast<int>(std::lround(std::min(1.0, v) * 255.0)); }
 };
 
 TEST_F(LightingTest, DirectionalLightWithMaterialAndGlobalAmbient) {
   SetMaterial(1.0f, 0.5f, 0.25f, 1.0f);
   ASSERT_EQ(device_->SetRenderState(D3DRS_AMBIENT, 0x33333333), D3D_OK);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 0};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_DIRECTIONAL);
   const float k = 1.0f / std::sqrt(3.0f);
   light.Direction = {k, -k, k};  // the game's light
   light.Range = 1000;
-  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  UseLight(0, light);
   ClearTo(0xFF000000);
   DrawQuad(1.0f);
   // N = (0, 0, -1), L = -direction: N.L = 1/sqrt(3); ambient term 0.2.
@@ -63,21 +80,16 @@ TEST_F(LightingTest, DirectionalLightWithMaterialAndGlobalAmbient) {
 
   // With the light off only the ambient term remains.
   ASSERT_EQ(device_->LightEnable(0, FALSE), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(1.0f);
-  EXPECT_EQ(Pixel(32, 24), 0xFF333333u);
+  EXPECT_EQ(LitCentre(1.0f), 0xFF333333u);
 }
 
 TEST_F(LightingTest, PointLightAttenuationAndRange) {
   SetMaterial(1.0f, 1.0f, 1.0f, 0.0f);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_POINT;
-  light.Diffuse = {1, 1, 1, 0};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_POINT);
   light.Position = {0, 0, -0.5f};  // one unit in front of the quad's centre
   light.Attenuation1 = 1.0f;       // 1 / d
   light.Range = 10.0f;
-  ASSERT_EQ(device_->SetLight(3, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(3, TRUE), D3D_OK);
+  UseLight(3, light);
   ClearTo(0xFF000000);
   DrawQuad(1.0f);
   // Every corner is sqrt(3) from the light: N.L = 1/sqrt(3), attenuation 1/sqrt(3).
@@ -86,54 +98,36 @@ TEST_F(LightingTest, PointLightAttenuationAndRange) {
 
   light.Range = 1.5f;  // the corners are out of reach
   ASSERT_EQ(device_->SetLight(3, &light), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(1.0f);
-  EXPECT_EQ(Pixel(32, 24), 0xFF000000u);
+  EXPECT_EQ(LitCentre(1.0f), 0xFF000000u);
 }
 
 TEST_F(LightingTest, SpotLightInsideAndOutsideItsCone) {
   SetMaterial(1.0f, 1.0f, 1.0f, 0.0f);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_SPOT;
-  light.Diffuse = {1, 1, 1, 0};
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_SPOT);
   light.Position = {0, 0, -0.5f};
-  light.Direction = {0, 0, 1};
   light.Attenuation0 = 1.0f;
   light.Range = 10.0f;
   light.Theta = 2.0f;  // corners at 54.7 degrees off the axis: inside the 57-degree inner cone
   light.Phi = 2.2f;
   light.Falloff = 1.0f;
-  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(1.0f);
-  EXPECT_NEAR(Red(Pixel(32, 24)), Byte(1.0 / std::sqrt(3.0)), 1);
+  UseLight(0, light);
+  EXPECT_NEAR(Red(LitCentre(1.0f)), Byte(1.0 / std::sqrt(3.0)), 1);
   light.Theta = 0.5f;  // now outside the outer cone
   light.Phi = 1.0f;
   ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(1.0f);
-  EXPECT_EQ(Pixel(32, 24), 0xFF000000u);
+  EXPECT_EQ(LitCentre(1.0f), 0xFF000000u);
 }
 
 TEST_F(LightingTest, NormalizeNormalsUndoesTheWorldScale) {
   SetMaterial(0.4f, 0.4f, 0.4f, 0.0f);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 0};
-  light.Direction = {0, 0, 1};
-  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_DIRECTIONAL);
+  UseLight(0, light);
   D3DMATRIX half = Identity();
   half._11 = half._22 = half._33 = 0.5f;  // normals come out twice as long
   ASSERT_EQ(device_->SetTransform(D3DTS_WORLD, &half), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(2.0f);
-  EXPECT_NEAR(Red(Pixel(32, 24)), Byte(0.8), 1);
+  EXPECT_NEAR(Red(LitCentre(2.0f)), Byte(0.8), 1);
   ASSERT_EQ(device_->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE), D3D_OK);
-  ClearTo(0xFF000000);
-  DrawQuad(2.0f);
-  EXPECT_NEAR(Red(Pixel(32, 24)), Byte(0.4), 1);
+  EXPECT_NEAR(Red(LitCentre(2.0f)), Byte(0.4), 1);
 }
 
 TEST_F(LightingTest, VertexColourIsTheDiffuseMaterialUnlessTurnedOff) {
@@ -143,12 +137,8 @@ TEST_F(LightingTest, VertexColourIsTheDiffuseMaterialUnlessTurnedOff) {
   } v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0xFF00FF00}, {1, 1, 0.5f, 0, 0, -1, 0xFF00FF00},
             {-1, -1, 0.5f, 0, 0, -1, 0xFF00FF00}, {1, -1, 0.5f, 0, 0, -1, 0xFF00FF00}};
   SetMaterial(1.0f, 0.0f, 0.0f, 0.0f);
-  D3DLIGHT8 light{};
-  light.Type = D3DLIGHT_DIRECTIONAL;
-  light.Diffuse = {1, 1, 1, 0};
-  light.Direction = {0, 0, 1};
-  ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-  ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+  D3DLIGHT8 light = WhiteLight(D3DLIGHT_DIRECTIONAL);
+  UseLight(0, light);
   ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE), D3D_OK);
   ClearTo(0xFF000000);
   ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(V)), D3D_OK);

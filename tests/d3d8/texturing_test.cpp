@@ -36,6 +36,12 @@ class TexturingTest : public DeviceTest {
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwTexVertex)), D3D_OK);
   }
 
+  void AlphaTest(DWORD ref, DWORD func) {
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, ref), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAFUNC, func), D3D_OK);
+  }
+
   void SetStage(DWORD stage, DWORD colorOp, DWORD arg1, DWORD arg2, DWORD alphaOp = D3DTOP_SELECTARG1) {
     ASSERT_EQ(device_->SetTextureStageState(stage, D3DTSS_COLOROP, colorOp), D3D_OK);
     ASSERT_EQ(device_->SetTextureStageState(stage, D3DTSS_COLORARG1, arg1), D3D_OK);
@@ -89,9 +95,7 @@ TEST_F(TexturingTest, ColourKeyedTexelsVanishUnderAlphaTest) {
   IDirect3DTexture8* t = MakeTexture(D3DFMT_A1R5G5B5, nullptr, texels);
   ASSERT_EQ(device_->SetTexture(0, t), D3D_OK);
   SetStage(0, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3D_OK);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, 8), D3D_OK);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL), D3D_OK);
+  AlphaTest(8, D3DCMP_GREATEREQUAL);
   ClearTo(0xFF0000FF);
   DrawTexturedQuad(0xFFFFFFFF);
   EXPECT_EQ(Pixel(4, 4), 0xFF0000FFu);  // dropped: the blue clear shows
@@ -101,7 +105,6 @@ TEST_F(TexturingTest, ColourKeyedTexelsVanishUnderAlphaTest) {
   DrawRect(0, 0, 32, 32, 0xFF00FF00, 0.9f);
   EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
   EXPECT_EQ(Pixel(20, 4), 0xFFFF0000u);
-  ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
   t->Release();
 }
 
@@ -110,9 +113,7 @@ TEST_F(TexturingTest, OpaqueFormatsSampleAsOpaque) {
   IDirect3DTexture8* t = MakeTexture(D3DFMT_X1R5G5B5, nullptr, texels);
   ASSERT_EQ(device_->SetTexture(0, t), D3D_OK);
   SetStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3D_OK);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, 0xFF), D3D_OK);
-  ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_EQUAL), D3D_OK);
+  AlphaTest(0xFF, D3DCMP_EQUAL);
   ClearTo(0xFF000000);
   DrawTexturedQuad(0xFFFFFFFF);
   EXPECT_EQ(Pixel(8, 8), 0xFFFF0000u);
