@@ -19,7 +19,7 @@ HRESULT InvalidCall(const char* text) {
 
 namespace {
 
-class Buffer final : public RefCounted<ID3DXBuffer> {
+class Buffer final : public ComObject<ID3DXBuffer> {
  public:
   explicit Buffer(DWORD size) : bytes_(size ? size : 1, 0), size_(size) {}
   STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
@@ -59,7 +59,7 @@ void ConvertVertices(const uint8_t* src, const FvfLayout& from, uint8_t* dst, co
   }
 }
 
-class Mesh final : public RefCounted<ID3DXMesh> {
+class Mesh final : public ComObject<ID3DXMesh> {
  public:
   Mesh(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, const FvfLayout& layout, IDirect3DDevice8* device)
       : device_(device), attributes_(faces, 0), faces_(faces), vertices_(vertices), options_(options), fvf_(fvf),

@@ -3,7 +3,9 @@
 // and count references; there is no registry of classes behind them.
 #pragma once
 
+#include <atomic>
 #include <cstring>
+#include <initializer_list>
 
 #include "win_types.h"
 
@@ -110,3 +112,34 @@ inline void SafeRelease(T*& p) {
   }
 }
 
+
+// Reference counting for the COM-style classes of platform/ and dxsupport:
+// derive from ComObject<IWhatever>, answer QueryInterface with Answer().
+template <typename Interface>
+class ComObject : public Interface {
+ public:
+  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  // S_OK with a new reference when riid is one of `ids`, else E_NOINTERFACE.
+  HRESULT Answer(REFIID riid, void** object, std::initializer_list<const GUID*> ids) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    for (const GUID* id : ids) {
+      if (riid == *id) {
+        *object = this;
+        AddRef();
+        return S_OK;
+      }
+    }
+    return E_NOINTERFACE;
+  }
+
+ private:
+  std::atomic<ULONG> refs_{1};
+};

@@ -18,35 +18,6 @@ namespace {
 
 using DocumentPtr = std::shared_ptr<const Document>;
 
-// Reference counting shared by every object below.
-template <typename Interface>
-class ComObject : public Interface {
- public:
-  STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-  STDMETHODIMP_(ULONG) Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- protected:
-  HRESULT Answer(REFIID riid, void** object, std::initializer_list<const GUID*> ids) {
-    if (!object) return E_POINTER;
-    for (const GUID* id : ids) {
-      if (riid == *id) {
-        *object = this;
-        AddRef();
-        return S_OK;
-      }
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-
- private:
-  std::atomic<ULONG> refs_{1};
-};
-
 HRESULT CopyName(const std::string& name, LPSTR out, LPDWORD size) {
   if (!size) return DXFILEERR_BADVALUE;
   const DWORD needed = name.empty() ? 0 : static_cast<DWORD>(name.size() + 1);
