@@ -140,6 +140,35 @@ TEST_F(TexturingTest, LinearFilteringBlendsNeighbouringTexels) {
   t->Release();
 }
 
+TEST_F(TexturingTest, MipFilterPicksTheLevelOfTheMinification) {
+  IDirect3DTexture8* t = nullptr;
+  ASSERT_EQ(device_->CreateTexture(8, 8, 3, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+  const uint32_t levelColours[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+  for (UINT level = 0; level < 3; ++level) {
+    D3DLOCKED_RECT r{};
+    ASSERT_EQ(t->LockRect(level, &r, nullptr, 0), D3D_OK);
+    const UINT side = 8 >> level;
+    for (UINT i = 0; i < side * side; ++i) static_cast<uint32_t*>(r.pBits)[i] = levelColours[level];
+    ASSERT_EQ(t->UnlockRect(level), D3D_OK);
+  }
+  ASSERT_EQ(device_->SetTexture(0, t), D3D_OK);
+  SetStage(0, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE);
+  // Eight texels over four pixels: level 1 is the one that fits.
+  RhwTexVertex v[4] = {{0, 0, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                       {4, 0, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                       {0, 4, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                       {4, 4, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+  ASSERT_EQ(device_->SetVertexShader(kRhwTexFvf), D3D_OK);
+  ClearTo(0xFF000000);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwTexVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(1, 1), 0xFFFF0000u);  // no mip filter: level 0 only
+  ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_MIPFILTER, D3DTEXF_POINT), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwTexVertex)), D3D_OK);
+  EXPECT_EQ(Pixel(1, 1), 0xFF00FF00u);
+  ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+  t->Release();
+}
+
 TEST_F(TexturingTest, StageWithoutTexturePassesTheDiffuseColour) {
   // The game's fade: MODULATE(TEXTURE, DIFFUSE) and alpha SELECTARG1(TEXTURE)
   // with no texture set leave the diffuse colour and alpha.

@@ -152,6 +152,8 @@ class Device final : public IDirect3DDevice8 {
 
   // For resources and the layer's own entry points.
   GlState& gl() { return gl_; }
+  // False once host has let the OpenGL context go: objects died with it.
+  bool HasContext() const { return host::GetGLContext() != nullptr; }
   uint64_t programsBuilt() const { return programs_.built(); }
   void ResourceCreated(D3DPOOL pool) { if (pool == D3DPOOL_DEFAULT) ++defaultPoolCount_; }
   void ResourceGone(D3DPOOL pool) { if (pool == D3DPOOL_DEFAULT) --defaultPoolCount_; }

@@ -182,7 +182,7 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
 
 Texture::~Texture() {
   device_->Forget(this);
-  if (gl_) {
+  if (gl_ && device_->HasContext()) {
     device_->gl().Forget(gl_);
     GL(DeleteTextures)(1, &gl_);
   }
@@ -355,7 +355,7 @@ Buffer<Iface, Derived>::Buffer(Device* device, UINT length, DWORD usage, D3DPOOL
 
 template <class Iface, class Derived>
 Buffer<Iface, Derived>::~Buffer() {
-  if (memory_.gl) {
+  if (memory_.gl && device_->HasContext()) {
     device_->gl().ForgetBuffer(memory_.gl);
     GL(DeleteBuffers)(1, &memory_.gl);
   }
