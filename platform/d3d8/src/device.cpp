@@ -402,7 +402,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
   if ((count && !rects) || flags == 0 || (flags & ~7u)) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_ZBUFFER) && !target_.depthFormat) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && !(target_.depthFormat && target_.depthFormat->stencil)) return D3DERR_INVALIDCALL;
-  if (z < 0.0f || z > 1.0f) return D3DERR_INVALIDCALL;
+  if (!(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;  // NaN too
   host::MakeGLCurrent();
   gl_.BindDrawFramebuffer(target_.fbo);
   GLbitfield bits = 0;
