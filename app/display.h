@@ -1,0 +1,67 @@
+// The Direct3D device and every display object tied to it: fonts, sprite
+// textures, vertex buffers, the input configuration surface and the fixed
+// render state; display-mode changes, presentation and the fatal start-up
+// errors. Globals live in app/display.cpp; all of it runs on the loop thread.
+#pragma once
+
+#include <d3d8.h>
+#include <windows.h>
+
+class TextureFont;
+
+// Every reference below is null until created and cleared when released.
+extern IDirect3DDevice8* device;              // the one device (default adapter, HAL)
+extern D3DPRESENT_PARAMETERS presentParams;   // used at creation and by every reset
+extern D3DDISPLAYMODE desktopMode;            // the adapter's mode at start; windowed format
+extern D3DFORMAT fullScreenFormat;            // D3DFMT_UNKNOWN until found
+extern D3DFORMAT textureFormat;               // of the sprite textures; D3DFMT_UNKNOWN until found
+extern TextureFont* hudFont;                  // "Tahoma", height 30
+extern TextureFont* bigFont;                  // "Impact", height 48
+extern IDirect3DTexture8* spriteTexture1;     // "Glorbs1.bmp", black keyed out
+extern IDirect3DTexture8* spriteTexture2;     // "Glorbs2.bmp", black keyed out
+extern IDirect3DVertexBuffer8* screenQuad;    // 4 x ScreenQuadVertex, a strip over the viewport
+extern IDirect3DVertexBuffer8* spriteQuad;    // 4 x 24-byte sprite vertices (XYZ | DIFFUSE | TEX1)
+extern IDirect3DSurface8* inputConfigSurface; // 640 x 480 in fullScreenFormat
+
+// screenQuad's layout: the positions are written after every creation and
+// reset (a strip (0,h) (0,0) (w,h) (w,0)); drawing code fills the colours.
+struct ScreenQuadVertex {
+  float x, y, z, rhw;
+  D3DCOLOR color;
+};
+constexpr DWORD kScreenQuadFVF = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+constexpr UINT kScreenQuadBytes = 4 * sizeof(ScreenQuadVertex);  // 80
+constexpr DWORD kSpriteQuadFVF = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr UINT kSpriteQuadBytes = 4 * 24;  // 96
+
+enum FatalErrorCode {
+  FATAL_NO_DIRECT3D = 1,    // Direct3DCreate8 returned nothing
+  FATAL_NO_DEVICE = 2,      // device creation failed
+  FATAL_NO_TEXTURES = 3,    // a sprite texture file is missing or unreadable
+  FATAL_NO_MODELS = 4,      // a game model cannot be loaded
+  FATAL_NO_D3D_OBJECT = 5,  // a vertex buffer or the configuration surface
+  FATAL_NO_INPUT = 6,       // the input device manager cannot be created
+};
+
+// Creates the device and every display object for `window`; sets
+// displayReady. E_FAIL after a fatal error box (everything is released).
+HRESULT CreateDisplay(HWND window);
+// After creation and every successful reset: fits a windowed window to a
+// 640 x 480 client area, re-creates the device meshes, text buffers and the
+// configuration surface, and sets camera transforms, material, light and
+// the fixed render states. E_FAIL when the surface cannot be made (fatal
+// error 5 has been shown then).
+HRESULT PrepareDeviceState();
+// Before every reset: releases what a reset would destroy. Returns S_OK.
+HRESULT ReleaseVolatileObjects();
+// Switches between windowed and full-screen display (width x height).
+// Ignored (S_OK) while inactive, during a reset, or when the mode is already
+// the one asked for. A failed reset or restore posts WM_CLOSE, E_FAIL.
+HRESULT RequestDisplayMode(bool wantFullScreen, DWORD width, DWORD height);
+// Presents the whole back buffer; nothing without a device.
+void ShowBackBuffer();
+// Frees the display list and releases everything above; safe to call twice.
+void DestroyDisplay();
+// Releases everything (ShutdownAll), shows the arrow cursor, traces the
+// code's line and shows its box captioned "Glorbs3D" over mainWindow.
+void ReportFatalError(FatalErrorCode code);
