@@ -204,3 +204,22 @@ int SetMapMode(HDC dc, int mode);
 int GetDeviceCaps(HDC dc, int index);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 #define CLR_INVALID 0xFFFFFFFF
+
+// ------------------------------------------------------------------- text
+
+// Text is rasterised by FreeType from the installed font that fontconfig
+// finds for the face name; Windows faces the system lacks get the closest
+// stand-in (see font_raster.cpp). Characters are single bytes (Latin-1).
+// Anti-aliased unless the font asks for NONANTIALIASED_QUALITY.
+#define ETO_OPAQUE 0x0002
+#define ETO_CLIPPED 0x0004
+
+// cx: the sum of the characters' advances; cy: the font's cell height.
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size);
+// Draws at (x, y) as the DC's text alignment says, in its text colour; in
+// OPAQUE background mode the text's cell box is filled with the background
+// colour first. ETO_OPAQUE fills `rect` with the background colour,
+// ETO_CLIPPED keeps the drawing inside it. `dx` (optional) gives each
+// character's advance. FALSE for a DC that draws on nothing (the screen DC).
+BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count, const INT* dx);
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);

@@ -1,0 +1,215 @@
+// Finds and opens fonts for GDI text with fontconfig and FreeType. Windows
+// face names the system lacks get a stand-in of similar build: "Tahoma"
+// (a narrow humanist sans) DejaVu Sans Condensed, "Impact" (a heavy, tall,
+// condensed display face) DejaVu Sans Condensed Bold; fontconfig's default
+// sans answers any other missing face. Weights and slants the chosen file
+// lacks are synthesised (outline emboldening, a 12-degree shear).
+#include "font_faces.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace win32 {
+
+struct Face {
+  FT_Face ft = nullptr;
+  bool synthBold = false;
+  bool synthItalic = false;
+  int unitsAscent = 0;   // the Windows cell: OS/2 win ascent and descent
+  int unitsDescent = 0;  // where the font has them, else hhea
+};
+
+namespace {
+
+struct StandIn {
+  const char* face;
+  const char* family;
+  int minWeight;  // OpenType weight the stand-in needs to look like the face
+  int width;      // fontconfig width
+};
+
+const StandIn kStandIns[] = {
+    {"Tahoma", "DejaVu Sans Condensed", 400, FC_WIDTH_SEMICONDENSED},
+    {"Impact", "DejaVu Sans Condensed", 700, FC_WIDTH_CONDENSED},
+    {"System", "DejaVu Sans", 700, FC_WIDTH_NORMAL},
+};
+
+constexpr int kStockCellHeight = 16;
+
+struct FontLibrary {
+  FT_Library ft = nullptr;
+  bool ready = false;
+  std::map<std::string, std::unique_ptr<Face>> faces;  // by request
+};
+
+FontLibrary& Library() {
+  // Never destroyed: faces stay open until the process is gone.
+  static FontLibrary& library = *[] {
+    auto* l = new FontLibrary();
+    l->ready = FcInit() && FT_Init_FreeType(&l->ft) == 0;
+    if (!l->ready) OutputDebugStringA("GDI text: FreeType or fontconfig could not start\n");
+    return l;
+  }();
+  return library;
+}
+
+bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+
+const StandIn* StandInFor(const char* face) {
+  for (const StandIn& s : kStandIns)
+    if (SameName(s.face, face)) return &s;
+  return nullptr;
+}
+
+bool HasFamily(FcPattern* match, const char* face) {
+  FcChar8* family = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i)
+    if (SameName(reinterpret_cast<const char*>(family), face)) return true;
+  return false;
+}
+
+// The best installed match of a family, weight (OpenType scale), slant and
+// width; the caller destroys it. Null when fontconfig finds nothing.
+FcPattern* MatchFont(const char* family, int weight, bool italic, int width) {
+  FcPattern* p = FcPatternCreate();
+  if (family && *family) FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddString(p, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
+  FcPatternAddDouble(p, FC_WEIGHT, FcWeightFromOpenTypeDouble(weight));
+  FcPatternAddInteger(p, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  if (width > 0) FcPatternAddInteger(p, FC_WIDTH, width);
+  FcPatternAddBool(p, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, p, FcMatchPattern);
+  FcDefaultSubstitute(p);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, p, &result);
+  FcPatternDestroy(p);
+  return match;
+}
+
+void ReadCellMetrics(Face* f) {
+  auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f->ft, FT_SFNT_OS2));
+  if (os2 && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    f->unitsAscent = os2->usWinAscent;
+    f->unitsDescent = os2->usWinDescent;
+  } else {
+    f->unitsAscent = f->ft->ascender;
+    f->unitsDescent = -f->ft->descender;
+  }
+  if (f->unitsAscent + f->unitsDescent <= 0) {
+    f->unitsAscent = f->ft->units_per_EM;
+    f->unitsDescent = f->ft->units_per_EM / 4;
+  }
+}
+
+std::unique_ptr<Face> OpenFace(const char* name, int weight, bool italic) {
+  FontLibrary& lib = Library();
+  if (!lib.ready) return nullptr;
+  FcPattern* match = MatchFont(name, weight, italic, 0);
+  const StandIn* standIn = StandInFor(name);
+  if (standIn && (!match || !HasFamily(match, name))) {
+    if (match) FcPatternDestroy(match);
+    weight = std::max(weight, standIn->minWeight);
+    match = MatchFont(standIn->family, weight, italic, standIn->width);
+  }
+  if (!match) return nullptr;
+  FcChar8* file = nullptr;
+  int index = 0;
+  double gotWeight = FC_WEIGHT_REGULAR;
+  int gotSlant = FC_SLANT_ROMAN;
+  FcPatternGetString(match, FC_FILE, 0, &file);
+  FcPatternGetInteger(match, FC_INDEX, 0, &index);
+  FcPatternGetDouble(match, FC_WEIGHT, 0, &gotWeight);
+  FcPatternGetInteger(match, FC_SLANT, 0, &gotSlant);
+  auto f = std::make_unique<Face>();
+  bool opened = file && FT_New_Face(lib.ft, reinterpret_cast<const char*>(file), index, &f->ft) == 0;
+  FcPatternDestroy(match);
+  if (!opened) return nullptr;
+  FT_Select_Charmap(f->ft, FT_ENCODING_UNICODE);
+  f->synthBold = weight >= 600 && FcWeightToOpenTypeDouble(gotWeight) < 600;
+  f->synthItalic = italic && gotSlant == FC_SLANT_ROMAN;
+  ReadCellMetrics(f.get());
+  return f;
+}
+
+Face* FaceFor(const char* name, int weight, bool italic) {
+  std::string key = std::string(name) + '\n' + std::to_string(weight) + (italic ? "i" : "r");
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto& faces = Library().faces;
+  auto it = faces.find(key);
+  if (it == faces.end()) it = faces.emplace(key, OpenFace(name, weight, italic)).first;
+  return it->second.get();
+}
+
+}  // namespace
+
+bool SizedFont::Open(const LOGFONTA* font) {
+  LOGFONTA stock = {};
+  if (!font) {
+    stock.lfHeight = kStockCellHeight;
+    stock.lfWeight = FW_BOLD;
+    std::strcpy(stock.lfFaceName, "System");
+    font = &stock;
+  }
+  char name[LF_FACESIZE] = {};
+  std::memcpy(name, font->lfFaceName, LF_FACESIZE - 1);
+  int weight = font->lfWeight <= 0 ? FW_NORMAL : std::min<int>(font->lfWeight, 1000);
+  face_ = FaceFor(name, weight, font->lfItalic != 0);
+  if (!face_) return false;
+  // Negative heights give the character (em) height, positive ones the cell.
+  long units = face_->ft->units_per_EM;
+  long cellUnits = face_->unitsAscent + face_->unitsDescent;
+  long height = font->lfHeight == 0 ? kStockCellHeight : font->lfHeight;
+  height = std::min(std::labs(height), 4096L) * (height < 0 ? -1 : 1);
+  emPixels_ = height < 0 ? static_cast<int>(-height)
+                         : static_cast<int>(std::lround(static_cast<double>(height) * units / cellUnits));
+  emPixels_ = std::max(emPixels_, 1);
+  ascent_ = static_cast<int>(std::lround(static_cast<double>(face_->unitsAscent) * emPixels_ / units));
+  descent_ = static_cast<int>(std::lround(static_cast<double>(face_->unitsDescent) * emPixels_ / units));
+  mono_ = font->lfQuality == NONANTIALIASED_QUALITY;
+  return true;
+}
+
+bool SizedFont::Select() {
+  if (!face_ || FT_Set_Pixel_Sizes(face_->ft, 0, emPixels_) != 0) return false;
+  FT_Matrix shear = {0x10000, face_->synthItalic ? 0x3666 : 0, 0, 0x10000};  // tan 12 degrees
+  FT_Set_Transform(face_->ft, &shear, nullptr);
+  return true;
+}
+
+int SizedFont::Advance(unsigned char c) {
+  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0) return 0;
+  int advance = static_cast<int>((face_->ft->glyph->advance.x + 32) >> 6);
+  return advance + (face_->synthBold ? 1 : 0);
+}
+
+bool SizedFont::RenderGlyph(unsigned char c, GlyphImage* out) {
+  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0) return false;
+  FT_GlyphSlot slot = face_->ft->glyph;
+  if (face_->synthBold && slot->format == FT_GLYPH_FORMAT_OUTLINE)
+    FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, emPixels_ * 64 / 24));
+  if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
+  const FT_Bitmap& b = slot->bitmap;
+  if (b.pixel_mode != FT_PIXEL_MODE_GRAY && b.pixel_mode != FT_PIXEL_MODE_MONO) return false;
+  out->left = slot->bitmap_left;
+  out->top = slot->bitmap_top;
+  out->w = static_cast<int>(b.width);
+  out->h = static_cast<int>(b.rows);
+  out->pitch = b.pitch;
+  out->mono = b.pixel_mode == FT_PIXEL_MODE_MONO;
+  out->pixels = b.buffer;
+  // Bottom-up FreeType bitmaps start at their last row.
+  if (b.pitch < 0) out->pixels = b.buffer - static_cast<ptrdiff_t>(b.pitch) * (b.rows - 1);
+  return out->pixels != nullptr || out->w == 0 || out->h == 0;
+}
+
+}  // namespace win32
