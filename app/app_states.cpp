@@ -4,6 +4,7 @@
 #include "app/app_states.h"
 
 #include "app/app_globals.h"
+#include "app/display.h"
 #include "app/frame_timer.h"
 #include "audio/sound_effects.h"
 #include "world/collisions.h"
@@ -45,14 +46,12 @@ void StepPlay() {
 
 }  // namespace
 
-HRESULT StartupApplication(HWND) {
-  // Input, sound and the display device start here, in that order, ahead of
-  // the ship; the menus follow it.
+HRESULT StartupApplication(HWND window) {
+  // Input and sound start here, in that order, ahead of the display; the
+  // menus follow the ship.
+  HRESULT hr = CreateDisplay(window);  // sets displayReady
+  if (FAILED(hr)) return hr;
   BuildDisplayList();
-  // The loop runs frames only while displayReady is set, and without a
-  // display device nothing else sets it: start-up does, until the device's
-  // own creation takes the flag over.
-  displayReady = true;
   appState = APP_STARTUP;
   return S_OK;
 }
@@ -74,15 +73,19 @@ void StepApplication() {
 }
 
 HRESULT DrawApplication() {
-  // Nothing to draw with until the display device exists: the splash stays
-  // as GDI painted it, and play and intro frames come with the renderer.
+  if (!device) return S_OK;
+  const HRESULT level = device->TestCooperativeLevel();
+  if (level == D3DERR_DEVICENOTRESET) return SUCCEEDED(ResetDisplay(fullScreen)) ? S_OK : level;
+  if (FAILED(level)) return level == D3DERR_DEVICELOST ? S_OK : level;  // lost: ask again next pass
+  // Play and intro frames come with the renderer; the splash stays as GDI
+  // painted it.
   return S_OK;
 }
 
 void ShutdownAll() {
-  // The display list goes first, as the display's destruction begins with
-  // it; the sounds, the input device manager and the menus follow.
-  DestroyDisplayList();
+  // The display (which begins with the display list) goes first; the
+  // sounds, the input device manager and the menus follow.
+  DestroyDisplay();
   if (splashBitmap) {
     DeleteObject(splashBitmap);
     splashBitmap = nullptr;

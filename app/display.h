@@ -58,6 +58,11 @@ HRESULT ReleaseVolatileObjects();
 // Ignored (S_OK) while inactive, during a reset, or when the mode is already
 // the one asked for. A failed reset or restore posts WM_CLOSE, E_FAIL.
 HRESULT RequestDisplayMode(bool wantFullScreen, DWORD width, DWORD height);
+// The reset of a lost device or a mode change: clears displayReady,
+// releases the volatile objects, resets with presentParams, sets fullScreen
+// and restores the device state; displayReady again on success. A failed
+// reset or restore posts WM_CLOSE to mainWindow and returns E_FAIL.
+HRESULT ResetDisplay(bool fullScreenAfterReset);
 // Presents the whole back buffer; nothing without a device.
 void ShowBackBuffer();
 // Frees the display list and releases everything above; safe to call twice.

@@ -5,6 +5,7 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
+#include "app/display.h"
 #include "app/frame_timer.h"
 #include "world/levels.h"
 
@@ -86,12 +87,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (lParam) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {320, 200};
       break;
     case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
+    case WM_SYSKEYDOWN:
+      if (wParam == VK_RETURN) RequestDisplayMode(!fullScreen, screenWidth, screenHeight);  // Alt+Enter
+      break;
     case WM_SYSCOMMAND:
       if (IsSwallowedCommand(wParam)) return 1;
       break;
   }
-  // Alt+Enter (WM_SYSKEYDOWN with VK_RETURN) switches the display mode here
-  // once the display device exists.
   return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -1,0 +1,367 @@
+// The display device and its objects: creation at start-up, the fixed state
+// set after creation and every reset, display-mode switches, presentation,
+// release, and the fatal start-up error boxes. Relies on the renderer's
+// helpers, models, fonts and camera, and on the world's display list.
+#include "app/display.h"
+
+#include "app/app_globals.h"
+#include "app/app_states.h"
+#include "app/media_files.h"
+#include "render/d3d_helpers.h"
+#include "render/game_models.h"
+#include "render/scene_camera.h"
+#ifdef GLORBS_TEXTURE_FONT
+#include "render/texture_font.h"
+#endif
+#include "world/game_object.h"
+
+IDirect3DDevice8* device = nullptr;
+D3DPRESENT_PARAMETERS presentParams = {};
+D3DDISPLAYMODE desktopMode = {};
+D3DFORMAT fullScreenFormat = D3DFMT_UNKNOWN;
+D3DFORMAT textureFormat = D3DFMT_UNKNOWN;
+TextureFont* hudFont = nullptr;
+TextureFont* bigFont = nullptr;
+IDirect3DTexture8* spriteTexture1 = nullptr;
+IDirect3DTexture8* spriteTexture2 = nullptr;
+IDirect3DVertexBuffer8* screenQuad = nullptr;
+IDirect3DVertexBuffer8* spriteQuad = nullptr;
+IDirect3DSurface8* inputConfigSurface = nullptr;
+
+namespace {
+
+// 16-bit formats first: the game was tuned for them.
+const D3DFORMAT kFullScreenFormats[] = {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8,
+                                        D3DFMT_A8R8G8B8};
+const D3DFORMAT kTextureFormats[] = {D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R8G8B8};
+
+// The sprite sheets' background. Opaque black, so that the key matches
+// black texels in the 32-bit texture format as well as in the 16-bit ones
+// (whose keys ignore the alpha byte).
+const D3DCOLOR kSpriteKeyColor = 0xFF000000;
+
+const UINT kConfigSurfaceWidth = 640;
+const UINT kConfigSurfaceHeight = 480;
+
+struct FatalErrorText {
+  const char* trace;
+  const char* box;
+};
+
+// Indexed by FatalErrorCode.
+const FatalErrorText kFatalErrors[] = {
+    {"", ""},
+    {"Could not create Direct3D\n",
+     "Could not create Direct3D.\n\nPlease make sure you have the latest DirectX\n.dlls installed on your system."},
+    {"Could not create a Direct3D device\n",
+     "Could not create a Direct3D device. Your\ngraphics accelerator is not sufficient to\nrun this demo, or your "
+     "desktop is using\na color format that cannot be accelerated by\nyour graphics card (try 16-bit mode)."},
+    {"Could not load textures\n",
+     "Couldn't load game textures.\n\nEither your graphics hardware does not have\nsufficient resources, or the "
+     "DirectX SDK was\nnot properly installed."},
+    {"Could not load .x models\n",
+     "Couldn't load game geometry.\n\nEither your graphics hardware does not have\nsufficient resources, or the "
+     "DirectX SDK was\nnot properly installed."},
+    {"Couldn't load create a d3d object\n",
+     "Couldn't create display objects.\nYourr graphics hardware does not have\nsufficient resources to run this "
+     "app."},
+    {"Could not create input objects\n", "Could not create input objects."},
+};
+
+template <typename T>
+void ReleaseAndClear(T*& object) {
+  if (object) {
+    object->Release();
+    object = nullptr;
+  }
+}
+
+template <typename T>
+void DeleteAndClear(T*& object) {
+  delete object;
+  object = nullptr;
+}
+
+D3DFORMAT FirstFullScreenFormat(IDirect3D8* d3d) {
+  for (D3DFORMAT f : kFullScreenFormats) {
+    if (SUCCEEDED(d3d->CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, f, f, FALSE))) return f;
+  }
+  return D3DFMT_UNKNOWN;
+}
+
+D3DFORMAT FirstTextureFormat(IDirect3D8* d3d) {
+  for (D3DFORMAT f : kTextureFormats) {
+    if (SUCCEEDED(d3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, desktopMode.Format, 0,
+                                         D3DRTYPE_TEXTURE, f)))
+      return f;
+  }
+  return D3DFMT_UNKNOWN;
+}
+
+// The fields of presentParams that differ between windowed and full-screen
+// display; a full-screen back buffer takes screenWidth x screenHeight.
+void SetDisplayModeFields(bool full) {
+  presentParams.Windowed = full ? FALSE : TRUE;
+  presentParams.hDeviceWindow = full ? mainWindow : nullptr;
+  presentParams.BackBufferWidth = full ? screenWidth : 0;
+  presentParams.BackBufferHeight = full ? screenHeight : 0;
+  presentParams.BackBufferFormat = full ? fullScreenFormat : desktopMode.Format;
+}
+
+void FillPresentParams(bool full) {
+  presentParams = D3DPRESENT_PARAMETERS{};
+  presentParams.BackBufferCount = 1;
+  presentParams.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  presentParams.EnableAutoDepthStencil = TRUE;
+  presentParams.AutoDepthStencilFormat = D3DFMT_D16;
+  SetDisplayModeFields(full);
+}
+
+#ifdef GLORBS_TEXTURE_FONT
+TextureFont* MakeTextureFont(const char* face, DWORD height) {
+  TextureFont* font = new TextureFont(face, height, 0);
+  font->CreateGlyphTexture(device);
+  return font;
+}
+#else
+TextureFont* MakeTextureFont(const char*, DWORD) { return nullptr; }
+#endif
+
+// Both sprite sheets, black keyed out; false after the first failure.
+bool LoadSpriteTextures() {
+  char path1[512] = {};
+  char path2[512] = {};
+  if (FAILED(LocateMediaFile(path1, "Glorbs1.bmp")) || FAILED(LocateMediaFile(path2, "Glorbs2.bmp"))) return false;
+  if (FAILED(LoadTextureFile(device, path1, &spriteTexture1, textureFormat)) ||
+      FAILED(LoadTextureFile(device, path2, &spriteTexture2, textureFormat)))
+    return false;
+  KeyOutColor(spriteTexture1, kSpriteKeyColor);
+  KeyOutColor(spriteTexture2, kSpriteKeyColor);
+  return true;
+}
+
+// All four models are attempted, whatever fails first.
+bool LoadModels() {
+  bool ok = true;
+  for (DWORD slot = 0; slot < kModelSlotCount; ++slot) ok = SUCCEEDED(LoadShipModel(slot)) && ok;
+  return SUCCEEDED(LoadSeaFloor()) && ok;
+}
+
+bool CreateQuads() {
+  return SUCCEEDED(device->CreateVertexBuffer(kScreenQuadBytes, D3DUSAGE_WRITEONLY, kScreenQuadFVF,
+                                              D3DPOOL_MANAGED, &screenQuad)) &&
+         SUCCEEDED(device->CreateVertexBuffer(kSpriteQuadBytes, D3DUSAGE_WRITEONLY, kSpriteQuadFVF,
+                                              D3DPOOL_MANAGED, &spriteQuad));
+}
+
+// A windowed display gets a sizing frame and a minimise box, a 640 x 480
+// client area, leaves the topmost band, and keeps its top-left corner
+// inside the desktop's work area.
+void FitWindow() {
+  const LONG style = (GetWindowLongA(mainWindow, GWL_STYLE) & ~WS_POPUP) | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
+  SetWindowLongA(mainWindow, GWL_STYLE, style);
+  RECT frame = {0, 0, 640, 480};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(style), GetMenu(mainWindow) != nullptr,
+                     static_cast<DWORD>(GetWindowLongA(mainWindow, GWL_EXSTYLE)));
+  SetWindowPos(mainWindow, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(mainWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT work = {};
+  RECT window = {};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(mainWindow, &window);
+  const LONG left = window.left < work.left ? work.left : window.left;
+  const LONG top = window.top < work.top ? work.top : window.top;
+  SetWindowPos(mainWindow, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ForEachModel(HRESULT (XMesh::*operation)()) {
+  for (XMesh* model : modelSlots) {
+    if (model) (model->*operation)();
+  }
+  if (seaFloorModel) (seaFloorModel->*operation)();
+}
+
+void CreateDeviceMeshes() {
+  for (XMesh* model : modelSlots) {
+    if (model) model->CreateDeviceMesh(device);
+  }
+  if (seaFloorModel) seaFloorModel->CreateDeviceMesh(device);
+}
+
+// screenQuad as a strip over the whole viewport; its colours are left to
+// the code that draws with it.
+void PlaceScreenQuad() {
+  D3DVIEWPORT8 viewport = {};
+  device->GetViewport(&viewport);
+  const float w = static_cast<float>(viewport.Width);
+  const float h = static_cast<float>(viewport.Height);
+  const float corners[4][2] = {{0, h}, {0, 0}, {w, h}, {w, 0}};
+  BYTE* data = nullptr;
+  if (!screenQuad || FAILED(screenQuad->Lock(0, 0, &data, 0))) return;
+  auto* vertices = reinterpret_cast<ScreenQuadVertex*>(data);
+  for (int i = 0; i < 4; ++i) {
+    vertices[i].x = corners[i][0];
+    vertices[i].y = corners[i][1];
+    vertices[i].z = 0.0f;
+    vertices[i].rhw = 1.0f;
+  }
+  screenQuad->Unlock();
+}
+
+void SetCameraLightAndStates() {
+  sceneCamera.SetView(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 1), D3DXVECTOR3(0, 1, 0));
+  sceneCamera.SetProjection(0.7853982f, 1.0f, 0.1f, 100.0f);
+  const D3DXMATRIX view = sceneCamera.GetViewMatrix();
+  const D3DXMATRIX projection = sceneCamera.GetProjMatrix();
+  device->SetTransform(D3DTS_VIEW, &view);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+  D3DMATERIAL8 material;
+  MakeMaterial(material, 1.0f, 1.0f, 1.0f, 1.0f);
+  device->SetMaterial(&material);
+  D3DLIGHT8 light;
+  MakeLight(light, D3DLIGHT_DIRECTIONAL, 1.0f, -1.0f, 1.0f);
+  device->SetLight(0, &light);
+  device->LightEnable(0, TRUE);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_AMBIENT, 0x33333333);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+}
+
+}  // namespace
+
+HRESULT CreateDisplay(HWND window) {
+  IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
+  if (!d3d) {
+    ReportFatalError(FATAL_NO_DIRECT3D);
+    return E_FAIL;
+  }
+  d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktopMode);
+  fullScreenFormat = FirstFullScreenFormat(d3d);
+  textureFormat = FirstTextureFormat(d3d);
+  FillPresentParams(fullScreen);
+  const HRESULT created = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                            D3DCREATE_SOFTWARE_VERTEXPROCESSING, &presentParams, &device);
+  d3d->Release();
+  if (FAILED(created)) {
+    device = nullptr;
+    ReportFatalError(FATAL_NO_DEVICE);
+    return E_FAIL;
+  }
+  hudFont = MakeTextureFont("Tahoma", 30);
+  bigFont = MakeTextureFont("Impact", 48);
+  if (!LoadSpriteTextures()) {
+    ReportFatalError(FATAL_NO_TEXTURES);
+    return E_FAIL;
+  }
+  if (!LoadModels()) {
+    ReportFatalError(FATAL_NO_MODELS);
+    return E_FAIL;
+  }
+  if (!CreateQuads()) {
+    ReportFatalError(FATAL_NO_D3D_OBJECT);
+    return E_FAIL;
+  }
+  if (FAILED(PrepareDeviceState())) return E_FAIL;
+  displayReady = true;
+  return S_OK;
+}
+
+HRESULT PrepareDeviceState() {
+  if (!device) return E_FAIL;
+  if (!fullScreen) FitWindow();
+  CreateDeviceMeshes();
+#ifdef GLORBS_TEXTURE_FONT
+  if (hudFont) hudFont->CreateTextBuffers();
+  if (bigFont) bigFont->CreateTextBuffers();
+#endif
+  PlaceScreenQuad();
+  ReleaseAndClear(inputConfigSurface);  // a repeated call replaces, never leaks
+  if (FAILED(device->CreateImageSurface(kConfigSurfaceWidth, kConfigSurfaceHeight, fullScreenFormat,
+                                        &inputConfigSurface))) {
+    inputConfigSurface = nullptr;
+    ReportFatalError(FATAL_NO_D3D_OBJECT);
+    return E_FAIL;
+  }
+  SetCameraLightAndStates();
+  return S_OK;
+}
+
+HRESULT ReleaseVolatileObjects() {
+  ForEachModel(&XMesh::ReleaseDeviceMesh);
+#ifdef GLORBS_TEXTURE_FONT
+  if (hudFont) hudFont->ReleaseTextBuffers();
+  if (bigFont) bigFont->ReleaseTextBuffers();
+#endif
+  ReleaseAndClear(inputConfigSurface);
+  return S_OK;
+}
+
+HRESULT RequestDisplayMode(bool wantFullScreen, DWORD width, DWORD height) {
+  if (!appActive || !displayReady || !device) return S_OK;
+  if (wantFullScreen && fullScreen && width == screenWidth && height == screenHeight) return S_OK;
+  if (!wantFullScreen && !fullScreen) return S_OK;
+  // A full-screen mode without a size cannot be set; refusing it keeps the
+  // current display instead of closing the program on a failed reset.
+  if (wantFullScreen && (width == 0 || height == 0)) return E_INVALIDARG;
+  if (wantFullScreen) {
+    screenWidth = width;
+    screenHeight = height;
+  }
+  SetDisplayModeFields(wantFullScreen);
+  return ResetDisplay(wantFullScreen);
+}
+
+HRESULT ResetDisplay(bool fullScreenAfterReset) {
+  if (!device) return E_FAIL;
+  displayReady = false;
+  ReleaseVolatileObjects();
+  if (FAILED(device->Reset(&presentParams))) {
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    return E_FAIL;
+  }
+  fullScreen = fullScreenAfterReset;
+  if (FAILED(PrepareDeviceState())) {
+    PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+    return E_FAIL;
+  }
+  displayReady = true;
+  return S_OK;
+}
+
+void ShowBackBuffer() {
+  if (device) device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+void DestroyDisplay() {
+  // Without a device no frame may run.
+  displayReady = false;
+  DestroyDisplayList();
+  ReleaseAndClear(spriteTexture1);
+  ReleaseAndClear(spriteTexture2);
+#ifdef GLORBS_TEXTURE_FONT
+  DeleteAndClear(hudFont);
+  DeleteAndClear(bigFont);
+#endif
+  ReleaseAndClear(inputConfigSurface);
+  ForEachModel(&XMesh::Destroy);
+  DeleteAndClear(seaFloorModel);
+  for (XMesh*& model : modelSlots) DeleteAndClear(model);
+  ReleaseAndClear(screenQuad);
+  ReleaseAndClear(spriteQuad);
+  ReleaseAndClear(device);
+}
+
+void ReportFatalError(FatalErrorCode code) {
+  ShutdownAll();
+  SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+  cursorShown = true;
+  const int index = code >= FATAL_NO_DIRECT3D && code <= FATAL_NO_INPUT ? code : 0;
+  OutputDebugStringA(kFatalErrors[index].trace);
+  MessageBoxA(mainWindow, kFatalErrors[index].box, "Glorbs3D", MB_OK);
+}

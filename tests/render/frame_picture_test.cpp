@@ -1,0 +1,90 @@
+// A frame of the game's meshes as the player sees them: the sea floor and
+// the ship model (slot 0) above it, drawn with the display's light, material
+// and projection. The picture is also written as a PNG for review.
+#include <png.h>
+
+#include <cstdio>
+
+#include "display_fixture.h"
+#include "render/game_models.h"
+
+namespace {
+
+bool WritePng(const char* path, const std::vector<uint32_t>& pixels, UINT w, UINT h) {
+  FILE* file = std::fopen(path, "wb");
+  if (!file) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    return false;
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  std::vector<png_byte> row(w * 3);
+  for (UINT y = 0; y < h; ++y) {
+    for (UINT x = 0; x < w; ++x) {
+      const uint32_t p = pixels[y * w + x];
+      row[x * 3] = static_cast<png_byte>(Red(p));
+      row[x * 3 + 1] = static_cast<png_byte>(Green(p));
+      row[x * 3 + 2] = static_cast<png_byte>(Blue(p));
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, info);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(file) == 0;
+}
+
+// The ship's two passes: opaque subsets, then translucent ones added on top
+// without depth writes.
+void DrawShip(XMesh* model) {
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  model->Render(device, true, false);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  model->Render(device, false, true);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+using FramePicture = DisplayTest;
+
+TEST_F(FramePicture, ShipHoversOverTheLitSeaFloor) {
+  // Behind and above the ship, looking down at it as the game's chase view does.
+  LookAt(D3DXVECTOR3(0.0f, 0.8f, -1.4f), D3DXVECTOR3(0.0f, 0.2f, 0.0f));
+  device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+  D3DXMATRIX world;
+  SetWorld(*D3DXMatrixIdentity(&world));
+  ASSERT_EQ(seaFloorModel->Render(device, true, true), S_OK);
+  SetWorld(*D3DXMatrixTranslation(&world, 0.0f, 0.3f, 0.0f));
+  DrawShip(modelSlots[0]);
+  ASSERT_EQ(device->EndScene(), D3D_OK);
+  const std::vector<uint32_t> pixels = ReadBack();
+  EXPECT_TRUE(WritePng("ship_over_sea_floor.png", pixels, width_, height_));
+
+  // Where the ship's centre projects, a lit hull; the floor fills the
+  // bottom rows; far above the horizon nothing is drawn.
+  D3DXVECTOR3 centre(0.0f, 0.3f, 0.0f);
+  const D3DXMATRIX viewProjection = sceneCamera.GetViewMatrix() * sceneCamera.GetProjMatrix();
+  D3DXVec3TransformCoord(&centre, &centre, &viewProjection);
+  const UINT cx = static_cast<UINT>((centre.x + 1.0f) * 0.5f * width_);
+  const UINT cy = static_cast<UINT>((1.0f - centre.y) * 0.5f * height_);
+  int litNearShip = 0;
+  for (UINT y = cy - 10; y <= cy + 10; ++y)
+    for (UINT x = cx - 10; x <= cx + 10; ++x) litNearShip += Brightness(pixels[y * width_ + x]) > 120;
+  EXPECT_GT(litNearShip, 300) << "of 441 pixels around the ship's centre";
+  for (UINT x = 0; x < width_; x += 37) {
+    EXPECT_GT(Brightness(pixels[(height_ - 2) * width_ + x]), 60) << "floor at column " << x;
+    EXPECT_EQ(pixels[2 * width_ + x] & 0xFFFFFF, 0u) << "sky at column " << x;
+  }
+}
+
+}  // namespace
