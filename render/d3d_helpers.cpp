@@ -30,12 +30,16 @@ void MakeLight(D3DLIGHT8& light, D3DLIGHTTYPE type, float x, float y, float z) {
 
 HRESULT LoadTextureFile(IDirect3DDevice8* device, const char* fileName, IDirect3DTexture8** texture,
                         D3DFORMAT format) {
+  if (!texture) return E_INVALIDARG;
   // A missing file leaves the bare name in `path`; the creation then fails.
   char path[MAX_PATH] = {};
   LocateMediaFile(path, fileName);
   const DWORD filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
-  return D3DXCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, format,
-                                     D3DPOOL_MANAGED, filter, filter, 0, nullptr, nullptr, texture);
+  IDirect3DTexture8* created = nullptr;
+  const HRESULT hr = D3DXCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, format,
+                                                 D3DPOOL_MANAGED, filter, filter, 0, nullptr, nullptr, &created);
+  if (SUCCEEDED(hr)) *texture = created;
+  return hr;
 }
 
 namespace {

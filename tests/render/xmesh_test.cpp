@@ -1,0 +1,239 @@
+// .x meshes drawn with the game's light and camera: the opaque and the
+// translucent pass, materials without their texture, the device-mesh
+// lifecycle; and frame trees: child order, names, transforms, refusals.
+#include "render/xmesh.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "display_fixture.h"
+#include "render/game_models.h"
+
+namespace {
+
+// Two unit squares side by side facing the camera at -z: the left one red
+// and opaque (its texture file is absent), the right one green at half alpha.
+const char kTwoSquares[] = R"(xof 0302txt 0032
+Mesh Squares {
+  6;
+  -1.0;1.0;0.0;, 0.0;1.0;0.0;, 0.0;-1.0;0.0;, -1.0;-1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;;
+  4;
+  3;0,1,2;, 3;0,2,3;, 3;1,4,5;, 3;1,5,2;;
+  MeshMaterialList {
+    2; 4; 0,0,1,1;;
+    Material { 1.0;0.0;0.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { "Absent.bmp"; } }
+    Material { 0.0;1.0;0.0;0.5;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
+  }
+}
+)";
+
+// Root with children A, B, C in file order; B holds a square moved right by
+// 0.8 and C a matrix only. The square's name is written in lower case.
+const char kFrames[] = R"(xof 0302txt 0032
+Frame Root {
+  Frame A { }
+  Frame B {
+    FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.8,0.0,0.0,1.0;; }
+    Mesh square {
+      4; -0.5;0.5;0.0;, 0.5;0.5;0.0;, 0.5;-0.5;0.0;, -0.5;-0.5;0.0;;
+      2; 3;0,1,2;, 3;0,2,3;;
+    }
+  }
+  Frame C { FrameTransformMatrix { 2.0,0.0,0.0,0.0, 0.0,2.0,0.0,0.0, 0.0,0.0,2.0,0.0, 0.0,0.0,0.0,1.0;; } }
+}
+)";
+
+const char kTwoMeshesInOneFrame[] = R"(xof 0302txt 0032
+Frame Twice {
+  Mesh One { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }
+  Mesh Two { 3; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }
+}
+)";
+
+class XMeshTest : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    char pattern[] = "/tmp/glorbs-xmesh-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    LookAt(D3DXVECTOR3(0, 0, -3), D3DXVECTOR3(0, 0, 0));
+    D3DXMATRIX identity;
+    SetWorld(*D3DXMatrixIdentity(&identity));
+  }
+  void TearDown() override {
+    for (const std::string& f : written_) unlink(f.c_str());
+    rmdir(dir_.c_str());
+    DisplayTest::TearDown();
+  }
+  std::string Write(const char* name, const char* text) {
+    std::string path = dir_ + "/" + name;
+    std::ofstream(path) << text;
+    written_.push_back(path);
+    return path;
+  }
+  // Draws with `draw` between a clear to `background` and the read-back.
+  template <typename Draw>
+  std::vector<uint32_t> Frame(D3DCOLOR background, Draw draw) {
+    EXPECT_EQ(device->BeginScene(), D3D_OK);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
+    draw();
+    EXPECT_EQ(device->EndScene(), D3D_OK);
+    return ReadBack();
+  }
+  // The pixel where the world point (x, y, 0) lands.
+  uint32_t At(const std::vector<uint32_t>& pixels, float x, float y) {
+    D3DXVECTOR3 p(x, y, 0);
+    const D3DXMATRIX vp = sceneCamera.GetViewMatrix() * sceneCamera.GetProjMatrix();
+    D3DXVec3TransformCoord(&p, &p, &vp);
+    const UINT px = static_cast<UINT>((p.x + 1) * 0.5f * width_), py = static_cast<UINT>((1 - p.y) * 0.5f * height_);
+    if (px >= width_ || py >= height_) {
+      ADD_FAILURE() << "(" << x << ", " << y << ") is off the screen";
+      return 0;
+    }
+    return pixels[py * width_ + px] & 0xFFFFFF;
+  }
+  std::string dir_;
+  std::vector<std::string> written_;
+};
+
+TEST_F(XMeshTest, OpaqueAndTranslucentPassesDrawTheirOwnSubsets) {
+  XMesh mesh("CD3DFile_Mesh");
+  ASSERT_EQ(mesh.LoadFromFile(device, Write("squares.x", kTwoSquares).c_str()), S_OK);
+  ASSERT_EQ(mesh.materialCount, 2u);
+  EXPECT_EQ(std::memcmp(&mesh.materials[1].Ambient, &mesh.materials[1].Diffuse, sizeof(D3DCOLORVALUE)), 0);
+  EXPECT_EQ(mesh.textures[0], nullptr);  // "Absent.bmp" is nowhere
+  ASSERT_EQ(mesh.ConvertVertexFormat(device, kModelVertexFVF), S_OK);
+  EXPECT_EQ(mesh.systemMesh->GetFVF(), kModelVertexFVF);
+  EXPECT_EQ(mesh.Render(device), E_FAIL);  // no device mesh yet
+  ASSERT_EQ(mesh.CreateDeviceMesh(device), S_OK);
+
+  // Lit from (1, -1, 1): N.L = 1/sqrt(3) on faces towards the camera, plus
+  // the 0x33 ambient: red about 0.78.
+  std::vector<uint32_t> opaque = Frame(0, [&] { EXPECT_EQ(mesh.Render(device, true, false), S_OK); });
+  EXPECT_NEAR(Red(At(opaque, -0.5f, 0.0f)), 198, 6);
+  EXPECT_EQ(At(opaque, -0.5f, 0.0f) & 0xFFFF, 0u);
+  EXPECT_EQ(At(opaque, 0.5f, 0.0f), 0u);
+
+  // The translucent pass alone, blended over blue.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  std::vector<uint32_t> alpha = Frame(0xFF0000FF, [&] { EXPECT_EQ(mesh.Render(device, false, true), S_OK); });
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  EXPECT_EQ(At(alpha, -0.5f, 0.0f), 0x0000FFu);
+  const uint32_t blended = At(alpha, 0.5f, 0.0f);
+  EXPECT_NEAR(Green(blended), 99, 6);
+  EXPECT_NEAR(Blue(blended), 128, 4);
+
+  // With materials off, every subset is drawn in the current material.
+  mesh.useMaterials = FALSE;
+  D3DMATERIAL8 white = {};
+  white.Diffuse = white.Ambient = D3DCOLORVALUE{1, 1, 1, 1};
+  device->SetMaterial(&white);
+  device->SetTexture(0, nullptr);
+  std::vector<uint32_t> plain = Frame(0, [&] { mesh.Render(device, true, true); });
+  EXPECT_EQ(At(plain, -0.5f, 0.0f), At(plain, 0.5f, 0.0f));
+  EXPECT_GT(Green(At(plain, 0.5f, 0.0f)), 150);
+
+  ASSERT_EQ(mesh.ReleaseDeviceMesh(), S_OK);
+  EXPECT_EQ(mesh.Render(device), E_FAIL);
+  ASSERT_EQ(mesh.Destroy(), S_OK);
+  EXPECT_EQ(mesh.CreateDeviceMesh(device), E_FAIL);
+  EXPECT_EQ(mesh.materialCount, 0u);
+  EXPECT_EQ(mesh.materials, nullptr);
+}
+
+// The game's own station: the opaque pass puts lit hull at the centre; the
+// translucent dome, added on top, only ever brightens the picture.
+TEST_F(XMeshTest, GameModelIsLitAndItsTranslucentPassAddsLight) {
+  LookAt(D3DXVECTOR3(0, 0.6f, -0.9f), D3DXVECTOR3(0, 0, 0));
+  XMesh* station = modelSlots[0];
+  std::vector<uint32_t> opaque = Frame(0, [&] { station->Render(device, true, false); });
+  EXPECT_GT(Brightness(At(opaque, 0.0f, 0.0f)), 150);
+  std::vector<uint32_t> both = Frame(0, [&] {
+    station->Render(device, true, false);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    station->Render(device, false, true);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  });
+  int brighter = 0, darker = 0;
+  for (size_t i = 0; i < both.size(); ++i) {
+    brighter += Blue(both[i]) > Blue(opaque[i]) + 20;
+    darker += Red(both[i]) < Red(opaque[i]) || Green(both[i]) < Green(opaque[i]) || Blue(both[i]) < Blue(opaque[i]);
+  }
+  EXPECT_GT(brighter, 500);
+  EXPECT_EQ(darker, 0);
+}
+
+TEST_F(XMeshTest, AMissingFileFailsAndLeavesTheMeshEmpty) {
+  XMesh mesh("missing");
+  EXPECT_TRUE(FAILED(mesh.LoadFromFile(device, "NoSuchModel.x")));
+  EXPECT_EQ(mesh.systemMesh, nullptr);
+  EXPECT_EQ(mesh.CreateDeviceMesh(device), E_FAIL);
+  EXPECT_EQ(mesh.ConvertVertexFormat(device, kModelVertexFVF), S_OK);  // nothing to convert
+  EXPECT_STREQ(mesh.name, "missing");
+}
+
+TEST_F(XMeshTest, NamesAreCutToTheirBuffer) {
+  const std::string longName(700, 'n');
+  XMesh mesh(longName.c_str());
+  XFrame frame(longName.c_str());
+  EXPECT_EQ(std::string(mesh.name), longName.substr(0, kXNameSize - 1));
+  EXPECT_EQ(std::string(frame.name), longName.substr(0, kXNameSize - 1));
+}
+
+TEST_F(XMeshTest, FrameTreeKeepsChildrenReversedAndFindsNamesInAnyCase) {
+  XFile file;
+  ASSERT_EQ(file.LoadFromFile(device, Write("frames.x", kFrames).c_str()), S_OK);
+  XFrame* root = file.child;
+  ASSERT_NE(root, nullptr);
+  EXPECT_STREQ(root->name, "Root");
+  ASSERT_NE(root->child, nullptr);
+  EXPECT_STREQ(root->child->name, "C");
+  EXPECT_STREQ(root->child->next->name, "B");
+  EXPECT_STREQ(root->child->next->next->name, "A");
+  EXPECT_EQ(root->child->next->next->next, nullptr);
+  EXPECT_EQ(file.FindFrame("ROOT"), root);
+  EXPECT_EQ(file.FindFrame("b"), root->child->next);
+  EXPECT_EQ(file.FindFrame("D"), nullptr);
+  EXPECT_EQ(file.FindMesh("SQUARE"), root->child->next->mesh);
+  EXPECT_EQ(root->child->matrix._11, 2.0f);
+  EXPECT_EQ(root->child->next->matrix._41, 0.8f);
+  int meshes = 0;
+  EXPECT_TRUE(file.ForEachMesh([](XMesh*, void* n) { return ++*static_cast<int*>(n) > 0; }, &meshes));
+  EXPECT_EQ(meshes, 1);
+
+  // B's square lands 0.8 to the right, drawn under the caller's world.
+  file.CreateDeviceMesh(device);
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  std::vector<uint32_t> pixels = Frame(0, [&] { EXPECT_EQ(file.Render(device), S_OK); });
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  EXPECT_EQ(At(pixels, 0.8f, 0.0f), 0xFFFFFFu);
+  EXPECT_EQ(At(pixels, 0.0f, 0.0f), 0u);
+  D3DMATRIX world = {};
+  device->GetTransform(D3DTS_WORLD, &world);
+  EXPECT_EQ(world._41, 0.0f);  // restored
+  DWORD blending = TRUE;
+  device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);
+  EXPECT_FALSE(blending);
+  file.Destroy();
+  EXPECT_EQ(file.child, nullptr);
+}
+
+TEST_F(XMeshTest, SecondMeshInOneFrameFailsTheLoad) {
+  XFile file;
+  EXPECT_EQ(file.LoadFromFile(device, Write("twice.x", kTwoMeshesInOneFrame).c_str()), E_FAIL);
+  ASSERT_NE(file.child, nullptr);  // what was loaded so far stays, and is freed by the destructor
+  EXPECT_STREQ(file.child->mesh->name, "One");
+  XFile none;
+  EXPECT_TRUE(FAILED(none.LoadFromFile(device, "NoSuchFile.x")));
+}
+
+}  // namespace
