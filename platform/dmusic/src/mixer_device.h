@@ -1,0 +1,47 @@
+// The one sound device of the process, on SDL2_mixer: opened by the first
+// performance that starts its audio, closed when the last one closes down.
+// Every mixer voice remembers which performance started it, so a
+// performance stops and counts only its own sounds. Main thread only;
+// SDL_mixer's audio thread mixes the voices.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct Mix_Chunk;
+
+namespace dmusic {
+namespace mixer {
+
+// The device format: 22050 frames per second, 16-bit signed, stereo,
+// mixed in buffers of 512 frames (a stop lands on a buffer start).
+const int kRate = 22050;
+const int kChannels = 2;
+const int kBufferFrames = 512;
+
+// True when the device is open (one more user); false, with the reason
+// on the debugger output, when no sound device can be opened.
+bool Open();
+// One user fewer; the last closes the device and halts everything.
+void Close();
+bool IsOpen();
+
+// The recording decoded into the device format; null (reason on the
+// debugger output) when SDL_mixer refuses it or the device is closed.
+Mix_Chunk* Decode(const std::vector<uint8_t>& riff);
+// Halts the chunk's voices and frees it; null is ignored.
+void Free(Mix_Chunk* chunk);
+
+// Starts the chunk on a free voice (more voices are made as needed) with
+// `loops` extra plays (-1: endless). False when no voice can be had.
+bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary);
+// The owner's voices playing `chunk` (all of them for null; only primary
+// ones with `primaryOnly`) stop after `delayMs` (0: now).
+void Stop(const void* owner, const Mix_Chunk* chunk, uint32_t delayMs, bool primaryOnly = false);
+bool IsPlaying(const void* owner, const Mix_Chunk* chunk);
+// Milliseconds since SDL started its clock.
+uint64_t Ticks();
+
+}  // namespace mixer
+}  // namespace dmusic
