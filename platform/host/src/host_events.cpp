@@ -271,6 +271,44 @@ void PadGuid(int32_t instance, uint8_t out[16]) {
   std::memcpy(out, guid.data, 16);
 }
 
+uint32_t PadButtonMask(int32_t instance) {
+  auto it = State().pads.find(instance);
+  if (it == State().pads.end()) return 0;
+  uint32_t mask = 0;
+  for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
+    if (SDL_GameControllerHasButton(it->second, static_cast<SDL_GameControllerButton>(b))) mask |= 1u << b;
+  }
+  return mask;
+}
+
+uint32_t PadAxisMask(int32_t instance) {
+  auto it = State().pads.find(instance);
+  if (it == State().pads.end()) return 0;
+  uint32_t mask = 0;
+  for (int a = 0; a < PAD_AXIS_COUNT; ++a) {
+    if (SDL_GameControllerHasAxis(it->second, static_cast<SDL_GameControllerAxis>(a))) mask |= 1u << a;
+  }
+  return mask;
+}
+
+int AttachVirtualPad(const char* name, uint32_t buttonMask, uint32_t axisMask) {
+  if (!State().initOk) return -1;
+  SDL_VirtualJoystickDesc desc;
+  SDL_zero(desc);
+  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+  desc.button_mask = buttonMask;
+  desc.axis_mask = axisMask;
+  desc.name = name;
+  return SDL_JoystickAttachVirtualEx(&desc);
+}
+
+void DetachVirtualPad(int deviceIndex) {
+  if (State().initOk && deviceIndex >= 0) SDL_JoystickDetachVirtual(deviceIndex);
+}
+
 void ClosePads() {
   for (auto& entry : State().pads) SDL_GameControllerClose(entry.second);
   State().pads.clear();

@@ -192,6 +192,15 @@ int PadCount();
 int32_t PadInstanceAt(int index);          // -1 past the end
 const char* PadName(int32_t instance);     // "" when unknown
 void PadGuid(int32_t instance, uint8_t out[16]);
+// What a controller's mapping provides (bit n of the masks = PadButton /
+// PadAxis n): a controller with the standard layout may lack some of them.
+uint32_t PadButtonMask(int32_t instance);
+uint32_t PadAxisMask(int32_t instance);
+// Attaches a virtual controller with the given buttons and axes; it arrives
+// through the pump like a plugged-in one (tests, input replays). Returns its
+// device index for DetachVirtualPad, or -1 when SDL cannot make one.
+int AttachVirtualPad(const char* name, uint32_t buttonMask, uint32_t axisMask);
+void DetachVirtualPad(int deviceIndex);
 
 // Milliseconds since Init (the time base of Event::time).
 uint32_t Ticks();
