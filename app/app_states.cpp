@@ -7,8 +7,11 @@
 #include "app/display.h"
 #include "app/frame_timer.h"
 #include "audio/sound_effects.h"
+#include "render/level_intro.h"
+#include "render/render_game.h"
 #include "world/collisions.h"
 #include "world/game_object.h"
+#include "world/game_state.h"
 #include "world/levels.h"
 #include "world/world_update.h"
 
@@ -47,8 +50,9 @@ void StepPlay() {
 }  // namespace
 
 HRESULT StartupApplication(HWND window) {
-  // Input and sound start here, in that order, ahead of the display; the
-  // menus follow the ship.
+  // Input starts here, ahead of sound and the display; the menus follow
+  // the ship.
+  CreateSounds(window);  // without sound the game goes on silently
   HRESULT hr = CreateDisplay(window);  // sets displayReady
   if (FAILED(hr)) return hr;
   BuildDisplayList();
@@ -77,8 +81,14 @@ HRESULT DrawApplication() {
   const HRESULT level = device->TestCooperativeLevel();
   if (level == D3DERR_DEVICENOTRESET) return SUCCEEDED(ResetDisplay(fullScreen)) ? S_OK : level;
   if (FAILED(level)) return level == D3DERR_DEVICELOST ? S_OK : level;  // lost: ask again next pass
-  // Play and intro frames come with the renderer; the splash stays as GDI
-  // painted it.
+  // The splash stays as GDI painted it.
+  if (appState == APP_PLAYING) {
+    RenderGame();
+    ShowBackBuffer();
+  } else if (appState == APP_LEVEL_INTRO) {
+    DrawLevelIntro(Level);
+    ShowBackBuffer();
+  }
   return S_OK;
 }
 
@@ -86,6 +96,7 @@ void ShutdownAll() {
   // The display (which begins with the display list) goes first; the
   // sounds, the input device manager and the menus follow.
   DestroyDisplay();
+  DestroySounds();
   if (splashBitmap) {
     DeleteObject(splashBitmap);
     splashBitmap = nullptr;

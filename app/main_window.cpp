@@ -7,6 +7,7 @@
 #include "app/app_states.h"
 #include "app/display.h"
 #include "app/frame_timer.h"
+#include "render/render_game.h"
 #include "world/levels.h"
 
 namespace {
@@ -36,7 +37,10 @@ void OnPaint() {
     PaintSplash();
     return;
   }
-  // Once the display device exists, a repaint draws the current frame here.
+  if (displayReady) {
+    RenderGame();
+    ShowBackBuffer();
+  }
 }
 
 void OnKeyDown(HWND window, WPARAM key) {

@@ -134,7 +134,10 @@ bool TextureFont::LayOutGlyphs(HDC dc, UINT width, UINT height) {
       y += size.cy + 1;
     }
     fits = fits && y + size.cy <= static_cast<int>(height);
-    ExtTextOutA(dc, x, y, ETO_OPAQUE, nullptr, text, 1, nullptr);
+    // Ink a face lets hang outside its cell is cut off: bilinear filtering
+    // would carry it across the one-texel gap into the neighbouring glyph.
+    const RECT cell = {x, y, x + size.cx, y + size.cy};
+    ExtTextOutA(dc, x, y, ETO_OPAQUE | ETO_CLIPPED, &cell, text, 1, nullptr);
     float* rect = glyphTable_[c - kFirstChar];
     rect[0] = static_cast<float>(x) / width;
     rect[1] = static_cast<float>(y) / height;

@@ -148,6 +148,20 @@ TEST_F(FontDeviceTest, GlyphTexelsAreWhiteWithCoverageInAlpha) {
       partial += row[x] != 0 && (row[x] >> 12) != 0xF;
     }
   }
+  // Nothing of a glyph spills into the gap below or beside it, where
+  // filtering would pick it up: the underscore's ink, for one, stays home.
+  for (int ch = 32; ch < 127; ++ch) {
+    const float* r = f->GlyphRect(ch);
+    const UINT x0 = static_cast<UINT>(r[0] * f->TextureWidth() + 0.5f);
+    const UINT x1 = static_cast<UINT>(r[2] * f->TextureWidth() + 0.5f);
+    const UINT y0 = static_cast<UINT>(r[1] * f->TextureHeight() + 0.5f);
+    const UINT y1 = static_cast<UINT>(r[3] * f->TextureHeight() + 0.5f);
+    auto texel = [&](UINT x, UINT y) {
+      return reinterpret_cast<const WORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch)[x];
+    };
+    for (UINT x = x0; x < x1 && y1 < f->TextureHeight(); ++x) ASSERT_EQ(texel(x, y1), 0) << "below " << ch;
+    for (UINT y = y0; y < y1 && x1 < f->TextureWidth(); ++y) ASSERT_EQ(texel(x1, y), 0) << "beside " << ch;
+  }
   f->Texture()->UnlockRect(0);
   EXPECT_GT(opaque, 1000);
   EXPECT_GT(partial, 500);  // anti-aliased edges

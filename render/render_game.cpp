@@ -1,0 +1,236 @@
+// The game frame. Sprites share one four-vertex buffer that is refilled and
+// drawn per square; sprites use depth writes with the alpha test dropping
+// the sheets' keyed-out texels, debris and bullets are additive.
+#include "render/render_game.h"
+
+#include <cmath>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/display.h"
+#include "input/input_state.h"
+#include "render/game_models.h"
+#include "render/level_intro.h"
+#include "render/scene_camera.h"
+#include "render/texture_font.h"
+#include "world/game_state.h"
+#include "world/weapons.h"
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kHalfPi = 1.5707964f;
+constexpr float kSheetTexels = 255.0f;
+constexpr int kTrailSquares = 6;
+constexpr float kTrailSpacing = 0.0005f;
+constexpr float kTrailHalfSide = 0.04f;
+constexpr float kHudDepth = 0.9f;
+constexpr float kHudScale = 0.05f;
+constexpr D3DCOLOR kHudColour = 0xFFFFFF00;
+constexpr DWORD kLastWeapon = WEAPON_COUNT - 1;
+
+// A game point (x, y, z) in render space.
+D3DXVECTOR3 RenderPoint(const Vector3& p) { return D3DXVECTOR3(p.x, p.z, -p.y); }
+// The same for the ship and its parts, which stand on the floor.
+D3DXVECTOR3 GroundedPoint(const Vector3& p) { return D3DXVECTOR3(p.x, FloorHeight(p.x, -p.y) + p.z, -p.y); }
+
+SpriteCellRect CellAt(float px, float py, DWORD width, DWORD height) {
+  return {px / kSheetTexels, py / kSheetTexels, (px + width - 1) / kSheetTexels, (py + height - 1) / kSheetTexels};
+}
+
+void FillSpriteQuad(float s, const SpriteCellRect& c, D3DCOLOR colour) {
+  BYTE* data = nullptr;
+  if (FAILED(spriteQuad->Lock(0, 0, &data, 0))) return;
+  const SpriteVertex quad[4] = {{-s, -s, 0.0f, colour, c.uMin, c.vMax},
+                                {-s, +s, 0.0f, colour, c.uMin, c.vMin},
+                                {+s, -s, 0.0f, colour, c.uMax, c.vMax},
+                                {+s, +s, 0.0f, colour, c.uMax, c.vMin}};
+  std::copy(quad, quad + 4, reinterpret_cast<SpriteVertex*>(data));
+  spriteQuad->Unlock();
+}
+
+void DrawSpriteQuad(const D3DXVECTOR3& at, float halfSide, const SpriteCellRect& cell, D3DCOLOR colour) {
+  D3DXMATRIX world = sceneCamera.GetBillboardMatrix();
+  world._41 = at.x;
+  world._42 = at.y;
+  world._43 = at.z;
+  device->SetTransform(D3DTS_WORLD, &world);
+  FillSpriteQuad(halfSide, cell, colour);
+  device->SetVertexShader(D3DFVF_SPRITEVERTEX);
+  device->SetStreamSource(0, spriteQuad, sizeof(SpriteVertex));
+  device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+}
+
+// A model in its two passes: opaque subsets, then translucent ones added on
+// top without depth writes.
+void DrawModel(XMesh* model, const D3DXMATRIX& world) {
+  if (!model) return;
+  device->SetTransform(D3DTS_WORLD, &world);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  model->Render(device, true, false);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  model->Render(device, false, true);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+}
+
+// RotX(angle) x Inverse(LookAtLH(eye, eye - forward, up)): a model at `eye`
+// facing along `forward`, tilted about its own x axis.
+D3DXMATRIX ModelWorld(float angle, const D3DXVECTOR3& eye, const D3DXVECTOR3& forward, const D3DXVECTOR3& up) {
+  D3DXMATRIX rotation, look, placed, world;
+  const D3DXVECTOR3 at = eye - forward;
+  D3DXMatrixRotationX(&rotation, angle);
+  D3DXMatrixLookAtLH(&look, &eye, &at, &up);
+  D3DXMatrixInverse(&placed, nullptr, &look);
+  D3DXMatrixMultiply(&world, &rotation, &placed);
+  return world;
+}
+
+void DrawShipAndParts(const ShipObject& ship) {
+  const D3DXVECTOR3 p = GroundedPoint(ship.position);
+  const float z = ship.position.z;
+  const D3DXVECTOR3 a(p.x + std::sin(ship.heading), 0.0f, p.z + std::cos(ship.heading));
+  const D3DXVECTOR3 b(p.x + std::sin(ship.heading + kHalfPi), 0.0f, p.z + std::cos(ship.heading + kHalfPi));
+  const D3DXVECTOR3 forward = D3DXVECTOR3(a.x, FloorHeight(a.x, a.z) + z, a.z) - p;
+  const D3DXVECTOR3 side = D3DXVECTOR3(b.x, FloorHeight(b.x, b.z) + z, b.z) - p;
+  D3DXVECTOR3 up;
+  D3DXVec3Cross(&up, &forward, &side);
+  DrawModel(modelSlots[MODEL_SLOT_SHIP], ModelWorld(ship.aimAngle, p, forward, up));
+  for (GameObject* o = DisplayList; o; o = o->next) {
+    if (o->kind != KIND_SHIP_PART || o->modelSlot >= kModelSlotCount) continue;
+    const auto* part = static_cast<const ShipPart*>(o);
+    DrawModel(modelSlots[part->modelSlot], ModelWorld(part->aimAngle + kPi, GroundedPoint(part->position), forward, up));
+  }
+}
+
+void DrawSprites() {
+  for (GameObject* o = DisplayList; o; o = o->next) {
+    if (!o->visible || o->kind < KIND_GLORB || o->kind > KIND_DEBRIS) continue;
+    const auto* sprite = static_cast<const SpriteObject*>(o);
+    device->SetTexture(0, SpriteSheetForKind(o->kind) == SPRITE_SHEET_GLORBS1 ? spriteTexture1 : spriteTexture2);
+    const bool debris = o->kind == KIND_DEBRIS;
+    device->SetRenderState(D3DRS_SRCBLEND, debris ? D3DBLEND_ONE : D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, debris ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, debris ? FALSE : TRUE);
+    const D3DCOLOR colour = debris ? DebrisColour(sprite->frame) : sprite->colour;
+    DrawSpriteQuad(RenderPoint(o->position), sprite->radius, SpriteCell(*sprite), colour);
+  }
+}
+
+// Six additive squares trailing each bullet along its velocity.
+void DrawBullets() {
+  for (GameObject* o = DisplayList; o; o = o->next) {
+    if (o->kind != KIND_BULLET) continue;
+    const auto* bullet = static_cast<const BulletObject*>(o);
+    const SpriteCellRect cell = CellAt(static_cast<float>(bullet->cellX), static_cast<float>(bullet->cellY),
+                                       bullet->cellWidth, bullet->cellHeight);
+    device->SetTexture(0, spriteTexture2);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    for (int i = 0; i < kTrailSquares; ++i) {
+      const float k = kTrailSpacing * i * i;
+      const Vector3 behind = bullet->position - bullet->velocity * k;
+      DrawSpriteQuad(RenderPoint(behind), kTrailHalfSide, cell, bullet->colour);
+    }
+  }
+}
+
+void DrawHud() {
+  if (!hudFont) return;
+  char score[80], credit[80], weapon[80];
+  FormatHudTexts(Score, Weapon, score, credit, weapon);
+  hudFont->DrawScaledText(-1.0f, 1.0f, kHudDepth, kHudScale, kHudScale, kHudColour, score, TEXTFONT_FILTERED);
+  hudFont->DrawScaledText(0.0f, 1.0f, kHudDepth, kHudScale, kHudScale, kHudColour, credit, TEXTFONT_FILTERED);
+  hudFont->DrawScaledText(0.0f, 1.1f, kHudDepth, kHudScale, kHudScale, kHudColour, weapon, TEXTFONT_FILTERED);
+}
+
+void DrawOverlays() {
+  if (InputState.paused && hudFont && bigFont) {
+    DrawFade(0.5f);
+    DrawTitleBurst(bigFont, "Paused");
+  }
+  if (PlayerShip && PlayerShip->respawnTimer > 0.0f) DrawFade(PlayerShip->respawnTimer / 2.0f);
+}
+
+void SetFrameStates() {
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  const D3DXMATRIX view = sceneCamera.GetViewMatrix();
+  device->SetTransform(D3DTS_WORLD, &identity);
+  device->SetTransform(D3DTS_VIEW, &view);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_DITHERENABLE, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_AMBIENT, 0x33333333);
+}
+
+}  // namespace
+
+SpriteCellRect SpriteCell(const SpriteObject& sprite) {
+  const DWORD n = static_cast<DWORD>(sprite.frame);
+  const DWORD columns = sprite.columns ? sprite.columns : 1;
+  const float px = static_cast<float>(sprite.cellX + sprite.cellWidth * (n % columns));
+  const float py = static_cast<float>(sprite.cellY + sprite.cellHeight * (n / columns));
+  return CellAt(px, py, sprite.cellWidth, sprite.cellHeight);
+}
+
+D3DCOLOR DebrisColour(float age) {
+  const auto fade = [age](float rate) {
+    const int value = 255 - static_cast<int>(rate * age);
+    return static_cast<DWORD>(value < 0 ? 0 : value > 255 ? 0 : value);
+  };
+  // Red only ever falls, to 0 at age 1; past that it stays black too.
+  const int red = 255 - static_cast<int>(255.0f * age);
+  const DWORD r = static_cast<DWORD>(red < 0 ? 0 : red > 255 ? 255 : red);
+  return 0xFF000000u + r * 65536u + fade(511.0f) * 256u + fade(1023.0f);
+}
+
+void FormatHudTexts(DWORD score, DWORD weapon, char scoreText[80], char creditText[80], char weaponText[80]) {
+  std::snprintf(scoreText, 80, "Score: %08ld", static_cast<long>(score));
+  const char* credit = CurrentShipCredit();
+  std::snprintf(creditText, 80, "copyright: %s", credit ? credit : "");
+  const WeaponInfo* info = GetWeaponInfo(weapon <= kLastWeapon ? weapon : kLastWeapon);
+  std::snprintf(weaponText, 80, "Weapon: %s", info ? info->name : "");
+}
+
+void RenderGame() {
+  if (!device) return;
+  SetFrameStates();
+  if (FAILED(device->BeginScene())) return;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
+  if (seaFloorModel) seaFloorModel->Render(device, true, true);
+  if (PlayerShip && PlayerShip->visible) DrawShipAndParts(*PlayerShip);
+
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHAREF, 8);
+  device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+  if (spriteQuad) {
+    DrawSprites();
+    DrawBullets();
+  }
+  device->SetRenderState(D3DRS_ZENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  DrawHud();
+  DrawOverlays();
+  device->EndScene();
+}

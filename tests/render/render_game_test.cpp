@@ -1,0 +1,214 @@
+// A whole game frame on the game's display: sprites where the camera
+// projects them, the ship only while visible, the HUD's lines in yellow,
+// the pause title and the darkening after the ship's death; plus the cell,
+// debris-colour and HUD-text rules. Pictures are written for review.
+#include <cstring>
+
+#include "display_fixture.h"
+#include "input/input_state.h"
+#include "png_file.h"
+#include "render/game_models.h"
+#include "render/render_game.h"
+#include "world/game_object.h"
+#include "world/game_state.h"
+
+namespace {
+
+struct Pixel {
+  int x, y;
+};
+
+class RenderGameTest : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    BuildDisplayList();
+    PlayerShip->visible = 0;
+    PlayerShip->respawnTimer = 0.0f;
+    InputState = InputStateRecord();
+    Score = 0;
+    Weapon = 0;
+    Aim(0.0f);
+  }
+  void TearDown() override {
+    InputState = InputStateRecord();
+    DisplayTest::TearDown();  // the display's destruction frees the list
+  }
+
+  // The game's chase view of a ship standing at game x = shipX.
+  void Aim(float shipX) {
+    sceneCamera.SetView(D3DXVECTOR3(shipX + 7.0f, 1.3f, 1.0f), D3DXVECTOR3(shipX, 1.0f, 1.0f),
+                        D3DXVECTOR3(0.0f, 1.0f, 0.0f));
+  }
+
+  // Where a game point lands on the back buffer.
+  Pixel Project(const Vector3& game) {
+    D3DXVECTOR3 p(game.x, game.z, -game.y);
+    const D3DXMATRIX viewProjection = sceneCamera.GetViewMatrix() * sceneCamera.GetProjMatrix();
+    D3DXVec3TransformCoord(&p, &p, &viewProjection);
+    return {static_cast<int>((p.x + 1.0f) * 0.5f * width_), static_cast<int>((1.0f - p.y) * 0.5f * height_)};
+  }
+
+  std::vector<uint32_t> Frame() {
+    RenderGame();
+    return ReadBack();
+  }
+
+  // Summed brightness of the (2r+1)^2 pixels around p.
+  int Around(const std::vector<uint32_t>& pixels, Pixel p, int r) {
+    int sum = 0;
+    for (int y = std::max(0, p.y - r); y <= std::min<int>(height_ - 1, p.y + r); ++y)
+      for (int x = std::max(0, p.x - r); x <= std::min<int>(width_ - 1, p.x + r); ++x)
+        sum += Brightness(pixels[y * width_ + x]);
+    return sum;
+  }
+
+  // Yellow HUD pixels (strong red and green, little blue) inside a rectangle.
+  int Yellow(const std::vector<uint32_t>& pixels, int x0, int y0, int x1, int y1, int minimum = 160) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const uint32_t p = pixels[y * width_ + x];
+        n += Red(p) >= minimum && Green(p) >= minimum && Blue(p) < 80;
+      }
+    return n;
+  }
+};
+
+TEST(RenderGameRules, SpriteCellDebrisColourAndHudTexts) {
+  GlorbObject glorb(Vector3(0, 0, 0));
+  glorb.columns = 8;
+  glorb.cellX = 0;
+  glorb.cellY = 0;
+  glorb.cellWidth = glorb.cellHeight = 32;
+  glorb.frame = 9.7f;  // column 1, row 1
+  const SpriteCellRect c = SpriteCell(glorb);
+  EXPECT_FLOAT_EQ(c.uMin, 32.0f / 255.0f);
+  EXPECT_FLOAT_EQ(c.vMin, 32.0f / 255.0f);
+  EXPECT_FLOAT_EQ(c.uMax, 63.0f / 255.0f);
+  EXPECT_FLOAT_EQ(c.vMax, 63.0f / 255.0f);
+
+  EXPECT_EQ(DebrisColour(0.0f), 0xFFFFFFFFu);
+  EXPECT_EQ(DebrisColour(0.25f), 0xFFC08000u);
+  EXPECT_EQ(DebrisColour(0.5f), 0xFF800000u);
+  EXPECT_EQ(DebrisColour(1.0f), 0xFF000000u);
+  EXPECT_EQ(DebrisColour(1.5f), 0xFF000000u);  // past its age it stays black, never wraps
+
+  char score[80], credit[80], weapon[80];
+  FormatHudTexts(150, 3, score, credit, weapon);
+  EXPECT_STREQ(score, "Score: 00000150");
+  EXPECT_STREQ(weapon, "Weapon: Proximity killer");
+  EXPECT_EQ(std::strncmp(credit, "copyright: ", 11), 0);
+  EXPECT_STREQ(credit + 11, CurrentShipCredit());
+  FormatHudTexts(0xFFFFFFFF, 99, score, credit, weapon);
+  EXPECT_STREQ(score, "Score: 4294967295");
+  EXPECT_STREQ(weapon, "Weapon: Proximity killer");
+  FormatHudTexts(0, 1, score, credit, weapon);
+  EXPECT_STREQ(weapon, "Weapon: Double blaster");
+}
+
+TEST(RenderGameRules, NothingWithoutADevice) {
+  ASSERT_EQ(device, nullptr);
+  RenderGame();
+}
+
+TEST_F(RenderGameTest, GlorbAppearsWhereTheCameraProjectsIt) {
+  const std::vector<uint32_t> empty = Frame();
+  auto* glorb = new GlorbObject(Vector3(0.0f, 0.5f, 0.6f));
+  glorb->frame = 0.0f;
+  InsertObject(glorb);
+  const std::vector<uint32_t> withGlorb = Frame();
+  const Pixel at = Project(glorb->position);
+  ASSERT_GT(at.x, 20);
+  ASSERT_LT(at.x, static_cast<int>(width_) - 20);
+  EXPECT_GT(Around(withGlorb, at, 3), Around(empty, at, 3) + 49 * 60);
+  // Far from it nothing changed.
+  const Pixel away = {at.x + 120 < static_cast<int>(width_) ? at.x + 120 : at.x - 120, at.y};
+  EXPECT_EQ(Around(withGlorb, away, 3), Around(empty, away, 3));
+  // Hidden sprites are not drawn.
+  glorb->visible = 0;
+  EXPECT_EQ(Around(Frame(), at, 3), Around(empty, at, 3));
+}
+
+TEST_F(RenderGameTest, ShipIsDrawnOnlyWhileVisible) {
+  PlaceShip(PlayerShip, Vector3(0.0f, 0.0f, 0.3f));
+  const Pixel at = Project(PlayerShip->position);
+  const std::vector<uint32_t> hidden = Frame();
+  PlayerShip->visible = 1;
+  const std::vector<uint32_t> shown = Frame();
+  EXPECT_GT(std::abs(Around(shown, at, 6) - Around(hidden, at, 6)), 169 * 40);
+}
+
+TEST_F(RenderGameTest, HudShowsTheScoreInYellowAtTheTopLeft) {
+  Score = 150;
+  const std::vector<uint32_t> pixels = Frame();
+  const int row = static_cast<int>(0.05f * height_);
+  EXPECT_GT(Yellow(pixels, 0, 0, width_ / 2, row + 2), 150);   // "Score: 00000150"
+  EXPECT_GT(Yellow(pixels, width_ / 2, 0, width_, row + 2), 150);   // the credit line
+  EXPECT_GT(Yellow(pixels, width_ / 2, row, width_, 2 * row + 2), 100);  // the weapon
+  EXPECT_EQ(Yellow(pixels, 0, row + 2, width_ / 2, 2 * row + 2), 0);   // nothing below the score
+  EXPECT_EQ(Yellow(pixels, 0, 3 * row, width_, height_), 0);
+}
+
+TEST_F(RenderGameTest, PauseShowsTheTitleOverAHalfDarkFrame) {
+  Score = 150;
+  const std::vector<uint32_t> playing = Frame();
+  InputState.paused = 1;
+  const std::vector<uint32_t> paused = Frame();
+  // The HUD dims to half; the "Paused" title glows at the title position.
+  const int row = static_cast<int>(0.05f * height_);
+  EXPECT_EQ(Yellow(paused, 0, 0, width_, row + 2), 0);
+  EXPECT_GT(Yellow(paused, 0, 0, width_, row + 2, 100), 100);
+  const Pixel title = {static_cast<int>(0.3f * width_), static_cast<int>(0.45f * height_)};
+  int bright = 0;
+  for (int y = title.y - 30; y < title.y + 60; ++y)
+    for (int x = title.x - 40; x < title.x + 200; ++x) bright += Brightness(paused[y * width_ + x]) > 300;
+  EXPECT_GT(bright, 300);
+  EXPECT_LT(Around(paused, {10, static_cast<int>(height_) - 10}, 5),
+            Around(playing, {10, static_cast<int>(height_) - 10}, 5));
+}
+
+TEST_F(RenderGameTest, DeadShipDarkensTheScreenUntilItReturns) {
+  Score = 150;
+  PlayerShip->respawnTimer = 2.0f;
+  for (uint32_t p : Frame()) ASSERT_EQ(p & 0xFFFFFF, 0u);
+  PlayerShip->respawnTimer = 1.0f;
+  const std::vector<uint32_t> half = Frame();
+  PlayerShip->respawnTimer = 0.0f;
+  const std::vector<uint32_t> clear = Frame();
+  const Pixel corner = {10, static_cast<int>(height_) - 10};
+  EXPECT_NEAR(Around(half, corner, 5), Around(clear, corner, 5) / 2, Around(clear, corner, 5) / 10 + 121);
+}
+
+// A busy frame for the eye: the ship over the floor, Glorbs, pieces, a
+// debris burst and a spray of bullets, with the HUD.
+TEST_F(RenderGameTest, BusyFramePicture) {
+  Score = 150;
+  Weapon = 2;
+  PlaceShip(PlayerShip, Vector3(0.0f, 0.0f, 0.3f));
+  PlayerShip->visible = 1;
+  PlayerShip->heading = 0.6f;
+  for (int i = 0; i < 6; ++i) {
+    auto* glorb = new GlorbObject(Vector3(-1.5f + 0.3f * i, -1.2f + 0.5f * i, 0.4f + 0.15f * (i % 3)));
+    InsertObject(glorb);
+  }
+  InsertObject(new PyramidObject(Vector3(-2.0f, 1.5f, 0.2f)));
+  InsertObject(new SphereObject(Vector3(-1.0f, 1.8f, 0.5f)));
+  InsertObject(new SphereObject(Vector3(-1.2f, 2.0f, 0.7f)));
+  for (int i = 0; i < 8; ++i) {
+    auto* debris = new DebrisObject(Vector3(-0.5f, 1.0f + 0.05f * i, 0.5f + 0.03f * i), Vector3(0, 0, 0));
+    debris->frame = 0.1f * i;
+    InsertObject(debris);
+  }
+  for (int i = 0; i < 5; ++i) {
+    const Vector3 speed(-3.0f, 0.4f * (i - 2), 1.0f);
+    InsertObject(new BulletObject(Vector3(-0.3f - 0.25f * i, 0.1f * (i - 2), 0.4f), speed, 2));
+  }
+  const std::vector<uint32_t> pixels = Frame();
+  EXPECT_TRUE(WriteFramePng("game_frame.png", pixels, width_, height_));
+  InputState.paused = 1;
+  EXPECT_TRUE(WriteFramePng("game_frame_paused.png", Frame(), width_, height_));
+  EXPECT_GT(Yellow(pixels, 0, 0, width_ / 2, static_cast<int>(0.05f * height_) + 2), 150);
+}
+
+}  // namespace
