@@ -1,7 +1,12 @@
-// The sound-effect pointers and the play and stop calls the game makes. The
-// segments themselves come from the sound layer, which loads them when sound
-// is switched on; until then every pointer is null and every call is silent.
+// The sound-effect pointers, switching sound on and off, and the play and
+// stop calls the game makes. Relies on the sound manager (common/src/dmutil)
+// and on the media directory of the application for the search path.
 #include "audio/sound_effects.h"
+
+#include "app/media_files.h"
+#include "common/src/dmutil.h"
+
+SoundManager* soundManager = nullptr;
 
 SoundSegment* soundBeginLevel = nullptr;
 SoundSegment* soundEngineIdle = nullptr;
@@ -15,14 +20,52 @@ SoundSegment* soundPyramidExplode = nullptr;
 SoundSegment* soundCubeExplode = nullptr;
 SoundSegment* soundSphereExplode = nullptr;
 
+namespace {
+
+struct Effect {
+  SoundSegment** segment;
+  const char* resourceName;
+};
+
+// Table order is the order of loading and of freeing.
+const Effect kEffects[] = {
+    {&soundBeginLevel, "BEGINLEVEL"},       {&soundEngineIdle, "ENGINEIDLE"},
+    {&soundEngineRev, "ENGINEREV"},         {&soundShieldBuzz, "SHIELDBUZZ"},
+    {&soundShipExplode, "SHIPEXPLODE"},     {&soundGunFire, "GUNFIRE"},
+    {&soundShipBounce, "SHIPBOUNCE"},       {&soundGlorbExplode, "GLORBEXPLODE"},
+    {&soundPyramidExplode, "PYRAMIDEXPLODE"}, {&soundCubeExplode, "CUBEEXPLODE"},
+    {&soundSphereExplode, "SPHEREEXPLODE"},
+};
+
+const DWORD kPerformanceChannels = 128;
+
+}  // namespace
+
+HRESULT CreateSounds(HWND window) {
+  // A second manager would orphan the first and every loaded effect.
+  if (soundManager) return S_FALSE;
+  soundManager = new SoundManager();
+  if (FAILED(soundManager->Initialize(window, kPerformanceChannels, DMUS_APATH_SHARED_STEREOPLUSREVERB)))
+    return E_FAIL;
+  soundManager->SetSearchDirectory(GetMediaDirectory());
+  // An effect that does not load keeps its null pointer and stays silent.
+  for (const Effect& e : kEffects) soundManager->CreateSegmentFromResource(e.segment, e.resourceName, "WAV", TRUE, FALSE);
+  return S_OK;
+}
+
+void DestroySounds() {
+  for (const Effect& e : kEffects) {
+    delete *e.segment;
+    *e.segment = nullptr;
+  }
+  delete soundManager;
+  soundManager = nullptr;
+}
+
 void PlaySound(SoundSegment* effect) {
-  if (effect == nullptr) return;
-  // A loaded effect plays as a secondary segment (DMUS_SEGF_SECONDARY, no
-  // audio path): the segment's Play call belongs here once segments exist.
+  if (effect) effect->Play(DMUS_SEGF_SECONDARY, nullptr);
 }
 
 void StopSound(SoundSegment* effect) {
-  if (effect == nullptr) return;
-  // A loaded effect stops at the next beat (DMUS_SEGF_BEAT): the segment's
-  // Stop call belongs here once segments exist.
+  if (effect) effect->Stop(DMUS_SEGF_BEAT);
 }

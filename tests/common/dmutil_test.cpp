@@ -1,0 +1,189 @@
+// The sound manager and its segment wrapper: loading from resources and
+// files, the download and play contract, the traced and the quiet
+// failures, and names that do not fit.
+#include "common/src/dmutil.h"
+
+#include <win32/resource_table.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "dmusic/sound_capture.h"
+#include "win32/debug_capture.h"
+
+using namespace sound_test;
+
+namespace {
+
+const std::vector<uint8_t>& ToneWav() {
+  static const std::vector<uint8_t> wav = MakeWav(Tone(0.3, 440, 8000));
+  return wav;
+}
+const std::vector<uint8_t>& CutWav() {
+  static const std::vector<uint8_t> cut(ToneWav().begin(), ToneWav().begin() + 300);
+  return cut;
+}
+
+const win32::ResourceEntry kEntries[] = {
+    {"WAV", 0, "TONE", 0, ToneWav().data(), ToneWav().size()},
+    {"WAV", 0, "CUT", 0, CutWav().data(), CutWav().size()},
+};
+
+class SoundManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { win32::RegisterResources(kEntries, 2); }
+  void TearDown() override { win32::UnregisterResources(kEntries); }
+};
+
+}  // namespace
+
+TEST_F(SoundManagerTest, CoIsStartedAndEndedOnceAndSearchNeedsALoader) {
+  const int before = CoInitializeCount();
+  {
+    SoundManager manager;
+    EXPECT_EQ(before + 1, CoInitializeCount());
+    EXPECT_EQ(E_UNEXPECTED, manager.SetSearchDirectory("/tmp"));
+    SoundSegment* segment = nullptr;
+    EXPECT_EQ(E_UNEXPECTED, manager.CreateSegmentFromResource(&segment, "TONE", "WAV"));
+    EXPECT_EQ(nullptr, manager.GetDefaultAudioPath());
+    ASSERT_EQ(S_OK, manager.Initialize(nullptr));
+    EXPECT_EQ(S_OK, manager.SetSearchDirectory("/tmp"));
+    IDirectMusicAudioPath8* path = manager.GetDefaultAudioPath();
+    EXPECT_NE(nullptr, path);
+    SafeRelease(path);
+  }
+  EXPECT_EQ(before, CoInitializeCount());
+}
+
+TEST_F(SoundManagerTest, AResourceSegmentPlaysOnlyOnceDownloaded) {
+  SoundManager manager;
+  ASSERT_EQ(S_OK, manager.Initialize(nullptr, 128, DMUS_APATH_SHARED_STEREOPLUSREVERB));
+  SoundSegment* segment = nullptr;
+  ASSERT_EQ(S_OK, manager.CreateSegmentFromResource(&segment, "TONE", "WAV", FALSE, FALSE));
+  ASSERT_NE(nullptr, segment);
+  EXPECT_EQ(E_FAIL, segment->Play(DMUS_SEGF_SECONDARY));
+  EXPECT_FALSE(segment->IsPlaying());
+  ASSERT_EQ(S_OK, segment->Download());
+  EXPECT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY));
+  EXPECT_TRUE(segment->IsPlaying());
+  EXPECT_EQ(S_OK, segment->Stop(0));
+  EXPECT_FALSE(segment->IsPlaying());
+  EXPECT_EQ(S_OK, segment->Unload());
+  EXPECT_EQ(E_FAIL, segment->Play(DMUS_SEGF_SECONDARY));
+  delete segment;  // never downloaded now: nothing to unload
+
+  // The MIDI hint is accepted for recordings, and the download is done.
+  ASSERT_EQ(S_OK, manager.CreateSegmentFromResource(&segment, "TONE", "WAV", TRUE, TRUE));
+  EXPECT_EQ(S_OK, segment->SetRepeats(1));
+  EXPECT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY));
+  IDirectMusicStyle8* style = nullptr;
+  EXPECT_EQ(DMUS_E_NOT_FOUND, segment->GetStyle(&style));
+  delete segment;
+}
+
+TEST_F(SoundManagerTest, WithoutADefaultPathASegmentHasNowhereToPlay) {
+  SoundManager manager;
+  ASSERT_EQ(S_OK, manager.Initialize(nullptr, 128, 0));
+  SoundSegment* segment = nullptr;
+  ASSERT_EQ(S_OK, manager.CreateSegmentFromResource(&segment, "TONE", "WAV"));
+  EXPECT_EQ(DMUS_E_NO_AUDIOPATH, segment->Play(DMUS_SEGF_SECONDARY));
+  delete segment;
+}
+
+TEST_F(SoundManagerTest, MissingResourcesFailQuietlyAndDamagedOnesAreTraced) {
+  SoundManager manager;
+  ASSERT_EQ(S_OK, manager.Initialize(nullptr));
+  DebugCapture trace;
+  SoundSegment* segment = nullptr;
+  EXPECT_EQ(E_FAIL, manager.CreateSegmentFromResource(&segment, "NOSUCH", "WAV"));
+  EXPECT_EQ(E_FAIL, manager.CreateSegmentFromResource(&segment, "TONE", "MIDI"));
+  EXPECT_EQ("", trace.text);
+  EXPECT_EQ(DMUS_E_INVALIDFILE, manager.CreateSegmentFromResource(&segment, "CUT", "WAV"));
+  EXPECT_EQ(nullptr, segment);
+  EXPECT_NE(std::string::npos, trace.text.find("common/src/dmutil"));
+  EXPECT_NE(std::string::npos, trace.text.find("LoadObjectFromFile"));
+  EXPECT_NE(std::string::npos, trace.text.find("DMUS_E_INVALIDFILE"));
+}
+
+TEST_F(SoundManagerTest, FilesComeFromTheSearchDirectoryAndMissingOnesFailQuietly) {
+  const std::string dir = testing::TempDir();
+  std::ofstream(dir + "/tone.wav", std::ios::binary)
+      .write(reinterpret_cast<const char*>(ToneWav().data()), static_cast<std::streamsize>(ToneWav().size()));
+  SoundManager manager;
+  ASSERT_EQ(S_OK, manager.Initialize(nullptr));
+  ASSERT_EQ(S_OK, manager.SetSearchDirectory(dir.c_str()));
+  SoundSegment* segment = nullptr;
+  ASSERT_EQ(S_OK, manager.CreateSegmentFromFile(&segment, "tone.wav"));
+  EXPECT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY));
+  delete segment;
+  segment = nullptr;
+  DebugCapture trace;
+  EXPECT_EQ(DMUS_E_LOADER_FAILEDOPEN, manager.CreateSegmentFromFile(&segment, "missing.wav"));
+  EXPECT_EQ("", trace.text);
+  // Scripts are traced when the loader cannot make them.
+  SoundScript* script = nullptr;
+  EXPECT_EQ(DMUS_E_LOADER_FAILEDCREATE, manager.CreateScriptFromFile(&script, "tone.wav"));
+  EXPECT_EQ(nullptr, script);
+  EXPECT_NE(std::string::npos, trace.text.find("LoadObjectFromFile"));
+  IDirectMusicSegment8* motif = nullptr;
+  EXPECT_EQ(DMUS_E_LOADER_FAILEDCREATE, manager.GetMotifFromStyle(&motif, "tone.wav", "motif"));
+  EXPECT_EQ(nullptr, motif);
+  manager.CollectGarbage();
+  std::remove((dir + "/tone.wav").c_str());
+}
+
+TEST_F(SoundManagerTest, NamesTooLongForTheWideBufferAreRefusedWhole) {
+  SoundManager manager;
+  ASSERT_EQ(S_OK, manager.Initialize(nullptr));
+  const std::string longName(400, 'x');
+  SoundSegment* segment = nullptr;
+  EXPECT_EQ(E_INVALIDARG, manager.SetSearchDirectory(longName.c_str()));
+  EXPECT_EQ(E_INVALIDARG, manager.CreateSegmentFromFile(&segment, longName.c_str()));
+  EXPECT_EQ(nullptr, segment);
+  SoundScript* script = nullptr;
+  EXPECT_EQ(E_INVALIDARG, manager.CreateScriptFromFile(&script, longName.c_str()));
+}
+
+TEST_F(SoundManagerTest, AWrapperWithoutInterfacesAnswersNotInitialised) {
+  SoundSegment empty(nullptr, nullptr, nullptr);
+  EXPECT_EQ(CO_E_NOTINITIALIZED, empty.Play(DMUS_SEGF_SECONDARY));
+  EXPECT_EQ(CO_E_NOTINITIALIZED, empty.Stop(DMUS_SEGF_BEAT));
+  EXPECT_EQ(CO_E_NOTINITIALIZED, empty.Download());
+  EXPECT_EQ(CO_E_NOTINITIALIZED, empty.SetRepeats(2));
+  EXPECT_FALSE(empty.IsPlaying());  // an error code is not "playing"
+  SoundScript noScript(nullptr, nullptr, nullptr);
+  EXPECT_EQ(CO_E_NOTINITIALIZED, noScript.CallRoutine("Start"));
+}
+
+TEST_F(SoundManagerTest, WithoutASoundDeviceInitializeIsTracedAndFails) {
+  DiskAudio nowhere("nonexistent");
+  DebugCapture trace;
+  SoundManager manager;
+  EXPECT_EQ(DSERR_NODRIVER, manager.Initialize(nullptr));
+  EXPECT_NE(std::string::npos, trace.text.find("common/src/dmutil"));
+  EXPECT_NE(std::string::npos, trace.text.find("InitAudio"));
+  SoundSegment* segment = nullptr;
+  EXPECT_EQ(DMUS_E_NOT_INIT, manager.CreateSegmentFromResource(&segment, "TONE", "WAV"));
+  EXPECT_FALSE(segment->IsPlaying());
+  EXPECT_EQ(E_FAIL, segment->Play(DMUS_SEGF_SECONDARY));
+  delete segment;
+}
+
+TEST_F(SoundManagerTest, APlayedResourceIsHeard) {
+  DiskAudio disk;
+  std::vector<int16_t> out;
+  {
+    SoundManager manager;
+    ASSERT_EQ(S_OK, manager.Initialize(nullptr));
+    SoundSegment* segment = nullptr;
+    ASSERT_EQ(S_OK, manager.CreateSegmentFromResource(&segment, "TONE", "WAV"));
+    ASSERT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY));
+    SleepMs(450);
+    delete segment;
+  }
+  out = disk.Left();
+  const Span heard = Loud(out, 0, out.size());
+  ASSERT_LT(heard.first, out.size());
+  EXPECT_NEAR(static_cast<double>(heard.Length()), Frames(0.3), Frames(0.004));
+}
