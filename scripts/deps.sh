@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libsdl2-mixer-dev libepoxy-dev
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
   libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libgl1-mesa-dri libegl-mesa0 libegl1
 )
