@@ -10,9 +10,7 @@
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
 #include "render/scene_camera.h"
-#ifdef GLORBS_TEXTURE_FONT
 #include "render/texture_font.h"
-#endif
 #include "world/game_object.h"
 
 IDirect3DDevice8* device = nullptr;
@@ -117,15 +115,12 @@ void FillPresentParams(bool full) {
   SetDisplayModeFields(full);
 }
 
-#ifdef GLORBS_TEXTURE_FONT
 TextureFont* MakeTextureFont(const char* face, DWORD height) {
   TextureFont* font = new TextureFont(face, height, 0);
   font->CreateGlyphTexture(device);
   return font;
 }
-#else
-TextureFont* MakeTextureFont(const char*, DWORD) { return nullptr; }
-#endif
+
 
 // Both sprite sheets, black keyed out; false after the first failure.
 bool LoadSpriteTextures() {
@@ -245,6 +240,10 @@ HRESULT CreateDisplay(HWND window) {
   fullScreenFormat = FirstFullScreenFormat(d3d);
   textureFormat = FirstTextureFormat(d3d);
   FillPresentParams(fullScreen);
+  // A windowed back buffer takes the client size at creation: fitting the
+  // window first makes it 640 x 480, drawn one to one rather than stretched
+  // from the smaller client of the window as it was created.
+  if (!fullScreen) FitWindow();
   const HRESULT created = d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING, &presentParams, &device);
   d3d->Release();
@@ -276,10 +275,8 @@ HRESULT PrepareDeviceState() {
   if (!device) return E_FAIL;
   if (!fullScreen) FitWindow();
   CreateDeviceMeshes();
-#ifdef GLORBS_TEXTURE_FONT
   if (hudFont) hudFont->CreateTextBuffers();
   if (bigFont) bigFont->CreateTextBuffers();
-#endif
   PlaceScreenQuad();
   ReleaseAndClear(inputConfigSurface);  // a repeated call replaces, never leaks
   if (FAILED(device->CreateImageSurface(kConfigSurfaceWidth, kConfigSurfaceHeight, fullScreenFormat,
@@ -294,10 +291,8 @@ HRESULT PrepareDeviceState() {
 
 HRESULT ReleaseVolatileObjects() {
   ForEachModel(&XMesh::ReleaseDeviceMesh);
-#ifdef GLORBS_TEXTURE_FONT
   if (hudFont) hudFont->ReleaseTextBuffers();
   if (bigFont) bigFont->ReleaseTextBuffers();
-#endif
   ReleaseAndClear(inputConfigSurface);
   return S_OK;
 }
@@ -344,10 +339,8 @@ void DestroyDisplay() {
   DestroyDisplayList();
   ReleaseAndClear(spriteTexture1);
   ReleaseAndClear(spriteTexture2);
-#ifdef GLORBS_TEXTURE_FONT
   DeleteAndClear(hudFont);
   DeleteAndClear(bigFont);
-#endif
   ReleaseAndClear(inputConfigSurface);
   ForEachModel(&XMesh::Destroy);
   DeleteAndClear(seaFloorModel);

@@ -17,6 +17,7 @@
 #include "app_fixture.h"
 #include "render/game_models.h"
 #include "render/scene_camera.h"
+#include "render/texture_font.h"
 #include "world/game_object.h"
 
 namespace {
@@ -102,6 +103,8 @@ void ExpectDisplayUsable() {
   D3DXMATRIX world;
   device->SetTransform(D3DTS_WORLD, D3DXMatrixTranslation(&world, 0.0f, 0.0f, 1.0f));
   EXPECT_EQ(modelSlots[0]->Render(device, true, false), S_OK);
+  EXPECT_EQ(hudFont->DrawScaledText(-1.0f, 1.0f, 0.9f, 0.05f, 0.05f, 0xFFFFFF00, "Score"), S_OK);
+  EXPECT_EQ(bigFont->DrawScreenText(0.0f, 0.0f, 0xFFFFFFFF, "Paused"), S_OK);
   ASSERT_EQ(device->EndScene(), D3D_OK);
   const SIZE back = {static_cast<LONG>(presentParams.BackBufferWidth),
                      static_cast<LONG>(presentParams.BackBufferHeight)};
@@ -123,6 +126,9 @@ TEST_F(Display, StartsWindowedAt640x480WithSizingFrameInsideTheWorkArea) {
   GetWindowRect(mainWindow, &window);
   EXPECT_GE(window.left, work.left);
   EXPECT_GE(window.top, work.top);
+  const SIZE back = BackBufferSize();  // one to one with the client area
+  EXPECT_EQ(back.cx, 640);
+  EXPECT_EQ(back.cy, 480);
 
   // Our device layer offers 32-bit displays only; 16-bit textures with one
   // bit of alpha are its first texture candidate.
@@ -132,6 +138,13 @@ TEST_F(Display, StartsWindowedAt640x480WithSizingFrameInsideTheWorkArea) {
   EXPECT_EQ(presentParams.SwapEffect, D3DSWAPEFFECT_DISCARD);
   EXPECT_TRUE(presentParams.EnableAutoDepthStencil);
   EXPECT_EQ(presentParams.AutoDepthStencilFormat, D3DFMT_D16);
+  ASSERT_NE(hudFont, nullptr);
+  ASSERT_NE(bigFont, nullptr);
+  EXPECT_STREQ(hudFont->FontName(), "Tahoma");
+  EXPECT_EQ(hudFont->Height(), 30u);
+  EXPECT_STREQ(bigFont->FontName(), "Impact");
+  EXPECT_EQ(bigFont->Height(), 48u);
+  EXPECT_NE(bigFont->Texture(), nullptr);
 
   // The fixed state: the camera's matrices, light 0 towards (1, -1, 1).
   D3DMATRIX projection = {};
