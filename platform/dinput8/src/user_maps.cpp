@@ -57,7 +57,8 @@ bool ParseMap(std::istream& in, const char* mapName, const DeviceIdentity& devic
     ++number;
     return static_cast<bool>(std::getline(in, line));
   };
-  if (!next() || line != kHeader) return fail("not a saved input map");
+  if (!next()) return fail("the file is empty");
+  if (line != kHeader) return fail("not a saved input map");
   int version = 0;
   if (!next() || std::sscanf(line.c_str(), "version %d", &version) != 1) return fail("no version line");
   if (version != kVersion) return fail("version " + std::to_string(version) + " is not understood");

@@ -1,0 +1,263 @@
+// The configuration window driven as a user would: keys, clicks and
+// controller buttons put into host's stream before it opens. It draws into
+// the target surface it is given and calls back to have it presented.
+#include <d3d8.h>
+
+#include <fstream>
+
+#include "dinput_fixture.h"
+
+namespace dinput_test {
+namespace {
+
+DIACTIONA keyActions[] = {
+    {7, DIKEYBOARD(DIK_J), 0, {"Turn left"}, {}, 0, 0},
+    {8, DIKEYBOARD(DIK_K), 0, {"Turn right"}, {}, 0, 0},
+    {16, DIKEYBOARD(DIK_ESCAPE), DIA_APPFIXED, {"Quit game"}, {}, 0, 0},
+    {11, DIBUTTON_SPACESIM_FIRE, 0, {"Fire weapons"}, {}, 0, 0},
+};
+
+// An image surface in memory, as the game's configuration surface is.
+class MemorySurface : public ComObject<IDirect3DSurface8> {
+ public:
+  MemorySurface(UINT w, UINT h, D3DFORMAT format)
+      : w_(w), h_(h), format_(format), bytes_(format == D3DFMT_R5G6B5 ? 2 : 4), pixels_(w * h * bytes_, 0) {}
+  STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+    return Answer(riid, object, {&IID_IUnknown, &IID_IDirect3DSurface8});
+  }
+  STDMETHODIMP GetDevice(IDirect3DDevice8**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetContainer(REFIID, void**) override { return E_NOTIMPL; }
+  STDMETHODIMP GetDesc(D3DSURFACE_DESC* desc) override {
+    *desc = D3DSURFACE_DESC{};
+    desc->Format = format_;
+    desc->Width = w_;
+    desc->Height = h_;
+    return S_OK;
+  }
+  STDMETHODIMP LockRect(D3DLOCKED_RECT* locked, const RECT*, DWORD) override {
+    ++locks;
+    locked->pBits = pixels_.data();
+    locked->Pitch = static_cast<INT>(w_ * bytes_);
+    return S_OK;
+  }
+  STDMETHODIMP UnlockRect() override { return S_OK; }
+  uint32_t Pixel32(int x, int y) const {
+    uint32_t p = 0;
+    std::memcpy(&p, &pixels_[(y * w_ + x) * bytes_], 4);
+    return p;
+  }
+  uint16_t Pixel16(int x, int y) const {
+    uint16_t p = 0;
+    std::memcpy(&p, &pixels_[(y * w_ + x) * bytes_], 2);
+    return p;
+  }
+  int locks = 0;
+
+ private:
+  UINT w_, h_;
+  D3DFORMAT format_;
+  UINT bytes_;
+  std::vector<BYTE> pixels_;
+};
+
+struct Presented {
+  int calls = 0;
+  IUnknown* lastTarget = nullptr;
+};
+
+BOOL CALLBACK CountPresent(IUnknown* target, LPVOID ref) {
+  Presented* p = static_cast<Presented*>(ref);
+  ++p->calls;
+  p->lastTarget = target;
+  return TRUE;
+}
+
+class ConfigureDevices : public DinputTest {
+ protected:
+  HRESULT Run(DWORD flags, IUnknown* target = nullptr, Presented* presented = nullptr) {
+    DICONFIGUREDEVICESPARAMSA params{};
+    params.dwSize = sizeof params;
+    params.dwcFormats = 1;
+    params.lprgFormats = &format_;
+    params.hwnd = FakeWindow();
+    params.lpUnkDDSTarget = target;
+    return di_->ConfigureDevices(presented ? CountPresent : nullptr, &params, flags, presented);
+  }
+  // Which DIK code (or pad object) the keyboard's or pad's map gives action i.
+  DWORD ObjectOf(REFGUID device, int i) {
+    IDirectInputDevice8A* d = nullptr;
+    EXPECT_EQ(di_->CreateDevice(device, &d, nullptr), DI_OK);
+    if (!d) return 0;
+    d->BuildActionMap(&format_, nullptr, 0);
+    d->Release();
+    return keyActions[i].dwHow == DIAH_UNMAPPED || keyActions[i].guidInstance != device ? 0 : keyActions[i].dwObjID;
+  }
+  static DWORD KeyObject(BYTE dik) { return 0x04 | (static_cast<DWORD>(dik) << 8); }
+  bool Saved() const { return std::filesystem::exists(MapFile("Config", "keyboard")); }
+
+  DIACTIONFORMATA format_ = MakeFormat(keyActions, 4, "Config");
+};
+
+TEST_F(ConfigureDevices, ARemappedKeyIsSavedAndTakesEffectOnTheNextBuild) {
+  Tap(HID_DOWN);   // "Turn right"
+  Tap(HID_RETURN);
+  Tap(HID_L);      // its new key
+  Tap(HID_F10);    // OK
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_TRUE(Saved());
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_L));
+  EXPECT_EQ(keyActions[1].dwHow, static_cast<DWORD>(DIAH_USERCONFIG));
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_J));
+}
+
+TEST_F(ConfigureDevices, TakingAnotherActionsKeyLeavesThatActionWithout) {
+  Tap(HID_RETURN);  // "Turn left"
+  Tap(HID_K);       // Turn right's key
+  Tap(HID_F10);
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_K));
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), 0u);
+}
+
+TEST_F(ConfigureDevices, AFixedActionCannotBeChangedAndEscapeBacksOutOfAChange) {
+  Tap(HID_DOWN);
+  Tap(HID_DOWN);
+  Tap(HID_RETURN);  // "Quit game" is fixed: no change starts
+  Tap(HID_UP);
+  Tap(HID_RETURN);  // "Turn right" waits for a key ...
+  Tap(HID_ESCAPE);  // ... and Escape backs out, binding nothing
+  Tap(HID_F10);
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_FALSE(Saved());  // nothing changed, nothing written
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_K));
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 2), KeyObject(DIK_ESCAPE));
+}
+
+TEST_F(ConfigureDevices, CancelDropsTheChangesMade) {
+  Tap(HID_RETURN);
+  Tap(HID_M);       // "Turn left" on M ...
+  Tap(HID_ESCAPE);  // ... then cancel
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_FALSE(Saved());
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_J));
+}
+
+TEST_F(ConfigureDevices, ViewModeChangesNothing) {
+  Tap(HID_DOWN);
+  Tap(HID_DELETE);  // no effect when viewing
+  Tap(HID_F5);
+  Tap(HID_RETURN);  // closes
+  ASSERT_EQ(Run(DICD_DEFAULT), DI_OK);
+  EXPECT_FALSE(Saved());
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_K));
+}
+
+TEST_F(ConfigureDevices, ClearAndDefaultsWorkOnTheShownDevice) {
+  Tap(HID_DELETE);  // "Turn left" loses J
+  Tap(HID_F10);
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), 0u);
+  Tap(HID_F5);
+  Tap(HID_F10);
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_J));
+}
+
+TEST_F(ConfigureDevices, ItDrawsIntoTheTargetAndCallsBackToPresent) {
+  MemorySurface* surface = new MemorySurface(640, 480, D3DFMT_X8R8G8B8);
+  Presented presented;
+  Tap(HID_ESCAPE);
+  ASSERT_EQ(Run(DICD_EDIT, surface, &presented), DI_OK);
+  EXPECT_GE(presented.calls, 1);
+  EXPECT_EQ(presented.lastTarget, static_cast<IUnknown*>(surface));
+  EXPECT_GE(surface->locks, 1);
+  EXPECT_EQ(surface->Pixel32(3, 3), 0xFF203A70u);      // title bar
+  EXPECT_EQ(surface->Pixel32(3, 200), 0xFF101828u);    // background
+  EXPECT_EQ(surface->Pixel32(12, 80), 0xFF3060B0u);    // the selected first row
+  int textPixels = 0;  // "Configure devices: Config" in the title
+  for (int y = 8; y < 22; ++y)
+    for (int x = 12; x < 320; ++x) textPixels += surface->Pixel32(x, y) == 0xFFE8E8E8u;
+  EXPECT_GT(textPixels, 300);
+  if (const char* dump = getenv("GLORBS_DUMP_CONFIG")) {
+    std::ofstream out(dump, std::ios::binary);
+    for (int y = 0; y < 480; ++y)
+      for (int x = 0; x < 640; ++x) {
+        const uint32_t p = surface->Pixel32(x, y);
+        const char rgb[3] = {char(p >> 16), char(p >> 8), char(p)};
+        out.write(rgb, 3);
+      }
+  }
+  surface->Release();
+}
+
+TEST_F(ConfigureDevices, ASixteenBitTargetGetsSixteenBitPixels) {
+  MemorySurface* surface = new MemorySurface(800, 600, D3DFMT_R5G6B5);
+  Tap(HID_ESCAPE);
+  ASSERT_EQ(Run(DICD_DEFAULT, surface), DI_OK);
+  // 0x203A70 in 5-6-5.
+  EXPECT_EQ(surface->Pixel16(3, 3), static_cast<uint16_t>((0x20 >> 3) << 11 | (0x3A >> 2) << 5 | (0x70 >> 3)));
+  EXPECT_EQ(surface->Pixel16(700, 500), 0u);  // outside the window image: untouched
+  surface->Release();
+}
+
+TEST_F(ConfigureDevices, TheMouseSelectsARowAndPressesOk) {
+  MouseButton(1, true, 40, 76 + 20 + 5);  // second row
+  MouseButton(1, false, 40, 101);
+  MouseButton(1, true, 40, 101);           // again: change it
+  Tap(HID_V);
+  MouseButton(1, true, 130 + 20, 414 + 10);  // OK
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_V));
+}
+
+TEST_F(ConfigureDevices, AControllerIsRemappedWithItsOwnButtons) {
+  const int32_t pad = AttachPad("Pad", (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
+  GUID instance = GUID_NULL;
+  di_->EnumDevicesBySemantics(
+      nullptr, &format_,
+      [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
+        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD) *static_cast<GUID*>(ref) = info->guidInstance;
+        return DIENUM_CONTINUE;
+      },
+      &instance, 0);
+  ASSERT_NE(instance, GUID_NULL);
+  EXPECT_EQ(ObjectOf(instance, 3), 0x04u | (host::PAD_A << 8));
+  Tap(HID_RIGHT);                         // the next device: the controller
+  PadButton(pad, host::PAD_A, true);      // change "Fire weapons"
+  PadButton(pad, host::PAD_Y, true);      // to Y
+  PadButton(pad, host::PAD_START, true);  // OK
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_EQ(ObjectOf(instance, 3), 0x04u | (host::PAD_Y << 8));
+  EXPECT_FALSE(Saved());  // only the changed device is written
+}
+
+TEST_F(ConfigureDevices, BadParametersAndUnusableTargetsAreRefused) {
+  EXPECT_EQ(di_->ConfigureDevices(nullptr, nullptr, 0, nullptr), DIERR_INVALIDPARAM);
+  DICONFIGUREDEVICESPARAMSA params{};
+  params.dwSize = 60;
+  params.dwcFormats = 1;
+  params.lprgFormats = &format_;
+  EXPECT_EQ(di_->ConfigureDevices(nullptr, &params, 0, nullptr), DIERR_INVALIDPARAM);
+  params.dwSize = sizeof params;
+  EXPECT_EQ(di_->ConfigureDevices(nullptr, &params, 0x100, nullptr), DIERR_INVALIDPARAM);
+  params.dwcFormats = 0;
+  EXPECT_EQ(di_->ConfigureDevices(nullptr, &params, 0, nullptr), DIERR_INVALIDPARAM);
+  params.dwcFormats = 1;
+  MemorySurface* small = new MemorySurface(320, 240, D3DFMT_X8R8G8B8);
+  params.lpUnkDDSTarget = small;
+  EXPECT_EQ(di_->ConfigureDevices(nullptr, &params, 0, nullptr), DIERR_INVALIDPARAM);
+  EXPECT_EQ(dinput8::DiagnosticCount(dinput8::DIAG_BAD_TARGET), 1);
+  small->Release();
+}
+
+TEST_F(ConfigureDevices, ClosingTheWindowEndsIt) {
+  host::Event quit;
+  quit.type = host::EventType::Quit;
+  Tap(HID_RETURN);
+  host::InjectEvent(quit);
+  ASSERT_EQ(Run(DICD_EDIT), DI_OK);
+  EXPECT_FALSE(Saved());
+}
+
+}  // namespace
+}  // namespace dinput_test
