@@ -7,6 +7,8 @@
 #include "app/display.h"
 #include "app/frame_timer.h"
 #include "audio/sound_effects.h"
+#include "input/game_input.h"
+#include "input/input_device_manager.h"
 #include "render/level_intro.h"
 #include "render/render_game.h"
 #include "world/collisions.h"
@@ -37,8 +39,9 @@ void LoadSplash() {
 }
 
 void StepPlay() {
-  // Input polling, and the menu's turn instead of the world's while a menu
-  // is open, come in here with the input layer.
+  PollInput();
+  // The menu's turn instead of the world's while a menu is open comes in
+  // here with the menus.
   UpdateWorld();
   CollideWorld();
   if (OnlyBulletsLeft()) {
@@ -50,10 +53,11 @@ void StepPlay() {
 }  // namespace
 
 HRESULT StartupApplication(HWND window) {
-  // Input starts here, ahead of sound and the display; the menus follow
-  // the ship.
+  // Input first, ahead of sound and the display; the menus follow the ship.
+  HRESULT hr = InitInput(window);  // its failure has shown fatal error 6
+  if (FAILED(hr)) return hr;
   CreateSounds(window);  // without sound the game goes on silently
-  HRESULT hr = CreateDisplay(window);  // sets displayReady
+  hr = CreateDisplay(window);  // sets displayReady
   if (FAILED(hr)) return hr;
   BuildDisplayList();
   appState = APP_STARTUP;
@@ -97,6 +101,8 @@ void ShutdownAll() {
   // sounds, the input device manager and the menus follow.
   DestroyDisplay();
   DestroySounds();
+  delete inputDeviceManager;
+  inputDeviceManager = nullptr;
   if (splashBitmap) {
     DeleteObject(splashBitmap);
     splashBitmap = nullptr;

@@ -127,7 +127,8 @@ class DinputTest : public ::testing::Test {
   }
   void TearDown() override {
     SafeRelease(di_);
-    for (int index : pads_) host::DetachVirtualPad(index);
+    // Last first: detaching a pad renumbers the ones after it.
+    for (auto it = pads_.rbegin(); it != pads_.rend(); ++it) host::DetachVirtualPad(*it);
     host::PumpEvents(0);
     std::error_code ignored;
     std::filesystem::remove_all(configHome_, ignored);

@@ -1,0 +1,132 @@
+// Set-up of the input tests: host headless, a scratch folder for saved
+// maps, a fresh input record and weapon, the ship in its list, and helpers
+// that type, move the mouse and run one frame's poll.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/host.h"
+#include "input/game_input.h"
+#include "input/input_device_manager.h"
+#include "input/input_state.h"
+#include "world/game_object.h"
+#include "world/game_state.h"
+
+namespace input_test {
+
+enum : uint16_t {
+  HID_A = 4, HID_J = 13, HID_K = 14, HID_L = 15, HID_M = 16, HID_N = 17, HID_W = 26, HID_X = 27, HID_Z = 29,
+  HID_RETURN = 40, HID_ESCAPE = 41, HID_SPACE = 44, HID_F1 = 58, HID_F10 = 67, HID_PAUSE = 72, HID_RIGHT = 79,
+  HID_LEFT = 80, HID_DOWN = 81, HID_UP = 82,
+};
+
+inline void Key(uint16_t hid, bool down) {
+  host::Event e;
+  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
+  e.key = hid;
+  e.down = down;
+  host::InjectEvent(e);
+}
+inline void Press(uint16_t hid) { Key(hid, true); }
+inline void Release(uint16_t hid) { Key(hid, false); }
+inline void Tap(uint16_t hid) {
+  Press(hid);
+  Release(hid);
+}
+inline void MouseMove(int dx, int dy) {
+  host::Event e;
+  e.type = host::EventType::MouseMotion;
+  e.dx = dx;
+  e.dy = dy;
+  host::InjectEvent(e);
+}
+inline void MouseWheel(int notches) {
+  host::Event e;
+  e.type = host::EventType::MouseWheel;
+  e.dy = notches;
+  host::InjectEvent(e);
+}
+inline void PadEvent(int32_t pad, int axis, int value) {
+  host::Event e;
+  e.type = host::EventType::PadAxis;
+  e.device = pad;
+  e.a = axis;
+  e.b = value;
+  host::InjectEvent(e);
+}
+inline void PadPress(int32_t pad, int button, bool down) {
+  host::Event e;
+  e.type = host::EventType::PadButton;
+  e.device = pad;
+  e.button = static_cast<uint8_t>(button);
+  e.down = down;
+  host::InjectEvent(e);
+}
+
+// Delivers what was injected, then runs the frame's poll.
+inline void Frame() {
+  host::PumpEvents(0);
+  PollInput();
+}
+
+inline HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000)); }
+
+class InputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/glorbs-input-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    configHome_ = dir;
+    setenv("XDG_CONFIG_HOME", dir, 1);
+    ASSERT_TRUE(host::Init());
+    host::PumpEvents(0);
+    InputState = InputStateRecord();
+    Weapon = 0;
+    BuildDisplayList();
+  }
+  void TearDown() override {
+    delete inputDeviceManager;
+    inputDeviceManager = nullptr;
+    DestroyDisplayList();
+    // Last first: detaching a pad renumbers the ones after it.
+    for (auto it = pads_.rbegin(); it != pads_.rend(); ++it) host::DetachVirtualPad(*it);
+    host::PumpEvents(0);
+    std::error_code ignored;
+    std::filesystem::remove_all(configHome_, ignored);
+  }
+
+  // Starts input as the game does and gives the window the focus, so that
+  // the exclusive, foreground mouse can be acquired.
+  void StartInput() {
+    ASSERT_EQ(InitInput(FakeWindow()), S_OK);
+    host::Event focus;
+    focus.type = host::EventType::FocusGained;
+    host::InjectEvent(focus);
+    Frame();
+  }
+
+  int32_t AttachPad(const char* name) {
+    const int index = host::AttachVirtualPad(name, (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
+    EXPECT_GE(index, 0);
+    pads_.push_back(index);
+    host::PumpEvents(0);
+    return host::PadInstanceAt(host::PadCount() - 1);
+  }
+
+  static DWORD DeviceCount() {
+    LPDIRECTINPUTDEVICE8A* devices = nullptr;
+    DWORD count = 0;
+    inputDeviceManager->GetDevices(&devices, &count);
+    return count;
+  }
+
+  std::string configHome_;
+  std::vector<int> pads_;
+};
+
+}  // namespace input_test
