@@ -194,7 +194,8 @@ struct IDirectMusicPerformance : public IUnknown {
 
 struct IDirectMusicPerformance8 : public IDirectMusicPerformance {
   // Opens the sound device (22050 Hz, 16-bit, stereo; its clock starts the
-  // performance's beat grid: 120 beats a minute, a beat every 0.5 s).
+  // performance's beat grid: 120 beats a minute, a beat every 0.5 s). Every
+  // path type mixes dry into the stereo output (no reverb, no 3D).
   // `defaultPathType` 0 makes no default path. DSERR_NODRIVER when there is
   // no usable sound device; E_NOTIMPL for DirectMusic or DirectSound objects
   // asked for, or audio parameters given.

@@ -90,13 +90,13 @@ class Performance : public ComObject<IDirectMusicPerformance8> {
   void RemovePath(AudioPath* path);
 
  private:
-  // Milliseconds from now to the stop moment: `time` (music time from the
+  // The device frame of the stop moment: `time` (music time from the
   // performance start, 0: now) moved on to the next boundary of the grid
   // the flags ask for.
-  uint32_t StopDelay(MUSIC_TIME time, DWORD flags) const;
+  uint64_t StopFrame(MUSIC_TIME time, DWORD flags) const;
 
   bool open_ = false;
-  uint64_t startTicks_ = 0;
+  uint64_t startFrame_ = 0;
   AudioPath* defaultPath_ = nullptr;  // one reference
   std::vector<AudioPath*> paths_;     // every live path made here, borrowed
   std::vector<Segment*> downloads_;   // segments downloaded here, borrowed

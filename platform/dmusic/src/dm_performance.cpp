@@ -1,7 +1,8 @@
 // The performance: opens the sound device, plays downloaded segments as
-// mixer voices and stops them on its beat grid. Its clock starts at
-// InitAudio; the tempo is DirectMusic's default of 120 beats a minute, so
-// a beat is 500 ms and DMUS_PPQ music-time units.
+// mixer voices and stops them on its beat grid. Its clock is the device's
+// stream of mixed frames, counted from InitAudio; the tempo is DirectMusic's
+// default of 120 beats a minute, so a beat is half a second of frames and
+// DMUS_PPQ music-time units. Stops are exact to one mixing buffer.
 #include <algorithm>
 
 #include "diagnostics.h"
@@ -11,17 +12,19 @@
 namespace dmusic {
 namespace {
 
-const uint32_t kBeatMs = 500;
+// Grid lengths count quarter frames, so that a grid division (a quarter
+// of a beat of 11025 frames) is a whole number too.
+const uint64_t kBeatQuarterFrames = 4 * mixer::kRate / 2;
 
 struct Boundary {
   DWORD flag;
-  uint32_t ms;
+  uint64_t quarterFrames;
 };
 // Four grid divisions to a beat, four beats to a measure (4/4 time).
 const Boundary kBoundaries[] = {
-    {DMUS_SEGF_GRID, kBeatMs / 4},
-    {DMUS_SEGF_BEAT, kBeatMs},
-    {DMUS_SEGF_MEASURE, kBeatMs * 4},
+    {DMUS_SEGF_GRID, kBeatQuarterFrames / 4},
+    {DMUS_SEGF_BEAT, kBeatQuarterFrames},
+    {DMUS_SEGF_MEASURE, kBeatQuarterFrames * 4},
 };
 
 const DWORD kDefaultPathTypes[] = {DMUS_APATH_SHARED_STEREOPLUSREVERB, DMUS_APATH_DYNAMIC_3D,
@@ -78,7 +81,7 @@ STDMETHODIMP Performance::InitAudio(IDirectMusic** music, IDirectSound** sound, 
   if (defaultPathType != 0 && !knownType) return E_INVALIDARG;
   if (!mixer::Open()) return DSERR_NODRIVER;
   open_ = true;
-  startTicks_ = mixer::Ticks();
+  startFrame_ = mixer::Now();
   if (defaultPathType != 0) {
     defaultPath_ = new AudioPath(this);
     paths_.push_back(defaultPath_);
@@ -126,32 +129,32 @@ STDMETHODIMP Performance::PlaySegmentEx(IUnknown* source, WCHAR* segmentName, IU
   return mixer::Play(this, chunk, segment->Loops(), primary) ? S_OK : E_OUTOFMEMORY;
 }
 
-uint32_t Performance::StopDelay(MUSIC_TIME time, DWORD flags) const {
-  const uint64_t now = mixer::Ticks() - startTicks_;
-  uint64_t at = time > 0 ? static_cast<uint64_t>(time) * kBeatMs / DMUS_PPQ : now;
+uint64_t Performance::StopFrame(MUSIC_TIME time, DWORD flags) const {
+  const uint64_t now = 4 * (mixer::Now() - startFrame_);
+  uint64_t at = time > 0 ? static_cast<uint64_t>(time) * kBeatQuarterFrames / DMUS_PPQ : now;
   if (at < now) at = now;
   for (const Boundary& b : kBoundaries) {
     if (flags & b.flag) {
-      at = (at + b.ms - 1) / b.ms * b.ms;
+      at = (at + b.quarterFrames - 1) / b.quarterFrames * b.quarterFrames;
       break;
     }
   }
-  return static_cast<uint32_t>(at - now);
+  return startFrame_ + (at + 3) / 4;
 }
 
 STDMETHODIMP Performance::Stop(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
                                DWORD flags) {
   if (!open_) return DMUS_E_NOT_INIT;
   if (state) return Unsupported("segment states");
-  const uint32_t delay = StopDelay(time, flags);
+  const uint64_t at = StopFrame(time, flags);
   if (!segment) {
-    mixer::Stop(this, nullptr, delay);
+    mixer::Stop(this, nullptr, at);
     return S_OK;
   }
   auto* ours = dynamic_cast<Segment*>(segment);
   if (!ours) return E_INVALIDARG;
   // A segment never downloaded here has nothing playing here.
-  if (Mix_Chunk* chunk = ours->ChunkFor(this)) mixer::Stop(this, chunk, delay);
+  if (Mix_Chunk* chunk = ours->ChunkFor(this)) mixer::Stop(this, chunk, at);
   return S_OK;
 }
 

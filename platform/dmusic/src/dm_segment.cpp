@@ -1,6 +1,5 @@
 // Wave segments: a parsed recording, decoded into the device format while
 // at least one performance holds a download of it.
-#include "diagnostics.h"
 #include "dm_objects.h"
 #include "mixer_device.h"
 

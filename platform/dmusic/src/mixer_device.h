@@ -34,14 +34,18 @@ Mix_Chunk* Decode(const std::vector<uint8_t>& riff);
 void Free(Mix_Chunk* chunk);
 
 // Starts the chunk on a free voice (more voices are made as needed) with
-// `loops` extra plays (-1: endless). False when no voice can be had.
+// `loops` extra plays (-1: endless); it sounds from the next buffer on.
+// False when no voice can be had.
 bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary);
 // The owner's voices playing `chunk` (all of them for null; only primary
-// ones with `primaryOnly`) stop after `delayMs` (0: now).
-void Stop(const void* owner, const Mix_Chunk* chunk, uint32_t delayMs, bool primaryOnly = false);
+// ones with `primaryOnly`) stop at stream frame `atFrame`: they are not
+// mixed into the first buffer that starts at or after it. A frame already
+// mixed means now.
+void Stop(const void* owner, const Mix_Chunk* chunk, uint64_t atFrame, bool primaryOnly = false);
 bool IsPlaying(const void* owner, const Mix_Chunk* chunk);
-// Milliseconds since SDL started its clock.
-uint64_t Ticks();
+// The device's clock: frames mixed since it opened. Sounds started now
+// begin at this frame.
+uint64_t Now();
 
 }  // namespace mixer
 }  // namespace dmusic
