@@ -180,38 +180,38 @@ TEST_F(InputTest, AControllerStickSteersPastFortyPercentAndTheMenuAxisStepsOnceP
   const int32_t pad = AttachPad("Pad");
   StartInput();
   ASSERT_EQ(DeviceCount(), 3u);
-  PadEvent(pad, host::PAD_LEFTX, 13107);  // 40 %: nothing
+  PadAxis(pad, host::PAD_LEFTX, 13107);  // 40 %: nothing
   Frame();
   EXPECT_FLOAT_EQ(InputState.actionLevels.moveLeft[2], 0.4f);
   EXPECT_EQ(InputState.lateralMove, 0.0f);
-  PadEvent(pad, host::PAD_LEFTX, -32768);
-  PadEvent(pad, host::PAD_LEFTY, 32767);
-  PadPress(pad, host::PAD_A, true);
+  PadAxis(pad, host::PAD_LEFTX, -32768);
+  PadAxis(pad, host::PAD_LEFTY, 32767);
+  PadButton(pad, host::PAD_A, true);
   Frame();
   EXPECT_EQ(InputState.lateralMove, 0.5f);
   EXPECT_EQ(InputState.verticalMove, 3.0f);
   EXPECT_EQ(InputState.fireHeld, 1);
-  PadPress(pad, host::PAD_A, false);
-  PadPress(pad, host::PAD_X, true);
-  PadPress(pad, host::PAD_START, true);
+  PadButton(pad, host::PAD_A, false);
+  PadButton(pad, host::PAD_X, true);
+  PadButton(pad, host::PAD_START, true);
   Frame();
   EXPECT_EQ(Weapon, 1u);
   EXPECT_EQ(InputState.paused, 1);
 
   inputDeviceManager->SetActionFormat(&menuActionFormat, FALSE);
   Frame();
-  PadEvent(pad, host::PAD_LEFTY, 9830);  // 30 %: one step down
+  PadAxis(pad, host::PAD_LEFTY, 9830);  // 30 %: one step down
   Frame();
   EXPECT_EQ(InputState.menuDown, 1);
   EXPECT_EQ(InputState.menuAxisLatch, 1);
   InputState.menuDown = 0;
-  PadEvent(pad, host::PAD_LEFTY, 29000);  // still pushed: no second step
+  PadAxis(pad, host::PAD_LEFTY, 29000);  // still pushed: no second step
   Frame();
   EXPECT_EQ(InputState.menuDown, 0);
-  PadEvent(pad, host::PAD_LEFTY, 3000);  // back inside 20 %
+  PadAxis(pad, host::PAD_LEFTY, 3000);  // back inside 20 %
   Frame();
   EXPECT_EQ(InputState.menuAxisLatch, 0);
-  PadEvent(pad, host::PAD_LEFTY, -20000);
+  PadAxis(pad, host::PAD_LEFTY, -20000);
   Frame();
   EXPECT_EQ(InputState.menuUp, 1);
 }
@@ -221,12 +221,12 @@ TEST_F(InputTest, DevicesPastTheTenthStillActButHaveNoLevels) {
   for (int i = 0; i < 9; ++i) pads.push_back(AttachPad("Pad"));
   StartInput();
   ASSERT_EQ(DeviceCount(), 11u);
-  PadEvent(pads.back(), host::PAD_LEFTX, 32767);  // the 11th device: no place for its level
-  PadPress(pads.back(), host::PAD_A, true);
+  PadAxis(pads.back(), host::PAD_LEFTX, 32767);  // the 11th device: no place for its level
+  PadButton(pads.back(), host::PAD_A, true);
   Frame();
   EXPECT_EQ(InputState.fireHeld, 1);
   EXPECT_EQ(InputState.lateralMove, 0.0f);
-  PadEvent(pads[7], host::PAD_LEFTX, 32767);  // the 10th has one
+  PadAxis(pads[7], host::PAD_LEFTX, 32767);  // the 10th has one
   Frame();
   EXPECT_EQ(InputState.lateralMove, -0.5f);
 }

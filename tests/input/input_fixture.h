@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dinput8/test_events.h"
 #include "host/host.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
@@ -19,62 +20,15 @@
 
 namespace input_test {
 
-enum : uint16_t {
-  HID_A = 4, HID_J = 13, HID_K = 14, HID_L = 15, HID_M = 16, HID_N = 17, HID_W = 26, HID_X = 27, HID_Z = 29,
-  HID_RETURN = 40, HID_ESCAPE = 41, HID_SPACE = 44, HID_F1 = 58, HID_F10 = 67, HID_PAUSE = 72, HID_RIGHT = 79,
-  HID_LEFT = 80, HID_DOWN = 81, HID_UP = 82,
-};
-
-inline void Key(uint16_t hid, bool down) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = hid;
-  e.down = down;
-  host::InjectEvent(e);
-}
+using namespace test_events;
 inline void Press(uint16_t hid) { Key(hid, true); }
 inline void Release(uint16_t hid) { Key(hid, false); }
-inline void Tap(uint16_t hid) {
-  Press(hid);
-  Release(hid);
-}
-inline void MouseMove(int dx, int dy) {
-  host::Event e;
-  e.type = host::EventType::MouseMotion;
-  e.dx = dx;
-  e.dy = dy;
-  host::InjectEvent(e);
-}
-inline void MouseWheel(int notches) {
-  host::Event e;
-  e.type = host::EventType::MouseWheel;
-  e.dy = notches;
-  host::InjectEvent(e);
-}
-inline void PadEvent(int32_t pad, int axis, int value) {
-  host::Event e;
-  e.type = host::EventType::PadAxis;
-  e.device = pad;
-  e.a = axis;
-  e.b = value;
-  host::InjectEvent(e);
-}
-inline void PadPress(int32_t pad, int button, bool down) {
-  host::Event e;
-  e.type = host::EventType::PadButton;
-  e.device = pad;
-  e.button = static_cast<uint8_t>(button);
-  e.down = down;
-  host::InjectEvent(e);
-}
 
 // Delivers what was injected, then runs the frame's poll.
 inline void Frame() {
   host::PumpEvents(0);
   PollInput();
 }
-
-inline HWND FakeWindow() { return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000)); }
 
 class InputTest : public ::testing::Test {
  protected:
