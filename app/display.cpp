@@ -121,7 +121,6 @@ TextureFont* MakeTextureFont(const char* face, DWORD height) {
   return font;
 }
 
-
 // Both sprite sheets, black keyed out; false after the first failure.
 bool LoadSpriteTextures() {
   char path1[512] = {};

@@ -1,43 +1,11 @@
 // A frame of the game's meshes as the player sees them: the sea floor and
 // the ship model (slot 0) above it, drawn with the display's light, material
 // and projection. The picture is also written as a PNG for review.
-#include <png.h>
-
-#include <cstdio>
-
 #include "display_fixture.h"
+#include "png_file.h"
 #include "render/game_models.h"
 
 namespace {
-
-bool WritePng(const char* path, const std::vector<uint32_t>& pixels, UINT w, UINT h) {
-  FILE* file = std::fopen(path, "wb");
-  if (!file) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return false;
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  std::vector<png_byte> row(w * 3);
-  for (UINT y = 0; y < h; ++y) {
-    for (UINT x = 0; x < w; ++x) {
-      const uint32_t p = pixels[y * w + x];
-      row[x * 3] = static_cast<png_byte>(Red(p));
-      row[x * 3 + 1] = static_cast<png_byte>(Green(p));
-      row[x * 3 + 2] = static_cast<png_byte>(Blue(p));
-    }
-    png_write_row(png, row.data());
-  }
-  png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  return std::fclose(file) == 0;
-}
 
 // The ship's two passes: opaque subsets, then translucent ones added on top
 // without depth writes.
@@ -68,7 +36,7 @@ TEST_F(FramePicture, ShipHoversOverTheLitSeaFloor) {
   DrawShip(modelSlots[0]);
   ASSERT_EQ(device->EndScene(), D3D_OK);
   const std::vector<uint32_t> pixels = ReadBack();
-  EXPECT_TRUE(WritePng("ship_over_sea_floor.png", pixels, width_, height_));
+  EXPECT_TRUE(WriteFramePng("ship_over_sea_floor.png", pixels, width_, height_));
 
   // Where the ship's centre projects, a lit hull; the floor fills the
   // bottom rows; far above the horizon nothing is drawn.
