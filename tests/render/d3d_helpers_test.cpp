@@ -1,46 +1,12 @@
-// Materials and lights as the display fills them, textures from media files
-// and the colour key in each texel format it accepts (and those it refuses).
+// Textures from media files and the colour key in each texel format it
+// accepts (and those it refuses).
 #include "render/d3d_helpers.h"
 
-#include <cmath>
 #include <vector>
 
 #include "display_fixture.h"
 
 namespace {
-
-TEST(Helpers, MaterialIsDiffuseAndAmbientOnly) {
-  D3DMATERIAL8 m;
-  std::memset(&m, 0x7F, sizeof(m));
-  MakeMaterial(m, 0.25f, 0.5f, 0.75f, 0.5f);
-  EXPECT_EQ(m.Diffuse.r, 0.25f);
-  EXPECT_EQ(m.Diffuse.a, 0.5f);
-  EXPECT_EQ(std::memcmp(&m.Ambient, &m.Diffuse, sizeof(m.Diffuse)), 0);
-  const D3DCOLORVALUE zero = {0, 0, 0, 0};
-  EXPECT_EQ(std::memcmp(&m.Specular, &zero, sizeof(zero)), 0);
-  EXPECT_EQ(std::memcmp(&m.Emissive, &zero, sizeof(zero)), 0);
-  EXPECT_EQ(m.Power, 0.0f);
-}
-
-TEST(Helpers, LightIsWhiteWithANormalisedDirectionAndNothingElse) {
-  D3DLIGHT8 l;
-  std::memset(&l, 0x7F, sizeof(l));
-  MakeLight(l, D3DLIGHT_DIRECTIONAL, 1.0f, -1.0f, 1.0f);
-  EXPECT_EQ(l.Type, D3DLIGHT_DIRECTIONAL);
-  EXPECT_EQ(l.Diffuse.r, 1.0f);
-  EXPECT_EQ(l.Diffuse.b, 1.0f);
-  EXPECT_EQ(l.Diffuse.a, 0.0f);
-  EXPECT_EQ(l.Position.y, -1.0f);
-  const float s = 1.0f / std::sqrt(3.0f);
-  EXPECT_NEAR(l.Direction.x, s, 1e-6f);
-  EXPECT_NEAR(l.Direction.y, -s, 1e-6f);
-  EXPECT_EQ(l.Range, 1000.0f);
-  EXPECT_EQ(l.Specular.r, 0.0f);
-  EXPECT_EQ(l.Ambient.g, 0.0f);
-  EXPECT_EQ(l.Falloff, 0.0f);
-  EXPECT_EQ(l.Attenuation0, 0.0f);
-  EXPECT_EQ(l.Phi, 0.0f);
-}
 
 class KeyTest : public DisplayTest {
  protected:

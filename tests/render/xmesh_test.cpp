@@ -181,14 +181,6 @@ TEST_F(XMeshTest, AMissingFileFailsAndLeavesTheMeshEmpty) {
   EXPECT_STREQ(mesh.name, "missing");
 }
 
-TEST_F(XMeshTest, NamesAreCutToTheirBuffer) {
-  const std::string longName(700, 'n');
-  XMesh mesh(longName.c_str());
-  XFrame frame(longName.c_str());
-  EXPECT_EQ(std::string(mesh.name), longName.substr(0, kXNameSize - 1));
-  EXPECT_EQ(std::string(frame.name), longName.substr(0, kXNameSize - 1));
-}
-
 TEST_F(XMeshTest, FrameTreeKeepsChildrenReversedAndFindsNamesInAnyCase) {
   XFile file;
   ASSERT_EQ(file.LoadFromFile(device, Write("frames.x", kFrames).c_str()), S_OK);
