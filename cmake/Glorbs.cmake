@@ -1,9 +1,8 @@
 # Small helpers shared by every folder's CMakeLists.
 
 # glorbs_test(NAME name SOURCES ... LIBS ... [LABELS ...])
-# One GoogleTest executable, registered with CTest test by test. Tests run
-# headless: offscreen video (EGL on llvmpipe) and a dummy sound card unless
-# the test itself asks for another driver.
+# One GoogleTest executable, registered with CTest test by test. Its main()
+# (tests/test_main.cpp) makes it headless unless the caller asks otherwise.
 function(glorbs_test)
   cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
@@ -17,7 +16,6 @@ function(glorbs_test)
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES
-      ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;LIBGL_ALWAYS_SOFTWARE=1;GLORBS_SOURCE_DIR=${CMAKE_SOURCE_DIR};GLORBS_BINARY_DIR=${CMAKE_BINARY_DIR}"
       LABELS "${T_LABELS}"
     DISCOVERY_TIMEOUT 60)
 endfunction()

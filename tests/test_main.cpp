@@ -1,6 +1,8 @@
-// The main() of every test program. ctest runs test cases as separate
-// processes in parallel, so each process gets a scratch folder of its own
-// (testing::TempDir() answers it) and two cases never share a file.
+// The main() of every test program. Tests run headless unless the caller
+// asks otherwise: offscreen OpenGL on llvmpipe and a dummy sound card. ctest
+// runs test cases as separate processes in parallel, so each process gets a
+// scratch folder of its own (testing::TempDir() answers it) and two cases
+// never share a file.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -11,6 +13,9 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_AUDIODRIVER", "dummy", 0);
+  setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
   std::string base = "/tmp/glorbs-test-XXXXXX";
   const char* made = mkdtemp(base.data());
   if (made) setenv("TEST_TMPDIR", made, 1);

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Runs glorbs3d under Xvfb and drives it with xdotool.
 
-1. The window is titled "Glorbs", its client area is the 640 x 480 outer
-   window less the caption and fixed frame (634 x 451), it shows the splash
+1. The window is titled "Glorbs", the display has fitted its client area to
+   640 x 480 (caption and sizing frame around it), it shows the splash
    picture stretched over it, and Escape ends the program with exit code 0.
 2. Any other key leaves the splash; the program keeps running through the
    level start and intro into play, and Alt+F4 closes it with exit code 0.
@@ -17,7 +17,7 @@ import sys
 import time
 
 SKIP = 77
-CLIENT_W, CLIENT_H = 634, 451
+CLIENT_W, CLIENT_H = 640, 480
 
 
 def fail(message):
