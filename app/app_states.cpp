@@ -9,6 +9,7 @@
 #include "audio/sound_effects.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
+#include "input/menus.h"
 #include "render/level_intro.h"
 #include "render/render_game.h"
 #include "world/collisions.h"
@@ -40,9 +41,9 @@ void LoadSplash() {
 
 void StepPlay() {
   PollInput();
-  // The menu's turn instead of the world's while a menu is open comes in
-  // here with the menus.
-  UpdateWorld();
+  // An open menu takes the world's turn; collisions still run.
+  if (currentMenu) HandleMenuInput();
+  else UpdateWorld();
   CollideWorld();
   if (OnlyBulletsLeft()) {
     BeginNextLevel();
@@ -60,6 +61,7 @@ HRESULT StartupApplication(HWND window) {
   hr = CreateDisplay(window);  // sets displayReady
   if (FAILED(hr)) return hr;
   BuildDisplayList();
+  BuildMenus();
   appState = APP_STARTUP;
   return S_OK;
 }
@@ -103,6 +105,7 @@ void ShutdownAll() {
   DestroySounds();
   delete inputDeviceManager;
   inputDeviceManager = nullptr;
+  DestroyMenus();  // quitMenu, then mainMenu
   if (splashBitmap) {
     DeleteObject(splashBitmap);
     splashBitmap = nullptr;

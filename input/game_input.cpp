@@ -8,6 +8,7 @@
 #include "app/display.h"
 #include "input/input_device_manager.h"
 #include "input/input_state.h"
+#include "input/menus.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 
@@ -144,8 +145,10 @@ void HandleEvent(const DIDEVICEOBJECTDATA& event, DWORD d) {
       if (pressed) Weapon = Weapon + 1 > 3 ? 0 : Weapon + 1;
       break;
     case ACTION_GAME_MENU:
+      if (pressed) OpenMenu(mainMenu);
+      break;
     case ACTION_QUIT_GAME:
-      // Opening the main menu or the quit menu comes with the menus.
+      if (pressed) OpenMenu(quitMenu);
       break;
     case ACTION_PAUSE:
       if (pressed) InputState.paused = !InputState.paused;

@@ -9,6 +9,7 @@
 
 #include "app/display.h"
 #include "input/input_state.h"
+#include "input/menus.h"
 #include "render/game_models.h"
 #include "render/level_intro.h"
 #include "render/scene_camera.h"
@@ -158,6 +159,10 @@ void DrawOverlays() {
     DrawTitleBurst(bigFont, "Paused");
   }
   if (PlayerShip && PlayerShip->respawnTimer > 0.0f) DrawFade(PlayerShip->respawnTimer / 2.0f);
+  if (currentMenu) {
+    DrawFade(0.5f);
+    currentMenu->Render(device, bigFont);
+  }
 }
 
 void SetFrameStates() {

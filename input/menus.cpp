@@ -1,0 +1,293 @@
+// The two menu trees, their per-frame handling and their 3D drawing. The
+// entries act through the display (mode changes, the configuration surface),
+// the sound effects (on, off, the menu sound) and the input device manager
+// (action formats, the device configuration window).
+#include "input/menus.h"
+
+#include <d3dx8.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "app/app_globals.h"
+#include "app/display.h"
+#include "audio/sound_effects.h"
+#include "input/game_input.h"
+#include "input/input_device_manager.h"
+#include "input/input_state.h"
+#include "render/d3d_helpers.h"
+#include "render/render_game.h"
+#include "render/texture_font.h"
+
+MenuItem* mainMenu = nullptr;
+MenuItem* quitMenu = nullptr;
+MenuItem* currentMenu = nullptr;
+
+namespace {
+
+// The configuration window's image, centred on a full-screen back buffer.
+constexpr LONG kConfigImageWidth = 640;
+constexpr LONG kConfigImageHeight = 480;
+
+// The menu's own camera: 30 units in front of the text, looking at it.
+constexpr float kEyeDistance = 30.0f;
+constexpr float kFieldOfView = 0.7853982f;  // pi / 4
+constexpr float kNearPlane = 1.0f;
+constexpr float kFarPlane = 100.0f;
+constexpr float kTitleScale = 0.4f;
+constexpr float kEntryScale = 0.3f;
+constexpr float kTitleRise = 2.0f;    // above the first entry
+constexpr float kEntrySpacing = 2.0f;
+constexpr float kSwingAmplitude = 1.0471976f;  // pi / 3: 60 degrees either way
+constexpr double kSwingMillisecondsPerRadian = 200.0;
+constexpr DWORD kWorldTextFlags = TEXTFONT_CENTERED | TEXTFONT_TWOSIDED;
+
+struct EntrySpec {
+  const char* name;
+  DWORD id;
+};
+
+const EntrySpec kVideoEntries[] = {{"Windowed", MENU_WINDOWED},
+                                   {"640x480", MENU_640X480},
+                                   {"800x600", MENU_800X600},
+                                   {"1024x768", MENU_1024X768},
+                                   {"Back", MENU_BACK}};
+const EntrySpec kSoundEntries[] = {{"Sound On", MENU_SOUND_ON}, {"Sound Off", MENU_SOUND_OFF}, {"Back", MENU_BACK}};
+const EntrySpec kInputEntries[] = {
+    {"View Devices", MENU_VIEW_DEVICES}, {"Config Devices", MENU_CONFIG_DEVICES}, {"Back", MENU_BACK}};
+const EntrySpec kQuitEntries[] = {{"Yes", MENU_QUIT_YES}, {"No", MENU_BACK}};
+
+// The display mode each Video entry asks for.
+struct ModeEntry {
+  DWORD id;
+  bool fullScreen;
+  DWORD width, height;
+};
+
+const ModeEntry kModeEntries[] = {{MENU_WINDOWED, false, 0, 0},
+                                  {MENU_640X480, true, 640, 480},
+                                  {MENU_800X600, true, 800, 600},
+                                  {MENU_1024X768, true, 1024, 768}};
+
+template <size_t N>
+MenuItem* NewMenu(const char* title, DWORD id, const EntrySpec (&entries)[N]) {
+  MenuItem* menu = new MenuItem(title, id);
+  for (const EntrySpec& e : entries) menu->AddChild(new MenuItem(e.name, e.id));
+  return menu;
+}
+
+void PlayMenuSound() { PlaySound(soundSphereExplode); }
+
+void InstallGameFormat() {
+  if (inputDeviceManager) inputDeviceManager->SetActionFormat(&gameActionFormat, TRUE);
+}
+
+// Up wins over Down; the highlight stops at either end.
+void MoveHighlight(MenuItem& menu) {
+  const DWORD before = menu.selected;
+  if (InputState.menuUp) {
+    if (menu.selected > 0) --menu.selected;
+  } else if (InputState.menuDown) {
+    if (menu.selected + 1 < menu.childCount) ++menu.selected;
+  }
+  if (menu.selected != before) PlayMenuSound();
+}
+
+// DirectInput's own window, modal. In full-screen display it draws into
+// the configuration surface and the game presents it over its frame; in a
+// window it shows itself there.
+void RunDeviceConfiguration(DWORD flags) {
+  if (!inputDeviceManager) return;
+  InstallGameFormat();
+  cursorShown = true;
+  const bool onSurface = fullScreen && inputConfigSurface;
+  inputDeviceManager->ConfigureDevices(mainWindow, onSurface ? inputConfigSurface : nullptr,
+                                       onSurface ? ConfigureDevicesCallback : nullptr, flags);
+  cursorShown = false;
+}
+
+void RequestModeOf(DWORD id) {
+  for (const ModeEntry& m : kModeEntries) {
+    if (m.id == id) RequestDisplayMode(m.fullScreen, m.width, m.height);
+  }
+}
+
+// Acts on the highlighted entry of the open menu. Whatever the results of
+// the mode switch, the sound switch or the configuration window, an action
+// closes the menu.
+void SelectEntry(MenuItem& menu) {
+  if (menu.selected >= menu.childCount || !menu.children[menu.selected]) return;
+  MenuItem* entry = menu.children[menu.selected];
+  switch (entry->id) {
+    case MENU_SOUND:
+    case MENU_VIDEO:
+    case MENU_INPUT: currentMenu = entry; break;
+    case MENU_VIEW_DEVICES:
+    case MENU_CONFIG_DEVICES:
+      RunDeviceConfiguration(entry->id == MENU_CONFIG_DEVICES ? DICD_EDIT : DICD_DEFAULT);
+      currentMenu = nullptr;
+      break;
+    case MENU_WINDOWED:
+    case MENU_640X480:
+    case MENU_800X600:
+    case MENU_1024X768:
+      RequestModeOf(entry->id);
+      currentMenu = nullptr;
+      break;
+    case MENU_BACK: currentMenu = menu.parent; break;
+    case MENU_SOUND_ON:
+      if (!soundManager) CreateSounds(mainWindow);
+      currentMenu = nullptr;
+      break;
+    case MENU_SOUND_OFF:
+      if (soundManager) DestroySounds();
+      currentMenu = nullptr;
+      break;
+    case MENU_QUIT_YES:
+      PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+      currentMenu = nullptr;
+      break;
+    default: break;
+  }
+}
+
+// The highlighted entry swings about its vertical axis, once every
+// 2 pi x 200 ms. Milliseconds are divided as a real number so the swing
+// moves smoothly rather than in 200 ms steps.
+float SwingAngle(DWORD milliseconds) {
+  return static_cast<float>(std::sin(static_cast<double>(milliseconds) / kSwingMillisecondsPerRadian)) *
+         kSwingAmplitude;
+}
+
+void DrawLine(IDirect3DDevice8* device, TextureFont* font, const char* text, D3DXMATRIX world, float y,
+              const D3DMATERIAL8& material) {
+  world._42 = y;
+  device->SetTransform(D3DTS_WORLD, &world);
+  device->SetMaterial(&material);
+  font->DrawWorldText(text, kWorldTextFlags);
+}
+
+}  // namespace
+
+MenuItem::MenuItem(const char* itemName, DWORD itemId) : id(itemId) {
+  if (itemName) std::strncpy(name, itemName, kNameSize - 1);
+}
+
+MenuItem::~MenuItem() {
+  for (DWORD i = childCount; i > 0; --i) {
+    delete children[i - 1];
+    children[i - 1] = nullptr;
+  }
+  childCount = 0;
+}
+
+MenuItem* MenuItem::AddChild(MenuItem* child) {
+  if (!child || childCount >= kMaxChildren) return nullptr;
+  children[childCount++] = child;
+  child->parent = this;
+  return child;
+}
+
+HRESULT MenuItem::Render(IDirect3DDevice8* device, TextureFont* font) {
+  if (!device || !font) return E_INVALIDARG;
+  D3DXMATRIX savedView, savedProjection;
+  device->GetTransform(D3DTS_VIEW, &savedView);
+  device->GetTransform(D3DTS_PROJECTION, &savedProjection);
+
+  D3DXMATRIX view, projection;
+  const D3DXVECTOR3 eye(0.0f, 0.0f, -kEyeDistance), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, 1.0f, kNearPlane, kFarPlane);
+  device->SetTransform(D3DTS_VIEW, &view);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+
+  D3DMATERIAL8 titleMaterial, entryMaterial, highlightMaterial;
+  MakeMaterial(titleMaterial, 1.0f, 0.0f, 0.0f, 1.0f);
+  MakeMaterial(entryMaterial, 1.0f, 1.0f, 1.0f, 0.5f);
+  MakeMaterial(highlightMaterial, 1.0f, 1.0f, 0.0f, 1.0f);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+
+  const float rows = static_cast<float>(childCount);
+  D3DXMATRIX world;
+  D3DXMatrixScaling(&world, kTitleScale, kTitleScale, kTitleScale);
+  DrawLine(device, font, name, world, rows + kTitleRise, titleMaterial);
+  for (DWORD i = 0; i < childCount; ++i) {
+    D3DXMatrixScaling(&world, kEntryScale, kEntryScale, kEntryScale);
+    const bool highlighted = i == selected;
+    if (highlighted) {
+      D3DXMATRIX swing;
+      D3DXMatrixRotationY(&swing, SwingAngle(timeGetTime()));
+      D3DXMatrixMultiply(&world, &world, &swing);
+    }
+    const float y = rows - kEntrySpacing * static_cast<float>(i);
+    DrawLine(device, font, children[i]->name, world, y, highlighted ? highlightMaterial : entryMaterial);
+  }
+
+  device->SetTransform(D3DTS_VIEW, &savedView);
+  device->SetTransform(D3DTS_PROJECTION, &savedProjection);
+  return S_OK;
+}
+
+void BuildMenus() {
+  DestroyMenus();
+  MenuItem* video = NewMenu("Video Menu", MENU_VIDEO, kVideoEntries);
+  MenuItem* sound = NewMenu("Sound Menu", MENU_SOUND, kSoundEntries);
+  MenuItem* input = NewMenu("Input Menu", MENU_INPUT, kInputEntries);
+  mainMenu = new MenuItem("Main Menu", MENU_ROOT);
+  mainMenu->AddChild(video);
+  mainMenu->AddChild(sound);
+  mainMenu->AddChild(input);
+  mainMenu->AddChild(new MenuItem("Back to Game", MENU_BACK));
+  quitMenu = NewMenu("Quit Game?", MENU_ROOT, kQuitEntries);
+}
+
+void DestroyMenus() {
+  // currentMenu points into the trees: it must not outlive them.
+  currentMenu = nullptr;
+  delete quitMenu;
+  quitMenu = nullptr;
+  delete mainMenu;
+  mainMenu = nullptr;
+}
+
+void OpenMenu(MenuItem* root) {
+  if (!root) return;
+  PlayMenuSound();
+  currentMenu = root;
+  if (inputDeviceManager) inputDeviceManager->SetActionFormat(&menuActionFormat, FALSE);
+}
+
+void HandleMenuInput() {
+  if (!currentMenu) return;
+  MoveHighlight(*currentMenu);
+  if (InputState.menuSelect) {
+    PlayMenuSound();
+    SelectEntry(*currentMenu);
+  }
+  if (InputState.menuQuit) currentMenu = nullptr;
+  if (!currentMenu) InstallGameFormat();
+  InputState.menuUp = InputState.menuDown = InputState.menuSelect = InputState.menuQuit = 0;
+}
+
+BOOL CALLBACK ConfigureDevicesCallback(IUnknown* target, LPVOID) {
+  if (appState != APP_PLAYING || !target || !device) return TRUE;
+  IDirect3DSurface8* image = nullptr;
+  if (FAILED(target->QueryInterface(IID_IDirect3DSurface8, reinterpret_cast<void**>(&image)))) return TRUE;
+  RenderGame();
+  IDirect3DSurface8* back = nullptr;
+  if (SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+    // A screen narrower than the image (none of the game's modes) puts it
+    // at the edge instead of before it.
+    const auto centre = [](DWORD screen, LONG image) {
+      return static_cast<LONG>(screen) > image ? (static_cast<LONG>(screen) - image) / 2 : 0;
+    };
+    const RECT whole = {0, 0, kConfigImageWidth, kConfigImageHeight};
+    const POINT at = {centre(screenWidth, kConfigImageWidth), centre(screenHeight, kConfigImageHeight)};
+    device->CopyRects(image, &whole, 1, back, &at);
+    back->Release();
+  }
+  ShowBackBuffer();
+  image->Release();
+  return TRUE;
+}
