@@ -13,7 +13,7 @@ const char* const ShipTypeFiles[kShipTypeCount] = {
     "Spaceship 13.x",    "Spaceship 5.x", "Star Sail.x", "Heli.x",
 };
 const char* const ShipTypeCredits[kShipTypeCount] = {
-    "Station Seven - Glorbs3D crew", "Dart - Glorbs3D crew", "Purple Prowler", "Hauler - Glorbs3D crew",
+    "the Glorbs3D crew", "Dart, Glorbs3D crew", "Purple Prowler", "Hauler, Glorbs3D crew",
     "Roundabout", "Tie-X7", "Gunner", "Star Sail", "Helicopter",
 };
 const char* const PartModelTable[kModelSlotCount] = {"Space Station 7.x", "Space Station 5.x", "Spaceship 5.x"};

@@ -74,9 +74,9 @@ TEST_F(GameModels, SeaFloorIsATenthAsWideAndFlatOnTheFloor) {
 TEST_F(GameModels, ShipTypesNameTheirModelsAndCredits) {
   EXPECT_EQ(shipType, 0u);
   EXPECT_STREQ(ShipTypeFiles[0], "Space Station 7.x");
-  EXPECT_STREQ(CurrentShipCredit(), "Station Seven - Glorbs3D crew");
-  EXPECT_STREQ(ShipTypeCredits[1], "Dart - Glorbs3D crew");
-  EXPECT_STREQ(ShipTypeCredits[3], "Hauler - Glorbs3D crew");
+  EXPECT_STREQ(CurrentShipCredit(), "the Glorbs3D crew");
+  EXPECT_STREQ(ShipTypeCredits[1], "Dart, Glorbs3D crew");
+  EXPECT_STREQ(ShipTypeCredits[3], "Hauler, Glorbs3D crew");
   EXPECT_STREQ(ShipTypeCredits[2], "Purple Prowler");
   EXPECT_STREQ(ShipTypeCredits[8], "Helicopter");
 
