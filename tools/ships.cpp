@@ -12,13 +12,13 @@ namespace {
 
 const float kPi = 3.14159265358979f;
 
-Material Mat(Rgba diffuse, const char* texture = "", Rgba emissive = Rgb(0, 0, 0), float spec = 0.35f,
+Material Mat(Rgba diffuse, const char* texture = "", Rgba emissive = Rgb(0, 0, 0), float highlight = 0.35f,
              float power = 20.0f) {
   Material m;
   m.diffuse = diffuse;
   m.texture = texture;
   m.emissive = emissive;
-  m.specular = Rgb(spec, spec, spec);
+  m.specular = Rgb(highlight, highlight, highlight);
   m.power = power;
   return m;
 }

@@ -14,7 +14,7 @@ namespace {
 
 TEST(Registry, SdkKeyNamesTheDataDirectory) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\MICROSOFT\\DirectX SDK", 0, KEY_READ, &key), ERROR_SUCCESS);
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\directx sdk", 0, KEY_READ, &key), ERROR_SUCCESS);
   char value[512] = {};
   DWORD size = sizeof(value), type = 0;
   ASSERT_EQ(RegQueryValueExA(key, GLORBS_SDK_PATH_VALUE, nullptr, &type, reinterpret_cast<LPBYTE>(value), &size),

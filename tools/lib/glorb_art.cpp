@@ -61,8 +61,8 @@ Rgba SampleGlorb(float u, float v, float phase, const GlorbLook& look) {
     float hu = u, hv = v - 0.18f;
     float heart = std::exp(-(hu * hu + hv * hv) / (heartR * heartR));
     c = c + look.core * (0.9f * heart);
-    float spec = std::pow(std::max(0.0f, -0.35f * nu - 0.5f * nv + 0.79f * nz), 24.0f);
-    c = c + Rgb(1, 1, 1) * (0.8f * spec);
+    float highlight = std::pow(std::max(0.0f, -0.35f * nu - 0.5f * nv + 0.79f * nz), 24.0f);
+    c = c + Rgb(1, 1, 1) * (0.8f * highlight);
     c.a = SmoothStep(bellR, bellR - 0.05f, r);
     out = Mix(out, c, c.a);
     out.a = std::max(out.a, c.a);

@@ -66,13 +66,13 @@ void Rasterizer::DrawTriangle(const Projected* p, const Material& mat, const Ima
         base = {base.r * t.r, base.g * t.g, base.b * t.b, base.a};
       }
       float lambert = std::max(0.0f, Dot(n, toLight));
-      float spec = 0;
-      if (lambert > 0) spec = std::pow(std::max(0.0f, Dot(n, Normalize(toLight + toEye))), mat.power);
+      float highlight = 0;
+      if (lambert > 0) highlight = std::pow(std::max(0.0f, Dot(n, Normalize(toLight + toEye))), mat.power);
       float rim = std::pow(1.0f - std::fabs(Dot(n, toEye)), light.rimPower);
       Rgba c;
-      c.r = base.r * (light.ambient.r + lambert * light.colour.r) + mat.specular.r * spec + mat.emissive.r + light.rim.r * rim;
-      c.g = base.g * (light.ambient.g + lambert * light.colour.g) + mat.specular.g * spec + mat.emissive.g + light.rim.g * rim;
-      c.b = base.b * (light.ambient.b + lambert * light.colour.b) + mat.specular.b * spec + mat.emissive.b + light.rim.b * rim;
+      c.r = base.r * (light.ambient.r + lambert * light.colour.r) + mat.specular.r * highlight + mat.emissive.r + light.rim.r * rim;
+      c.g = base.g * (light.ambient.g + lambert * light.colour.g) + mat.specular.g * highlight + mat.emissive.g + light.rim.g * rim;
+      c.b = base.b * (light.ambient.b + lambert * light.colour.b) + mat.specular.b * highlight + mat.emissive.b + light.rim.b * rim;
       Rgba& dst = colour_.At(x, y);
       if (additive) {
         dst.r += c.r; dst.g += c.g; dst.b += c.b;

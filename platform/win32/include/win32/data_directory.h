@@ -7,7 +7,7 @@
 
 // The key under HKEY_LOCAL_MACHINE whose value "DX8SDK Samples Path" holds
 // the data directory.
-#define GLORBS_SDK_KEY "Software\\Microsoft\\DirectX SDK"
+#define GLORBS_SDK_KEY "Software\\DirectX SDK"
 #define GLORBS_SDK_PATH_VALUE "DX8SDK Samples Path"
 
 namespace win32 {
