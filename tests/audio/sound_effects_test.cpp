@@ -133,7 +133,12 @@ TEST_F(SoundEffectsTest, ShotsInQuickSuccessionOverlapAndAddUp) {
   const size_t b = VoiceStart(pair.first);
   const size_t count = Frames(0.18) + kBuffer;
   ASSERT_LE(b + count, out.size());
-  EXPECT_TRUE(IsSaturatedSum(out, a, b, 0, count) || IsSaturatedSum(out, a, b, kBuffer, count));
+  // The two calls come back to back, but the mixing thread may run between
+  // them (a loaded machine, the sanitizers): the second voice then starts a
+  // whole buffer or a few later.
+  bool summed = false;
+  for (size_t lag = 0; lag <= 8 * kBuffer && !summed; lag += kBuffer) summed = IsSaturatedSum(out, a, b, lag, count);
+  EXPECT_TRUE(summed);
   EXPECT_GT(Peak(out, b, b + count), Peak(out, a, a + count) * 3 / 2);
   RecordProperty("single_peak", Peak(out, a, a + count));
   RecordProperty("pair_peak", Peak(out, b, b + count));
