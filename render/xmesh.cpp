@@ -31,7 +31,9 @@ void ReleaseAndClear(T*& object) {
   }
 }
 
-bool IsOpaque(const D3DMATERIAL8& material) { return material.Diffuse.a >= 1.0f; }
+// A subset is left out of the opaque pass only when its alpha is below 1;
+// an alpha that compares with nothing (NaN) is drawn by both passes.
+bool IsOpaque(const D3DMATERIAL8& material) { return !(material.Diffuse.a < 1.0f); }
 bool IsTranslucent(const D3DMATERIAL8& material) { return material.Diffuse.a != 1.0f; }
 
 }  // namespace
@@ -43,30 +45,33 @@ XMesh::XMesh(const char* meshName) { CopyName(name, meshName); }
 XMesh::~XMesh() { Destroy(); }
 
 HRESULT XMesh::LoadFromFile(IDirect3DDevice8* device, const char* fileName) {
-  Destroy();
   // When the file is found nowhere the bare name stays in `path` and the
   // loader reports the failure.
   char path[MAX_PATH] = {};
   LocateMediaFile(path, fileName);
   ID3DXBuffer* materialBuffer = nullptr;
   DWORD count = 0;
-  HRESULT hr = D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &systemMesh);
+  ID3DXMesh* loaded = nullptr;
+  HRESULT hr = D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &loaded);
   if (FAILED(hr)) return hr;
-  return TakeMaterials(device, materialBuffer, count);
+  return TakeMesh(device, loaded, materialBuffer, count);
 }
 
 HRESULT XMesh::LoadFromData(IDirect3DDevice8* device, IDirectXFileData* data) {
-  Destroy();
   ID3DXBuffer* materialBuffer = nullptr;
   DWORD count = 0;
-  HRESULT hr = D3DXLoadMeshFromXof(data, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &systemMesh);
+  ID3DXMesh* loaded = nullptr;
+  HRESULT hr = D3DXLoadMeshFromXof(data, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &loaded);
   if (FAILED(hr)) return hr;
-  return TakeMaterials(device, materialBuffer, count);
+  return TakeMesh(device, loaded, materialBuffer, count);
 }
 
-// Copies the loader's material records (ambient made equal to diffuse) and
-// loads the textures they name; then releases the buffer.
-HRESULT XMesh::TakeMaterials(IDirect3DDevice8* device, ID3DXBuffer* materialBuffer, DWORD count) {
+// Replaces what the mesh held by a successful load: the system mesh, the
+// loader's material records (ambient made equal to diffuse) and the
+// textures they name; then releases the material buffer.
+HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer* materialBuffer, DWORD count) {
+  Destroy();
+  systemMesh = loaded;
   materialCount = count;
   if (materialBuffer && count > 0) {
     const auto* records = static_cast<const D3DXMATERIAL*>(materialBuffer->GetBufferPointer());

@@ -16,8 +16,9 @@ class XMesh {
   XMesh& operator=(const XMesh&) = delete;
 
   // Loads the system mesh, its materials and the textures they name (a
-  // texture that cannot be loaded leaves its material untextured). Whatever
-  // the mesh held before is released first. The loader's error on failure.
+  // texture that cannot be loaded leaves its material untextured). A
+  // successful load releases whatever the mesh held before; a failed one
+  // returns the loader's error and leaves the mesh as it was.
   HRESULT LoadFromFile(IDirect3DDevice8* device, const char* fileName);
   HRESULT LoadFromData(IDirect3DDevice8* device, IDirectXFileData* data);
   // Clones both meshes to vertex format `fvf` and recomputes their normals;
@@ -27,7 +28,7 @@ class XMesh {
   HRESULT CreateDeviceMesh(IDirect3DDevice8* device);
   // Before every reset.
   HRESULT ReleaseDeviceMesh();
-  // Opaque pass: subsets whose diffuse alpha is at least 1. Translucent
+  // Opaque pass: subsets whose diffuse alpha is not below 1. Translucent
   // pass: subsets whose diffuse alpha is not exactly 1. The caller sets the
   // blend and depth states of each pass. E_FAIL without a device mesh.
   HRESULT Render(IDirect3DDevice8* device, bool drawOpaque = true, bool drawAlpha = true);
@@ -43,7 +44,7 @@ class XMesh {
   BOOL useMaterials = TRUE;
 
  private:
-  HRESULT TakeMaterials(IDirect3DDevice8* device, ID3DXBuffer* materialBuffer, DWORD count);
+  HRESULT TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer* materialBuffer, DWORD count);
 };
 
 class XFrame {

@@ -70,6 +70,8 @@ TEST(LevelIntroColours, FadeAndBurstColours) {
   EXPECT_EQ(FadeColour(-0.5f), 0x00000000u);
   EXPECT_EQ(TitleBurstColour(0.5f), 0xFFE0C080u);
   EXPECT_EQ(TitleBurstColour(0.0f), 0xFFFFFFFFu);  // the centre stays white
+  // Near the centre r cubed vanishes against 1: red stays full, not wrapped to 0.
+  EXPECT_EQ(TitleBurstColour(0.001f), 0xFFFFFFFFu);
   EXPECT_EQ(TitleBurstColour(1.0f), 0xFF000000u);
 }
 

@@ -180,6 +180,26 @@ TEST_F(RenderGameTest, DeadShipDarkensTheScreenUntilItReturns) {
   EXPECT_NEAR(Around(half, corner, 5), Around(clear, corner, 5) / 2, Around(clear, corner, 5) / 10 + 121);
 }
 
+TEST_F(RenderGameTest, BulletTrailStretchesBehindTheBulletInFixedSquares) {
+  // The camera looks along -x in render space, so game +y runs to the left
+  // of the screen: a bullet flying along +y trails off to the right, its
+  // squares at 40 x 0.0005 i^2 = 0.02 i^2 behind it (the last at 0.5).
+  const Vector3 at(0.0f, -1.0f, 1.4f);  // above the horizon, against the black sky
+  const std::vector<uint32_t> empty = Frame();
+  auto* bullet = new BulletObject(at, Vector3(0.0f, 40.0f, 0.0f), 0);
+  bullet->radius = 1.0f;  // the trail's squares do not follow the radius
+  InsertObject(bullet);
+  const std::vector<uint32_t> pixels = Frame();
+  const Pixel head = Project(at), tail = Project(Vector3(at.x, at.y - 0.5f, at.z));
+  ASSERT_GT(tail.x, head.x + 20);
+  EXPECT_GT(Around(pixels, head, 1), Around(empty, head, 1) + 9 * 30);
+  EXPECT_GT(Around(pixels, tail, 1), Around(empty, tail, 1) + 9 * 30);
+  // Nothing ahead of the bullet, and the squares stay small.
+  const Pixel ahead = {head.x - (tail.x - head.x), head.y};
+  EXPECT_EQ(Around(pixels, ahead, 3), Around(empty, ahead, 3));
+  EXPECT_EQ(Around(pixels, {head.x, head.y - 12}, 2), Around(empty, {head.x, head.y - 12}, 2));
+}
+
 // A busy frame for the eye: the ship over the floor, Glorbs, pieces, a
 // debris burst and a spray of bullets, with the HUD.
 TEST_F(RenderGameTest, BusyFramePicture) {

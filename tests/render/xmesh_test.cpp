@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <limits>
 #include <string>
 
 #include "display_fixture.h"
@@ -128,6 +129,15 @@ TEST_F(XMeshTest, OpaqueAndTranslucentPassesDrawTheirOwnSubsets) {
   EXPECT_NEAR(Green(blended), 99, 6);
   EXPECT_NEAR(Blue(blended), 128, 4);
 
+  // An alpha that is not a number is not below 1: both passes draw it.
+  mesh.materials[1].Diffuse.a = std::numeric_limits<float>::quiet_NaN();
+  std::vector<uint32_t> nanOpaque = Frame(0, [&] { mesh.Render(device, true, false); });
+  EXPECT_GT(Green(At(nanOpaque, 0.5f, 0.0f)), 150);
+  std::vector<uint32_t> nanAlpha = Frame(0, [&] { mesh.Render(device, false, true); });
+  EXPECT_GT(Green(At(nanAlpha, 0.5f, 0.0f)), 150);
+  EXPECT_EQ(At(nanAlpha, -0.5f, 0.0f), 0u);
+  mesh.materials[1].Diffuse.a = 0.5f;
+
   // With materials off, every subset is drawn in the current material.
   mesh.useMaterials = FALSE;
   D3DMATERIAL8 white = {};
@@ -172,13 +182,26 @@ TEST_F(XMeshTest, GameModelIsLitAndItsTranslucentPassAddsLight) {
   EXPECT_EQ(darker, 0);
 }
 
-TEST_F(XMeshTest, AMissingFileFailsAndLeavesTheMeshEmpty) {
+TEST_F(XMeshTest, AMissingFileFailsAndLeavesTheMeshAsItWas) {
   XMesh mesh("missing");
   EXPECT_TRUE(FAILED(mesh.LoadFromFile(device, "NoSuchModel.x")));
   EXPECT_EQ(mesh.systemMesh, nullptr);
   EXPECT_EQ(mesh.CreateDeviceMesh(device), E_FAIL);
   EXPECT_EQ(mesh.ConvertVertexFormat(device, kModelVertexFVF), S_OK);  // nothing to convert
   EXPECT_STREQ(mesh.name, "missing");
+
+  // A loaded mesh survives a failed reload and still draws its red square;
+  // a successful reload replaces it without leaking the old one.
+  const std::string squares = Write("squares.x", kTwoSquares);
+  ASSERT_EQ(mesh.LoadFromFile(device, squares.c_str()), S_OK);
+  EXPECT_TRUE(FAILED(mesh.LoadFromFile(device, "NoSuchModel.x")));
+  ASSERT_EQ(mesh.materialCount, 2u);
+  ASSERT_EQ(mesh.ConvertVertexFormat(device, kModelVertexFVF), S_OK);  // normals, so it is lit
+  ASSERT_EQ(mesh.CreateDeviceMesh(device), S_OK);
+  EXPECT_GT(Red(At(Frame(0, [&] { mesh.Render(device, true, false); }), -0.5f, 0.0f)), 150);
+  ASSERT_EQ(mesh.LoadFromFile(device, squares.c_str()), S_OK);
+  EXPECT_EQ(mesh.deviceMesh, nullptr);  // the old drawable copy went with the old mesh
+  EXPECT_EQ(mesh.materialCount, 2u);
 }
 
 TEST_F(XMeshTest, FrameTreeKeepsChildrenReversedAndFindsNamesInAnyCase) {
