@@ -1,6 +1,7 @@
 // Text conversion through the ANSI code page calls of the window layer.
 #include "app/text_convert.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -19,6 +20,10 @@ void AnsiToWide(WCHAR* wide, const char* ansi, int count) {
   if (count < 1) return;
   // At most count - 1 characters; a count of 1 leaves room for the
   // terminator only (an output size of 0 would merely ask for the size).
+  // A character that no longer fits whole (a surrogate pair here, several
+  // bytes the other way) is left out; the cleared output keeps that gap
+  // from showing old memory before the terminator.
+  std::fill(wide, wide + count - 1, WCHAR(0));
   if (count > 1) MultiByteToWideChar(CP_ACP, 0, ansi, -1, wide, count - 1);
   wide[count - 1] = 0;
 }
@@ -27,6 +32,7 @@ void WideToAnsi(char* ansi, const WCHAR* wide, int count) {
   if (!ansi || !wide) return;
   if (count == -1) count = WideLength(wide) + 1;
   if (count < 1) return;
+  std::fill(ansi, ansi + count - 1, '\0');
   if (count > 1) WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, count - 1, nullptr, nullptr);
   ansi[count - 1] = '\0';
 }

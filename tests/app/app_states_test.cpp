@@ -1,6 +1,10 @@
 // The state machine on a hand-turned clock: start-up, the splash, the level
 // start and its one-second intro, play and the cleared level, inactivity,
 // the message loop's exit, and a missing splash picture.
+#include <d3d8_glorbs.h>
+
+#include <unistd.h>
+
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/frame_timer.h"
@@ -18,6 +22,17 @@ void StartLevelOne() {
   StepApplication();
   SendMessageA(mainWindow, WM_KEYDOWN, 'X', 1);
 }
+
+// Leaves only the ship and its parts: the level counts as cleared.
+void ClearTargets() {
+  for (GameObject* o = DisplayList->next; o;) {
+    GameObject* next = o->next;
+    if (o->kind != KIND_SHIP_PART) FreeObject(o);
+    o = next;
+  }
+}
+
+uint64_t Draws() { return d3d8::GetCounters().draws; }
 
 TEST_F(States, StartupBuildsTheShipAndReadiesFrames) {
   ASSERT_EQ(StartupApplication(mainWindow), S_OK);
@@ -73,16 +88,45 @@ TEST_F(States, PlayGoesOnUntilTheLevelIsClearedThenStartsTheNext) {
   StepApplication();
   EXPECT_EQ(appState, APP_PLAYING);  // Glorbs are left
   EXPECT_EQ(Level, 1u);
-  // Clear every target and all debris: only the ship and its parts remain.
-  for (GameObject* o = DisplayList->next; o;) {
-    GameObject* next = o->next;
-    if (o->kind != KIND_SHIP_PART) FreeObject(o);
-    o = next;
-  }
+  ClearTargets();
   ManualClock::Advance(0.02);
   StepApplication();
   EXPECT_EQ(appState, APP_LEVEL_START);
   EXPECT_EQ(Level, 2u);
+}
+
+// Direct3D draws play and the level intro only; the splash stays as GDI
+// painted it, and the start and level-start states draw nothing.
+TEST_F(States, OnlyPlayAndTheIntroAreDrawn) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  const struct {
+    AppState state;
+    bool drawn;
+  } kCases[] = {{APP_STARTUP, false}, {APP_SPLASH, false}, {APP_LEVEL_START, false}, {APP_PLAYING, true},
+                {APP_LEVEL_INTRO, true}};
+  for (const auto& c : kCases) {
+    appState = c.state;
+    const uint64_t before = Draws();
+    EXPECT_EQ(DrawApplication(), S_OK);
+    EXPECT_EQ(Draws() > before, c.drawn) << "state " << c.state;
+  }
+}
+
+// An active loop steps and renders whenever the queue is empty: clearing
+// level 2 begins level 3, whose WM_CLOSE the next pass dispatches.
+TEST_F(States, AnIdleActiveLoopStepsUntilTheThirdLevelClosesTheProgram) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  Pump();
+  appActive = true;
+  appState = APP_PLAYING;
+  Level = 2;
+  ClearTargets();
+  alarm(60);  // a loop that never steps would never end
+  EXPECT_EQ(RunMessageLoop(), 0);
+  alarm(0);
+  EXPECT_EQ(Level, 3u);
+  EXPECT_EQ(appState, APP_LEVEL_START);
+  EXPECT_FALSE(IsWindow(mainWindow));
 }
 
 TEST_F(States, ShutdownTwiceIsHarmless) {

@@ -132,6 +132,18 @@ TEST(TextConvert, CountsLimitTheOutputAndAlwaysTerminate) {
   EXPECT_EQ(ansi[4], '#');
   WideToText(ansi, e, 2);
   EXPECT_STREQ(ansi, "a");
+
+  // A character cut by the count is left out whole: the text ends right
+  // after the last one that fitted, never with stale bytes in between.
+  std::memset(ansi, '#', sizeof(ansi));
+  WideToAnsi(ansi, e, 3);
+  EXPECT_STREQ(ansi, "a");
+  std::fill(std::begin(wide), std::end(wide), u'#');
+  AnsiToWide(wide, "x\xF0\x9F\x99\x82", 3);  // the face needs a surrogate pair
+  EXPECT_EQ(wide[0], u'x');
+  EXPECT_EQ(wide[1], 0);
+  EXPECT_EQ(wide[2], 0);
+  EXPECT_EQ(wide[3], u'#');
 }
 
 TEST(TextConvert, CopyTextIsTheBoundedCopy) {

@@ -1,5 +1,6 @@
 // The main window's procedure, row by row: destruction, painting, activation,
 // cursor, size limit, keys on the splash and elsewhere, system commands.
+#include <d3d8_glorbs.h>
 #include <host/host.h>
 
 #include "app/app_globals.h"
@@ -72,6 +73,18 @@ TEST_F(WindowProc, PaintOnTheSplashStretchesThePictureOverTheClientArea) {
   SendMessageA(mainWindow, WM_PAINT, 0, 0);
   host::SetPicturePresenter(nullptr, nullptr);
   EXPECT_EQ(shown.calls, 1);
+}
+
+TEST_F(WindowProc, PaintOutsideTheSplashDrawsTheGameWhileTheDisplayIsReady) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  appState = APP_PLAYING;
+  uint64_t before = d3d8::GetCounters().draws;
+  SendMessageA(mainWindow, WM_PAINT, 0, 0);
+  EXPECT_GT(d3d8::GetCounters().draws, before);
+  displayReady = false;  // during a reset, say
+  before = d3d8::GetCounters().draws;
+  SendMessageA(mainWindow, WM_PAINT, 0, 0);
+  EXPECT_EQ(d3d8::GetCounters().draws, before);
 }
 
 TEST_F(WindowProc, ActivationRunsAndStopsTheClockAndTheCursor) {
