@@ -368,6 +368,44 @@ TEST_F(Display, LostDeviceIsSkippedThenResetAndRestored) {
   ExpectDisplayUsable();
 }
 
+bool ClosePosted() {
+  MSG msg = {};
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_CLOSE) return true;
+  }
+  return false;
+}
+
+// A mode the device refuses: the program closes, the display mode it had
+// stays recorded, and the size asked for is kept as the full-screen size.
+TEST_F(Display, AFailedModeSwitchClosesTheProgram) {
+  Start();
+  EXPECT_EQ(RequestDisplayMode(true, 9000, 9000), E_FAIL);
+  EXPECT_FALSE(fullScreen);
+  EXPECT_FALSE(displayReady);
+  EXPECT_EQ(screenWidth, 9000u);
+  EXPECT_TRUE(ClosePosted());
+}
+
+// A lost device whose reset fails: the render step closes the program and
+// hands back the cooperative level's answer.
+TEST_F(Display, AFailedResetOfALostDeviceClosesTheProgram) {
+  Start();
+  ASSERT_EQ(RequestDisplayMode(true, 640, 480), S_OK);
+  host::Event event;
+  event.type = host::EventType::FocusLost;
+  host::InjectEvent(event);
+  Pump();
+  event.type = host::EventType::FocusGained;
+  host::InjectEvent(event);
+  Pump();
+  ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  presentParams.BackBufferCount = 5;  // parameters the device cannot take
+  EXPECT_EQ(DrawApplication(), D3DERR_DEVICENOTRESET);
+  EXPECT_FALSE(displayReady);
+  EXPECT_TRUE(ClosePosted());
+}
+
 TEST_F(Display, DestroyingTwiceIsSafeAndLeavesNothing) {
   Start();
   ASSERT_NE(DisplayList, nullptr);
