@@ -38,6 +38,14 @@ class Display : public AppTest {
 
   void AltEnter() { SendMessageA(mainWindow, WM_SYSKEYDOWN, VK_RETURN, 1 << 29); }
 
+  // The desktop takes the focus away from the program, or gives it back.
+  void Focus(bool gained) {
+    host::Event event;
+    event.type = gained ? host::EventType::FocusGained : host::EventType::FocusLost;
+    host::InjectEvent(event);
+    Pump();
+  }
+
   static SIZE BackBufferSize() {
     IDirect3DSurface8* back = nullptr;
     SIZE size = {0, 0};
@@ -351,16 +359,11 @@ TEST_F(Display, RequestsThatChangeNothingResetNothing) {
 TEST_F(Display, LostDeviceIsSkippedThenResetAndRestored) {
   Start();
   ASSERT_EQ(RequestDisplayMode(true, 640, 480), S_OK);
-  host::Event event;
-  event.type = host::EventType::FocusLost;
-  host::InjectEvent(event);
-  Pump();
+  Focus(false);
   ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
   EXPECT_EQ(DrawApplication(), S_OK);  // nothing drawn, nothing reset
   EXPECT_TRUE(displayReady);
-  event.type = host::EventType::FocusGained;
-  host::InjectEvent(event);
-  Pump();
+  Focus(true);
   ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   EXPECT_EQ(DrawApplication(), S_OK);
   EXPECT_TRUE(displayReady);
@@ -392,13 +395,8 @@ TEST_F(Display, AFailedModeSwitchClosesTheProgram) {
 TEST_F(Display, AFailedResetOfALostDeviceClosesTheProgram) {
   Start();
   ASSERT_EQ(RequestDisplayMode(true, 640, 480), S_OK);
-  host::Event event;
-  event.type = host::EventType::FocusLost;
-  host::InjectEvent(event);
-  Pump();
-  event.type = host::EventType::FocusGained;
-  host::InjectEvent(event);
-  Pump();
+  Focus(false);
+  Focus(true);
   ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   presentParams.BackBufferCount = 5;  // parameters the device cannot take
   EXPECT_EQ(DrawApplication(), D3DERR_DEVICENOTRESET);
