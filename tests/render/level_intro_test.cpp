@@ -108,6 +108,14 @@ TEST_F(LevelIntroTest, TitleGlowsThroughTheThinningCover) {
   EXPECT_LT(middle.lit, title.lit);
 }
 
+TEST_F(LevelIntroTest, AFailedBeginSceneIsHandedBackAndNothingIsDrawn) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  EXPECT_EQ(DrawLevelIntro(1), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->EndScene(), D3D_OK);  // the intro ended no scene of ours
+  for (uint32_t p : ReadBack()) ASSERT_EQ(p & 0xFFFFFF, 0xFFFFFFu);
+}
+
 TEST_F(LevelIntroTest, FadeDarkensWhatIsBehindIt) {
   ASSERT_EQ(device->BeginScene(), D3D_OK);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00FFFFFF, 1.0f, 0);

@@ -6,6 +6,7 @@
 
 #include "display_fixture.h"
 #include "input/input_state.h"
+#include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"
 #include "render/render_game.h"
@@ -178,6 +179,35 @@ TEST_F(RenderGameTest, DeadShipDarkensTheScreenUntilItReturns) {
   const std::vector<uint32_t> clear = Frame();
   const Pixel corner = {10, static_cast<int>(height_) - 10};
   EXPECT_NEAR(Around(half, corner, 5), Around(clear, corner, 5) / 2, Around(clear, corner, 5) / 10 + 121);
+}
+
+TEST_F(RenderGameTest, AMenuOverThePauseDarkensTwiceAndDrawsOnTop) {
+  const Pixel corner = {10, static_cast<int>(height_) - 10};
+  const int clear = Around(Frame(), corner, 5);
+  InputState.paused = 1;
+  const int paused = Around(Frame(), corner, 5);
+  MenuItem menu("Game menu", 0);
+  menu.AddChild(new MenuItem("Quit", 1));
+  currentMenu = &menu;
+  const std::vector<uint32_t> pixels = Frame();
+  currentMenu = nullptr;
+  EXPECT_NEAR(paused, clear / 2, clear / 10 + 121);
+  EXPECT_NEAR(Around(pixels, corner, 5), clear / 4, clear / 10 + 121);
+  // The menu's title lies in the middle of the screen, over the "Paused"
+  // glow but not darkened by the second fade.
+  int bright = 0;
+  for (int y = static_cast<int>(height_) / 4; y < static_cast<int>(3 * height_ / 4); ++y)
+    for (int x = 0; x < static_cast<int>(width_); ++x) bright += Brightness(pixels[y * width_ + x]) > 400;
+  EXPECT_GT(bright, 200);
+}
+
+TEST_F(RenderGameTest, AFrameThatCannotBeginDrawsNothingAndEndsNoScene) {
+  Score = 150;
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FF00FF, 1.0f, 0);
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  RenderGame();  // its own BeginScene fails inside the open scene
+  EXPECT_EQ(device->EndScene(), D3D_OK);
+  for (uint32_t p : ReadBack()) ASSERT_EQ(p & 0xFFFFFF, 0xFF00FFu);
 }
 
 TEST_F(RenderGameTest, BulletTrailStretchesBehindTheBulletInFixedSquares) {
