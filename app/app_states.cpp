@@ -41,9 +41,15 @@ void LoadSplash() {
 
 void StepPlay() {
   PollInput();
-  // An open menu takes the world's turn; collisions still run.
-  if (currentMenu) HandleMenuInput();
-  else UpdateWorld();
+  // An open menu takes the world's turn; collisions still run. The world's
+  // clock follows along behind the menu, as it does behind the pause, so
+  // that closing the menu does not move everything by the time it was open.
+  if (currentMenu) {
+    HandleMenuInput();
+    LastFrameTime = FrameTimer(TIMER_CMD_APPTIME);
+  } else {
+    UpdateWorld();
+  }
   CollideWorld();
   if (OnlyBulletsLeft()) {
     BeginNextLevel();

@@ -2,6 +2,8 @@
 // keys through the devices and the poll: the highlight, submenus and Back,
 // the display modes, sound off and on, the configuration window, quitting,
 // and the world standing still behind an open menu.
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -274,6 +276,31 @@ TEST_F(MenuTest, WithAMenuOpenTheWorldStandsStillButCollisionsRun) {
   EXPECT_EQ(Score, score + 10);
   EXPECT_EQ(TargetPositions().size(), targets - 1 + 4);  // four pyramids released
   EXPECT_EQ(currentMenu, mainMenu);
+}
+
+TEST_F(MenuTest, ClosingAMenuDoesNotJumpTheWorldByTheTimeItWasOpen) {
+  ReachPlay();
+  ManualClock::Advance(0.02);
+  StepApplication();
+  OpenMenu(mainMenu);
+  for (int i = 0; i < 100; ++i) {  // half a minute with the menu up
+    ManualClock::Advance(0.3);
+    StepApplication();
+  }
+  Give(kQuit);
+  ASSERT_EQ(currentMenu, nullptr);
+  const std::vector<Vector3> before = TargetPositions();
+  ManualClock::Advance(0.02);
+  StepApplication();
+  const std::vector<Vector3> after = TargetPositions();
+  ASSERT_EQ(before.size(), after.size());
+  float largest = 0.0f;
+  for (size_t i = 0; i < before.size(); ++i) {
+    const Vector3 d = after[i] - before[i];
+    largest = std::max(largest, std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z));
+  }
+  // A Glorb drifts at most about a unit a second: one frame's step, not 30 s.
+  EXPECT_LT(largest, 0.1f);
 }
 
 }  // namespace
