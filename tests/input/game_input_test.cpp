@@ -26,13 +26,51 @@ TEST_F(InputTest, TheTwoFormatsAreFilledAsTheGameDefinesThem) {
   EXPECT_EQ(menuActionFormat.dwNumActions, 16u);
   EXPECT_EQ(menuActionFormat.dwGenre, 0x28000000u);
   EXPECT_STREQ(menuActionFormat.tszActionMap, "Glorbs New");
-  EXPECT_EQ(gameActions[6].dwSemantic, 0x070044FEu);
-  EXPECT_EQ(gameActions[16].dwSemantic, 0x8100043Bu);
-  EXPECT_EQ(gameActions[16].dwFlags, static_cast<DWORD>(DIA_APPFIXED));
-  EXPECT_EQ(gameActions[21].dwSemantic, 0x82000308u);
-  EXPECT_EQ(gameActions[29].uAppData, 32u);
-  EXPECT_EQ(menuActions[12].dwSemantic, 0x8100049Cu);
-  EXPECT_EQ(menuActions[14].uAppData, 20u);
+  EXPECT_EQ(gameActionFormat.rgoAction, gameActions);
+  EXPECT_EQ(menuActionFormat.rgoAction, menuActions);
+  // A control's meaning, its default and whether the user may move it are
+  // fixed by the row; a row out of place or a wrong semantic binds another
+  // key or axis. The values are DirectInput's own numbers, not our macros.
+  struct Row {
+    DWORD code, semantic, flags;
+    const char* name;
+  };
+  const Row game[GAME_ACTION_COUNT] = {
+      {1, 0x07008201, 0, "Move left/right"},    {2, 0x07010202, 0, "Move up/down"},
+      {11, 0x07000401, 0, "Fire weapons"},      {13, 0x07004404, 0, "Change view"},
+      {14, 0x07000402, 0, "Change weapons"},    {12, 0x07004407, 0, "Change ship type"},
+      {15, 0x070044FE, 0, "Display game menu"}, {17, 0x070004FD, 0, "Start/pause"},
+      {7, 0x81000424, 0, "Turn left"},          {8, 0x81000425, 0, "Turn right"},
+      {9, 0x81000431, 0, "Forward thrust"},     {10, 0x81000432, 0, "Reverse thrust"},
+      {11, 0x81000439, 0, "Fire weapons"},      {12, 0x8100041E, 0, "Change ship type"},
+      {13, 0x8100042F, 0, "Change view"},       {14, 0x81000411, 0, "Change weapons"},
+      {15, 0x8100043B, 0x10, "Display game menu"}, {17, 0x810004C5, 0, "Start/pause"},
+      {16, 0x81000401, 0x10, "Quit game"},      {4, 0x82000300, 0, "Move left/right"},
+      {5, 0x82000304, 0, "Move up/down"},       {6, 0x82000308, 0, "Change ship type"},
+      {11, 0x8200040C, 0, "Fire weapons"},      {14, 0x8200040D, 0, "Change weapons"},
+      {27, 0x810004C8, 0, "Move up"},           {28, 0x810004D0, 0, "Move down"},
+      {29, 0x8100042C, 0, "Move left"},         {30, 0x8100042D, 0, "Move right"},
+      {31, 0x810004CB, 0, "Turn Up"},           {32, 0x810004CD, 0, "Turn Down"},
+  };
+  const Row menu[MENU_ACTION_COUNT] = {
+      {18, 0x28008201, 0, "Left/right"}, {19, 0x28010202, 0, "Up/down"}, {25, 0x28000401, 0, "Select"},
+      {21, 0x28004408, 0, "Up"},         {22, 0x28004407, 0, "Down"},    {26, 0x280044FE, 0, "Quit menu"},
+      {23, 0x810004CB, 0, "Left"},       {24, 0x810004CD, 0, "Right"},   {21, 0x810004C8, 0, "Up"},
+      {22, 0x810004D0, 0, "Down"},       {25, 0x81000439, 0, "Select"},  {25, 0x8100041C, 0, "Select"},
+      {25, 0x8100049C, 0, "Select"},     {26, 0x81000401, 0, "Quit menu"}, {20, 0x82000308, 0, "Up/down"},
+      {25, 0x8200040C, 0, "Select"},
+  };
+  const auto check = [](const DIACTIONA* actions, const Row* rows, DWORD count) {
+    for (DWORD i = 0; i < count; ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(actions[i].uAppData, rows[i].code);
+      EXPECT_EQ(actions[i].dwSemantic, rows[i].semantic);
+      EXPECT_EQ(actions[i].dwFlags, rows[i].flags);
+      EXPECT_STREQ(actions[i].lptszActionName, rows[i].name);
+    }
+  };
+  check(gameActions, game, GAME_ACTION_COUNT);
+  check(menuActions, menu, MENU_ACTION_COUNT);
   // A machine without controllers: the keyboard and the mouse.
   EXPECT_EQ(DeviceCount(), 2u);
 }
@@ -115,6 +153,13 @@ TEST_F(InputTest, MouseMotionDrivesTheOppositeLevelAndPersistsUntilTheNextMotion
   EXPECT_EQ(InputState.lateralMove, -0.5f);
   Frame();
   EXPECT_EQ(InputState.lateralMove, -0.5f);
+  MouseMove(4, 0);  // 0.4: a level must exceed 0.4 to steer
+  Frame();
+  EXPECT_FLOAT_EQ(InputState.actionLevels.moveLeft[1], 0.4f);
+  EXPECT_EQ(InputState.lateralMove, 0.0f);
+  MouseMove(5, 0);
+  Frame();
+  EXPECT_EQ(InputState.lateralMove, -0.5f);
   MouseMove(3, 0);  // 0.3: under the threshold
   Frame();
   EXPECT_EQ(InputState.lateralMove, 0.0f);
@@ -170,6 +215,11 @@ TEST_F(InputTest, TheMenuFormatSetsTheOneShotMenuFlags) {
   MouseWheel(1);
   Frame();
   EXPECT_EQ(InputState.menuUp, 1);
+  InputState.menuUp = InputState.menuDown = 0;
+  MouseWheel(-1);  // the wheel turned towards the player steps down
+  Frame();
+  EXPECT_EQ(InputState.menuDown, 1);
+  EXPECT_EQ(InputState.menuUp, 0);
   // The game's keys are not mapped while the menu format is installed.
   Press(HID_J);
   Frame();
@@ -211,9 +261,16 @@ TEST_F(InputTest, AControllerStickSteersPastFortyPercentAndTheMenuAxisStepsOnceP
   PadAxis(pad, host::PAD_LEFTY, 3000);  // back inside 20 %
   Frame();
   EXPECT_EQ(InputState.menuAxisLatch, 0);
-  PadAxis(pad, host::PAD_LEFTY, -20000);
+  PadAxis(pad, host::PAD_LEFTY, -6554);  // exactly 20 % up: enough for a step
   Frame();
   EXPECT_EQ(InputState.menuUp, 1);
+  EXPECT_EQ(InputState.menuAxisLatch, 1);
+  InputState.menuUp = 0;
+  PadAxis(pad, host::PAD_LEFTY, -3000);  // 10 %: released, no step
+  Frame();
+  EXPECT_EQ(InputState.menuAxisLatch, 0);
+  EXPECT_EQ(InputState.menuUp, 0);
+  EXPECT_EQ(InputState.menuDown, 0);
 }
 
 TEST_F(InputTest, DevicesPastTheTenthStillActButHaveNoLevels) {

@@ -4,7 +4,9 @@
 // and the world standing still behind an open menu.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -229,6 +231,43 @@ TEST_F(MenuTest, TheConfigurationWindowRunsAndControlReturnsToTheGame) {
     EXPECT_EQ(currentMenu, mainMenu);
     Give(kQuit);
   }
+}
+
+TEST_F(MenuTest, ConfigDevicesEditsTheGameControlsNotTheMenuKeys) {
+  // The edited map is saved: keep it in this process's scratch folder.
+  const char* oldHome = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedHome = oldHome ? oldHome : "";
+  const std::string scratch = testing::TempDir() + "/menu-config";
+  std::filesystem::create_directories(scratch);
+  setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+  ReachPlay();
+  TapAndStep(HID_F1);
+  ASSERT_EQ(currentMenu, mainMenu);
+  MenuItem* input = mainMenu->children[2];
+  currentMenu = input;
+  input->selected = 1;  // "Config Devices"
+  InputState.menuSelect = 1;
+  // The window lists the game's actions, "Turn left" the first of the
+  // keyboard's: give it L and leave with the change kept.
+  Tap(HID_RETURN);
+  Tap(HID_L);
+  Tap(HID_F10);
+  HandleMenuInput();
+  ASSERT_EQ(currentMenu, nullptr);
+  ManualClock::Advance(0.02);
+  StepApplication();  // acquires the devices of the new table
+  Key(HID_L, true);
+  Pump();
+  ManualClock::Advance(0.02);
+  StepApplication();
+  const float* levels = InputState.actionLevels.turnLeft;
+  EXPECT_NE(std::find(levels, levels + INPUT_MAX_DEVICES, 1.0f), levels + INPUT_MAX_DEVICES);
+  Key(HID_L, false);
+  Pump();
+  if (oldHome) setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+  else unsetenv("XDG_CONFIG_HOME");
+  std::error_code ignored;
+  std::filesystem::remove_all(scratch, ignored);
 }
 
 // Positions of every target, in list order.
