@@ -26,9 +26,11 @@ def fail(message):
 
 
 def start_xvfb():
+    # -noreset: the server would otherwise reset when the first program
+    # disconnects, and refuse the next one while it does.
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
@@ -51,7 +53,8 @@ def find_window(env, game):
     deadline = time.time() + 30
     while time.time() < deadline:
         if game.poll() is not None:
-            fail("the program ended before its window appeared (exit %d)" % game.returncode)
+            fail("the program ended before its window appeared (exit %d)\n%s"
+                 % (game.returncode, game.stdout.read().decode(errors="replace")))
         code, out = run(env, "xdotool", "search", "--onlyvisible", "--name", "^Glorbs$")
         if code == 0 and out.split():
             return out.split()[0]
