@@ -12,7 +12,8 @@
 
 namespace {
 
-const char kSourcePath[] = "common/src/dmutil.cpp";
+// The layer's own path, as its traces name it.
+const char kSourcePath[] = "common/src/dmutil";
 
 // Traces the failed call with a message box; returns `hr`.
 #define TRACE_FAILURE(call, hr) DXTraceA(kSourcePath, static_cast<DWORD>(__LINE__), (hr), (call), TRUE)
@@ -54,9 +55,10 @@ SoundSegment::~SoundSegment() {
       else if (performance)
         segment->Unload(performance);
     }
-    SafeRelease(segment);
   }
+  // The path made from the segment's configuration goes before the segment.
   SafeRelease(audioPath);
+  SafeRelease(segment);
   performance = nullptr;
 }
 
@@ -179,12 +181,14 @@ HRESULT SoundManager::SetSearchDirectory(const char* directory) {
 HRESULT SoundManager::CreateSegmentFromResource(SoundSegment** segment, const char* resourceName,
                                                 const char* resourceType, BOOL downloadNow, BOOL isMidiFile) {
   if (!segment) return E_INVALIDARG;
-  if (!loader) return E_UNEXPECTED;
   HRSRC resource = FindResourceA(nullptr, resourceName, resourceType);
   if (!resource) return E_FAIL;
   HGLOBAL global = LoadResource(nullptr, resource);
   void* data = global ? LockResource(global) : nullptr;
   if (!data) return E_FAIL;
+  // A missing resource is E_FAIL even before Initialize; one that exists
+  // needs the loader.
+  if (!loader) return E_UNEXPECTED;
 
   DMUS_OBJECTDESC desc = {};
   desc.dwSize = sizeof(DMUS_OBJECTDESC);

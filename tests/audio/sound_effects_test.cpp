@@ -85,6 +85,25 @@ TEST_F(SoundEffectsTest, SoundOnLoadsEveryEffectAndSoundOffFreesEverything) {
   EXPECT_EQ(11, LoadedEffects());
 }
 
+TEST(SoundRecordings, EveryRecordingIsMonoSixteenBitPcmAt11025Hz) {
+  auto u16 = [](const std::vector<uint8_t>& b, size_t at) { return unsigned(b[at] | (b[at + 1] << 8)); };
+  auto u32 = [&](const std::vector<uint8_t>& b, size_t at) { return u16(b, at) | (u16(b, at + 2) << 16); };
+  // The eleven effects and the twelfth recording that nothing loads.
+  const char* const names[] = {"BEGINLEVEL",   "ENGINEIDLE",     "ENGINEREV",   "SHIELDBUZZ",
+                               "SHIPEXPLODE",  "GUNFIRE",        "SHIPBOUNCE",  "GLORBEXPLODE",
+                               "PYRAMIDEXPLODE", "CUBEEXPLODE", "SPHEREEXPLODE", "SKIDTOSTOP"};
+  for (const char* name : names) {
+    const std::vector<uint8_t> wav = Recording(name);
+    ASSERT_GT(wav.size(), 44u) << name;
+    EXPECT_EQ(0, std::memcmp(wav.data(), "RIFF", 4)) << name;
+    EXPECT_EQ(0, std::memcmp(wav.data() + 8, "WAVEfmt ", 8)) << name;
+    EXPECT_EQ(1u, u16(wav, 20)) << name << ": not PCM";
+    EXPECT_EQ(1u, u16(wav, 22)) << name << ": channels";
+    EXPECT_EQ(11025u, u32(wav, 24)) << name << ": rate";
+    EXPECT_EQ(16u, u16(wav, 34)) << name << ": bits";
+  }
+}
+
 TEST_F(SoundEffectsTest, AnEffectIsHeardOnceForItsLengthAndAfterSoundOffAndOnAgain) {
   DiskAudio disk;
   ASSERT_EQ(S_OK, CreateSounds(nullptr));

@@ -47,6 +47,8 @@ TEST_F(SoundManagerTest, CoIsStartedAndEndedOnceAndSearchNeedsALoader) {
     EXPECT_EQ(E_UNEXPECTED, manager.SetSearchDirectory("/tmp"));
     SoundSegment* segment = nullptr;
     EXPECT_EQ(E_UNEXPECTED, manager.CreateSegmentFromResource(&segment, "TONE", "WAV"));
+    EXPECT_EQ(E_FAIL, manager.CreateSegmentFromResource(&segment, "NOSUCH", "WAV"));
+    EXPECT_EQ(nullptr, segment);
     EXPECT_EQ(nullptr, manager.GetDefaultAudioPath());
     ASSERT_EQ(S_OK, manager.Initialize(nullptr));
     EXPECT_EQ(S_OK, manager.SetSearchDirectory("/tmp"));
@@ -102,9 +104,18 @@ TEST_F(SoundManagerTest, MissingResourcesFailQuietlyAndDamagedOnesAreTraced) {
   EXPECT_EQ("", trace.text);
   EXPECT_EQ(DMUS_E_INVALIDFILE, manager.CreateSegmentFromResource(&segment, "CUT", "WAV"));
   EXPECT_EQ(nullptr, segment);
-  EXPECT_NE(std::string::npos, trace.text.find("common/src/dmutil"));
-  EXPECT_NE(std::string::npos, trace.text.find("LoadObjectFromFile"));
-  EXPECT_NE(std::string::npos, trace.text.find("DMUS_E_INVALIDFILE"));
+  // The trace's line (after our DirectMusic's own note): the layer's path and
+  // the line, the call, the error's name and value.
+  const std::string prefix = "\ncommon/src/dmutil(";
+  const std::string rest = "): LoadObjectFromFile (hr=DMUS_E_INVALIDFILE (0x88781200))\n";
+  const size_t open = trace.text.find(prefix);
+  ASSERT_NE(std::string::npos, open) << trace.text;
+  const size_t close = trace.text.find(rest, open);
+  ASSERT_NE(std::string::npos, close) << trace.text;
+  EXPECT_EQ(trace.text.size(), close + rest.size()) << trace.text;
+  const std::string line = trace.text.substr(open + prefix.size(), close - open - prefix.size());
+  EXPECT_FALSE(line.empty());
+  EXPECT_EQ(std::string::npos, line.find_first_not_of("0123456789")) << line;
 }
 
 TEST_F(SoundManagerTest, FilesComeFromTheSearchDirectoryAndMissingOnesFailQuietly) {
@@ -169,4 +180,90 @@ TEST_F(SoundManagerTest, WithoutASoundDeviceInitializeIsTracedAndFails) {
   EXPECT_FALSE(segment->IsPlaying());
   EXPECT_EQ(E_FAIL, segment->Play(DMUS_SEGF_SECONDARY));
   delete segment;
+}
+
+// A segment that carries an audio-path configuration, which our DirectMusic
+// never makes: fakes record what the wrapper asks of them, in order.
+namespace {
+
+std::vector<std::string> calls;
+
+struct FakeConfig : ComObject<IUnknown> {
+  STDMETHODIMP QueryInterface(REFIID riid, void** o) override { return Answer(riid, o, {&IID_IUnknown}); }
+  ~FakeConfig() override { calls.push_back("config gone"); }
+};
+
+struct FakePath : ComObject<IDirectMusicAudioPath8> {
+  STDMETHODIMP QueryInterface(REFIID riid, void** o) override {
+    return Answer(riid, o, {&IID_IUnknown, &IID_IDirectMusicAudioPath8});
+  }
+  ~FakePath() override { calls.push_back("path gone"); }
+};
+
+struct FakeSegment : ComObject<IDirectMusicSegment8> {
+  IUnknown* path = nullptr;  // to name targets in the log
+  STDMETHODIMP QueryInterface(REFIID riid, void** o) override {
+    return Answer(riid, o, {&IID_IUnknown, &IID_IDirectMusicSegment, &IID_IDirectMusicSegment8});
+  }
+  ~FakeSegment() override { calls.push_back("segment gone"); }
+  STDMETHODIMP SetRepeats(DWORD) override { return S_OK; }
+  STDMETHODIMP GetParam(REFGUID, DWORD, DWORD, MUSIC_TIME, MUSIC_TIME*, void*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetParam(REFGUID, DWORD, DWORD, MUSIC_TIME, void*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAudioPathConfig(IUnknown** config) override {
+    *config = new FakeConfig();
+    return S_OK;
+  }
+  std::string Target(IUnknown* target) const { return target == path ? "own path" : "elsewhere"; }
+  STDMETHODIMP Download(IUnknown* target) override {
+    calls.push_back("download to " + Target(target));
+    return S_OK;
+  }
+  STDMETHODIMP Unload(IUnknown* target) override {
+    calls.push_back("unload from " + Target(target));
+    return S_OK;
+  }
+};
+
+struct FakePerformance : ComObject<IDirectMusicPerformance8> {
+  FakePath* made = nullptr;
+  STDMETHODIMP QueryInterface(REFIID riid, void** o) override {
+    return Answer(riid, o, {&IID_IUnknown, &IID_IDirectMusicPerformance8});
+  }
+  STDMETHODIMP Stop(IDirectMusicSegment*, IDirectMusicSegmentState*, MUSIC_TIME, DWORD) override { return S_OK; }
+  STDMETHODIMP IsPlaying(IDirectMusicSegment*, IDirectMusicSegmentState*) override { return S_FALSE; }
+  STDMETHODIMP CloseDown() override { return S_OK; }
+  STDMETHODIMP InitAudio(IDirectMusic**, IDirectSound**, HWND, DWORD, DWORD, DWORD, DMUS_AUDIOPARAMS*) override {
+    return S_OK;
+  }
+  STDMETHODIMP PlaySegmentEx(IUnknown*, WCHAR*, IUnknown*, DWORD, LONGLONG, IDirectMusicSegmentState**, IUnknown*,
+                             IUnknown* path) override {
+    calls.push_back(path == made ? "play on own path" : "play elsewhere");
+    return S_OK;
+  }
+  STDMETHODIMP StopEx(IUnknown*, LONGLONG, DWORD) override { return S_OK; }
+  STDMETHODIMP CreateAudioPath(IUnknown* config, BOOL activate, IDirectMusicAudioPath** path) override {
+    calls.push_back(std::string("path from config") + (config && activate ? ", active" : ""));
+    made = new FakePath();
+    *path = made;
+    return S_OK;
+  }
+  STDMETHODIMP GetDefaultAudioPath(IDirectMusicAudioPath**) override { return E_NOTIMPL; }
+};
+
+}  // namespace
+
+TEST(SoundSegmentOwnPath, ASegmentWithAConfigurationPlaysAndUnloadsOnItsOwnPath) {
+  calls.clear();
+  FakePerformance* performance = new FakePerformance();
+  FakeSegment* fake = new FakeSegment();  // its one reference goes to the wrapper
+  auto* segment = new SoundSegment(performance, nullptr, fake);
+  fake->path = performance->made;
+  EXPECT_EQ(S_OK, segment->Download());
+  EXPECT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY, nullptr));
+  delete segment;
+  const std::vector<std::string> expected = {"path from config, active", "config gone", "download to own path",
+                                             "play on own path", "unload from own path", "path gone",
+                                             "segment gone"};
+  EXPECT_EQ(expected, calls);
+  performance->Release();
 }
