@@ -255,6 +255,11 @@ void OpenMenu(MenuItem* root) {
   if (!root) return;
   PlayMenuSound();
   currentMenu = root;
+  // While the menu has the keys, releasing a held game key reaches nobody:
+  // let go of every held control now, so that none is still held when the
+  // menu closes.
+  InputState.actionLevels = InputActionLevels();
+  InputState.fireHeld = 0;
   if (inputDeviceManager) inputDeviceManager->SetActionFormat(&menuActionFormat, FALSE);
 }
 

@@ -317,6 +317,35 @@ TEST_F(MenuTest, WithAMenuOpenTheWorldStandsStillButCollisionsRun) {
   EXPECT_EQ(currentMenu, mainMenu);
 }
 
+TEST_F(MenuTest, KeysReleasedWhileAMenuIsOpenDoNotStayHeldAfterIt) {
+  ReachPlay();
+  for (int i = 0; i < 30 && !PlayerShip->visible; ++i) {  // the ship comes in after the level start
+    ManualClock::Advance(0.1);
+    StepApplication();
+  }
+  ASSERT_TRUE(PlayerShip->visible);
+  Key(HID_N, true);  // forward thrust held
+  Key(HID_SPACE, true);  // and fire
+  Pump();
+  ManualClock::Advance(0.02);
+  StepApplication();
+  ASSERT_GT(InputState.thrust, 0.0f);
+  ASSERT_TRUE(InputState.fireHeld);
+  TapAndStep(HID_F1);
+  ASSERT_EQ(currentMenu, mainMenu);
+  Key(HID_N, false);  // let go while the menu has the keys
+  Key(HID_SPACE, false);
+  Pump();
+  ManualClock::Advance(0.02);
+  StepApplication();
+  TapAndStep(HID_ESCAPE);  // "Quit menu"
+  ASSERT_EQ(currentMenu, nullptr);
+  ManualClock::Advance(0.02);
+  StepApplication();
+  EXPECT_EQ(InputState.thrust, 0.0f);
+  EXPECT_FALSE(InputState.fireHeld);
+}
+
 TEST_F(MenuTest, ClosingAMenuDoesNotJumpTheWorldByTheTimeItWasOpen) {
   ReachPlay();
   ManualClock::Advance(0.02);
