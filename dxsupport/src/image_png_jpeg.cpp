@@ -53,9 +53,12 @@ bool ReadJpeg(jpeg_decompress_struct* info, JpegError* error, const uint8_t* dat
   if (!out->Allocate(info->image_width, info->image_height)) return false;
   jpeg_start_decompress(info);
   if (info->output_components != 3 || info->output_width != out->width) return false;
-  std::vector<uint8_t> row(size_t(out->width) * 3);
+  // The row lives in libjpeg's own pool, which jpeg_destroy_decompress
+  // frees: a longjmp out of the reader would skip a C++ destructor.
+  JSAMPARRAY rows = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
+                                                 static_cast<JDIMENSION>(out->width) * 3, 1);
+  const JSAMPLE* row = rows[0];
   while (info->output_scanline < info->output_height) {
-    JSAMPROW rows[1] = {row.data()};
     const uint32_t y = info->output_scanline;
     if (jpeg_read_scanlines(info, rows, 1) != 1) return false;
     uint32_t* dst = &out->argb[size_t(y) * out->width];

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,15 @@ TEST_F(TextureFile, BrokenFilesFailWithoutCrashing) {
   EXPECT_TRUE(FAILED(Load(Bmp(3, 2, 24, 0, {}, Bytes(5, 0)))));
   EXPECT_TRUE(FAILED(Load(Bmp(-3, 2, 24, 0, {}, rows))));
   EXPECT_TRUE(FAILED(Load(Bmp(3, 2, 7, 0, {}, rows))));
+  // A JPEG whose data goes wrong inside the scan: libjpeg gives up through
+  // its error exit there (found by the fuzzer; the sanitizer build catches
+  // anything that escape leaves behind).
+  {
+    std::ifstream in(std::string(GLORBS_FUZZ_CORPUS) + "/image/jpeg-error-mid-image.jpg", std::ios::binary);
+    const Bytes jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(jpeg.empty());
+    EXPECT_TRUE(FAILED(Load(jpeg)));
+  }
   // A grey TGA with a colour map of zero-bit entries (found by the fuzzer).
   EXPECT_TRUE(FAILED(Load({0, 1, 3, 0, 0, 0, 0x18, 0, 2, 2, 0, 0, 0x88, 0, 1, 0, 8, 0x29, 0, 1, 0x3f})));
   const std::string ppm = "P6 4000000000 2 255\n";
