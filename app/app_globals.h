@@ -15,10 +15,10 @@ enum AppState {
 
 extern HWND mainWindow;
 extern AppState appState;
-extern bool appActive;       // set from WM_ACTIVATEAPP
-extern bool fullScreen;      // the device runs full screen; start is always windowed
-extern bool displayReady;    // the loop runs frames only while this is set
-extern HBITMAP splashBitmap; // from loading until the first key on the splash
-extern DWORD screenWidth;    // the last full-screen resolution
+extern bool appActive;        // set from WM_ACTIVATEAPP
+extern bool fullScreen;       // the device runs full screen; start is always windowed
+extern bool displayReady;     // the loop runs frames only while this is set
+extern HBITMAP splashBitmap;  // from loading until the first key on the splash
+extern DWORD screenWidth;     // the last full-screen resolution
 extern DWORD screenHeight;
-extern bool cursorShown;     // show the arrow over the window
+extern bool cursorShown;  // show the arrow over the window

@@ -63,7 +63,7 @@ HRESULT StartupApplication(HWND window) {
   // Input first, ahead of sound and the display; the menus follow the ship.
   HRESULT hr = InitInput(window);  // its failure has shown fatal error 6
   if (FAILED(hr)) return hr;
-  CreateSounds(window);  // without sound the game goes on silently
+  CreateSounds(window);        // without sound the game goes on silently
   hr = CreateDisplay(window);  // sets displayReady
   if (FAILED(hr)) return hr;
   BuildDisplayList();
@@ -74,9 +74,14 @@ HRESULT StartupApplication(HWND window) {
 
 void StepApplication() {
   switch (appState) {
-    case APP_STARTUP: LoadSplash(); break;
-    case APP_SPLASH: break;  // the key handler of the window leaves this state
-    case APP_PLAYING: StepPlay(); break;
+    case APP_STARTUP:
+      LoadSplash();
+      break;
+    case APP_SPLASH:
+      break;  // the key handler of the window leaves this state
+    case APP_PLAYING:
+      StepPlay();
+      break;
     case APP_LEVEL_START:
       PlaySound(soundBeginLevel);
       FrameTimer(TIMER_CMD_RESET);

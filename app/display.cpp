@@ -50,18 +50,23 @@ struct FatalErrorText {
 const FatalErrorText kFatalErrors[] = {
     {"", ""},
     {"Could not create Direct3D\n",
-     "Could not create Direct3D.\n\nPlease make sure you have the latest DirectX\n.dlls installed on your system."},
+     "Could not create Direct3D.\n\nPlease make sure you have the latest DirectX\n.dlls installed on your "
+     "system."},
     {"Could not create a Direct3D device\n",
-     "Could not create a Direct3D device. Your\ngraphics accelerator is not sufficient to\nrun this demo, or your "
+     "Could not create a Direct3D device. Your\ngraphics accelerator is not sufficient to\nrun this demo, or "
+     "your "
      "desktop is using\na color format that cannot be accelerated by\nyour graphics card (try 16-bit mode)."},
     {"Could not load textures\n",
-     "Couldn't load game textures.\n\nEither your graphics hardware does not have\nsufficient resources, or the "
+     "Couldn't load game textures.\n\nEither your graphics hardware does not have\nsufficient resources, or "
+     "the "
      "DirectX SDK was\nnot properly installed."},
     {"Could not load .x models\n",
-     "Couldn't load game geometry.\n\nEither your graphics hardware does not have\nsufficient resources, or the "
+     "Couldn't load game geometry.\n\nEither your graphics hardware does not have\nsufficient resources, or "
+     "the "
      "DirectX SDK was\nnot properly installed."},
     {"Couldn't load create a d3d object\n",
-     "Couldn't create display objects.\nYourr graphics hardware does not have\nsufficient resources to run this "
+     "Couldn't create display objects.\nYourr graphics hardware does not have\nsufficient resources to run "
+     "this "
      "app."},
     {"Could not create input objects\n", "Could not create input objects."},
 };
@@ -125,7 +130,8 @@ TextureFont* MakeTextureFont(const char* face, DWORD height) {
 bool LoadSpriteTextures() {
   char path1[512] = {};
   char path2[512] = {};
-  if (FAILED(LocateMediaFile(path1, "Glorbs1.bmp")) || FAILED(LocateMediaFile(path2, "Glorbs2.bmp"))) return false;
+  if (FAILED(LocateMediaFile(path1, "Glorbs1.bmp")) || FAILED(LocateMediaFile(path2, "Glorbs2.bmp")))
+    return false;
   if (FAILED(LoadTextureFile(device, path1, &spriteTexture1, textureFormat)) ||
       FAILED(LoadTextureFile(device, path2, &spriteTexture2, textureFormat)))
     return false;
@@ -152,7 +158,8 @@ bool CreateQuads() {
 // client area, leaves the topmost band, and keeps its top-left corner
 // inside the desktop's work area.
 void FitWindow() {
-  const LONG style = (GetWindowLongA(mainWindow, GWL_STYLE) & ~WS_POPUP) | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
+  const LONG style =
+      (GetWindowLongA(mainWindow, GWL_STYLE) & ~WS_POPUP) | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX;
   SetWindowLongA(mainWindow, GWL_STYLE, style);
   RECT frame = {0, 0, 640, 480};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(style), GetMenu(mainWindow) != nullptr,

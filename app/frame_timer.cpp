@@ -58,8 +58,10 @@ float Act(TimerCommand command, T clockNow, Marks<T>& m, T tenth, ToSeconds toSe
       // timer it would turn the step into a stop at a meaningless instant.
       if (timer.stopped) m.stop += tenth;
       return 0.0f;
-    case TIMER_CMD_ABSOLUTE: return toSeconds(clockNow);
-    case TIMER_CMD_APPTIME: return toSeconds(now - m.base);
+    case TIMER_CMD_ABSOLUTE:
+      return toSeconds(clockNow);
+    case TIMER_CMD_APPTIME:
+      return toSeconds(now - m.base);
     case TIMER_CMD_ELAPSED: {
       float result = toSeconds(now - m.last);
       m.last = now;

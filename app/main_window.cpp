@@ -69,8 +69,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = kClassName;
   RegisterClassA(&wc);
-  return CreateWindowExA(0, kClassName, kWindowTitle, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, 0, 0, 640,
-                         480, nullptr, nullptr, instance, nullptr);
+  return CreateWindowExA(0, kClassName, kWindowTitle, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU, 0, 0,
+                         640, 480, nullptr, nullptr, instance, nullptr);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -80,8 +80,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PostQuitMessage(0);
       displayReady = false;
       break;
-    case WM_PAINT: OnPaint(); break;
-    case WM_ACTIVATEAPP: OnActivateApp(wParam != 0); break;
+    case WM_PAINT:
+      OnPaint();
+      break;
+    case WM_ACTIVATEAPP:
+      OnActivateApp(wParam != 0);
+      break;
     case WM_SETCURSOR:
       // The hit-test code is not consulted: a hidden cursor stays hidden
       // over the caption and the frame too.
@@ -90,7 +94,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_GETMINMAXINFO:
       if (lParam) reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {320, 200};
       break;
-    case WM_KEYDOWN: OnKeyDown(window, wParam); return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(window, wParam);
+      return 0;
     case WM_SYSKEYDOWN:
       if (wParam == VK_RETURN) RequestDisplayMode(!fullScreen, screenWidth, screenHeight);  // Alt+Enter
       break;
@@ -123,7 +129,8 @@ int RunMessageLoop() {
   MSG msg = {};
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
   while (msg.message != WM_QUIT) {
-    BOOL fetched = appActive ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) : GetMessageA(&msg, nullptr, 0, 0);
+    BOOL fetched =
+        appActive ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) : GetMessageA(&msg, nullptr, 0, 0);
     if (fetched) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);

@@ -11,13 +11,15 @@ bool ReadExact(HKEY key, const char* name, void* out, DWORD size) {
   unsigned char buffer[16] = {};
   DWORD got = sizeof(buffer);
   if (size > sizeof(buffer)) return false;
-  if (RegQueryValueExA(key, name, nullptr, nullptr, buffer, &got) != ERROR_SUCCESS || got != size) return false;
+  if (RegQueryValueExA(key, name, nullptr, nullptr, buffer, &got) != ERROR_SUCCESS || got != size)
+    return false;
   std::memcpy(out, buffer, size);
   return true;
 }
 
 HRESULT Write(HKEY key, const char* name, DWORD type, const void* data, DWORD size) {
-  return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS ? S_OK : E_FAIL;
+  return RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS ? S_OK
+                                                                                                   : E_FAIL;
 }
 
 }  // namespace
@@ -25,7 +27,8 @@ HRESULT Write(HKEY key, const char* name, DWORD type, const void* data, DWORD si
 HRESULT RegReadString(HKEY key, const char* name, char* out, DWORD length, const char* defaultValue) {
   if (!out || length == 0) return S_OK;
   DWORD size = length;
-  bool ok = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(out), &size) == ERROR_SUCCESS;
+  bool ok =
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<LPBYTE>(out), &size) == ERROR_SUCCESS;
   if (ok && (size == 0 || out[size - 1] != '\0')) {
     ok = size < length;  // room to terminate an unterminated value
     if (ok) out[size] = '\0';

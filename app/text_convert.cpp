@@ -56,4 +56,6 @@ void CopyText(char* out, const char* in, int count) {
   }
 }
 
-void CopyAnsiText(char* out, const char* in, int count) { CopyText(out, in, count); }
+void CopyAnsiText(char* out, const char* in, int count) {
+  CopyText(out, in, count);
+}

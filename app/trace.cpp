@@ -6,7 +6,8 @@
 
 HRESULT TraceError(const char* sourceFile, DWORD line, HRESULT hr, const char* message) {
   char location[256];
-  std::snprintf(location, sizeof(location), "%s(%ld): ", sourceFile ? sourceFile : "", static_cast<long>(line));
+  std::snprintf(location, sizeof(location), "%s(%ld): ", sourceFile ? sourceFile : "",
+                static_cast<long>(line));
   OutputDebugStringA(location);
   OutputDebugStringA(message ? message : "");
   if (hr != 0) {

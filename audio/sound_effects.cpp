@@ -29,10 +29,10 @@ struct Effect {
 
 // Table order is the order of loading and of freeing.
 const Effect kEffects[] = {
-    {&soundBeginLevel, "BEGINLEVEL"},       {&soundEngineIdle, "ENGINEIDLE"},
-    {&soundEngineRev, "ENGINEREV"},         {&soundShieldBuzz, "SHIELDBUZZ"},
-    {&soundShipExplode, "SHIPEXPLODE"},     {&soundGunFire, "GUNFIRE"},
-    {&soundShipBounce, "SHIPBOUNCE"},       {&soundGlorbExplode, "GLORBEXPLODE"},
+    {&soundBeginLevel, "BEGINLEVEL"},         {&soundEngineIdle, "ENGINEIDLE"},
+    {&soundEngineRev, "ENGINEREV"},           {&soundShieldBuzz, "SHIELDBUZZ"},
+    {&soundShipExplode, "SHIPEXPLODE"},       {&soundGunFire, "GUNFIRE"},
+    {&soundShipBounce, "SHIPBOUNCE"},         {&soundGlorbExplode, "GLORBEXPLODE"},
     {&soundPyramidExplode, "PYRAMIDEXPLODE"}, {&soundCubeExplode, "CUBEEXPLODE"},
     {&soundSphereExplode, "SPHEREEXPLODE"},
 };
@@ -49,7 +49,8 @@ HRESULT CreateSounds(HWND window) {
     return E_FAIL;
   soundManager->SetSearchDirectory(GetMediaDirectory());
   // An effect that does not load keeps its null pointer and stays silent.
-  for (const Effect& e : kEffects) soundManager->CreateSegmentFromResource(e.segment, e.resourceName, "WAV", TRUE, FALSE);
+  for (const Effect& e : kEffects)
+    soundManager->CreateSegmentFromResource(e.segment, e.resourceName, "WAV", TRUE, FALSE);
   return S_OK;
 }
 

@@ -42,7 +42,8 @@ IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT size, D3DFORMAT fo
   D3DLOCKED_RECT r{};
   t->LockRect(0, &r, nullptr, 0);
   WORD* texels = static_cast<WORD*>(r.pBits);
-  for (UINT i = 0; i < size * size; ++i) texels[i] = static_cast<WORD>((i * 2654435761u + seed) >> 7) | 0x8000;
+  for (UINT i = 0; i < size * size; ++i)
+    texels[i] = static_cast<WORD>((i * 2654435761u + seed) >> 7) | 0x8000;
   t->UnlockRect(0);
   return t;
 }
@@ -76,8 +77,10 @@ bool Build(Scene& s) {
   s.sheets[1] = MakeTexture(d, 256, D3DFMT_A1R5G5B5, 2);
   s.glyphs = MakeTexture(d, 512, D3DFMT_A4R4G4B4, 3);
   if (!s.sheets[0] || !s.sheets[1] || !s.glyphs) return false;
-  if (FAILED(d->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED, &s.spriteQuad))) return false;
-  if (FAILED(d->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &s.textBuffer)))
+  if (FAILED(d->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED, &s.spriteQuad)))
+    return false;
+  if (FAILED(d->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT,
+                                   &s.textBuffer)))
     return false;
   s.savedStates = RecordTextState(d, s.glyphs);
   s.textStates = RecordTextState(d, s.glyphs);
@@ -141,9 +144,10 @@ void DrawTexts(Scene& s) {
       TextVertex* v = reinterpret_cast<TextVertex*>(p);
       for (int g = 0; g < 50; ++g) {
         const float x = 10.0f + g * 12.0f, y = 20.0f + text * 40.0f;
-        const TextVertex q[6] = {{x, y + 30, 0.9f, 1, 0xFFFFFF00, 0, 0.1f},  {x, y, 0.9f, 1, 0xFFFFFF00, 0, 0},
-                                 {x + 11, y + 30, 0.9f, 1, 0xFFFFFF00, 0.1f, 0.1f}, {x + 11, y, 0.9f, 1, 0xFFFFFF00, 0.1f, 0},
-                                 {x + 11, y + 30, 0.9f, 1, 0xFFFFFF00, 0.1f, 0.1f}, {x, y, 0.9f, 1, 0xFFFFFF00, 0, 0}};
+        const TextVertex q[6] = {
+            {x, y + 30, 0.9f, 1, 0xFFFFFF00, 0, 0.1f},         {x, y, 0.9f, 1, 0xFFFFFF00, 0, 0},
+            {x + 11, y + 30, 0.9f, 1, 0xFFFFFF00, 0.1f, 0.1f}, {x + 11, y, 0.9f, 1, 0xFFFFFF00, 0.1f, 0},
+            {x + 11, y + 30, 0.9f, 1, 0xFFFFFF00, 0.1f, 0.1f}, {x, y, 0.9f, 1, 0xFFFFFF00, 0, 0}};
         std::memcpy(v + g * 6, q, sizeof(q));
       }
       s.textBuffer->Unlock();
@@ -188,8 +192,9 @@ int main(int argc, char** argv) {
   pp.EnableAutoDepthStencil = TRUE;
   pp.AutoDepthStencilFormat = D3DFMT_D16;
   Scene s;
-  if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                       D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &s.device)) ||
+  if (!d3d ||
+      FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &s.device)) ||
       !Build(s)) {
     std::fprintf(stderr, "d3d8_bench: no device\n");
     return 1;

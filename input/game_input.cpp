@@ -17,7 +17,8 @@ DIACTIONFORMATA gameActionFormat;
 DIACTIONFORMATA menuActionFormat;
 
 // The DirectInput action map identity under which the user's remapping is kept.
-DEFINE_GUID(GLORBS_ACTION_MAP_GUID, 0x451F8CCC, 0xA7E9, 0x4DF4, 0x9A, 0x6B, 0xF4, 0xA7, 0xC7, 0x06, 0xF3, 0x33);
+DEFINE_GUID(GLORBS_ACTION_MAP_GUID, 0x451F8CCC, 0xA7E9, 0x4DF4, 0x9A, 0x6B, 0xF4, 0xA7, 0xC7, 0x06, 0xF3,
+            0x33);
 
 DIACTIONA gameActions[GAME_ACTION_COUNT] = {
     {ACTION_MOVE_AXIS_X, DIAXIS_SPACESIM_LATERAL, 0, {"Move left/right"}, {}, 0, 0},
@@ -95,11 +96,11 @@ struct LevelAction {
 };
 
 const LevelAction kLevelActions[] = {
-    {ACTION_TURN_LEFT, &InputActionLevels::turnLeft},   {ACTION_TURN_RIGHT, &InputActionLevels::turnRight},
-    {ACTION_FORWARD, &InputActionLevels::forward},      {ACTION_REVERSE, &InputActionLevels::reverse},
-    {ACTION_MOVE_UP, &InputActionLevels::moveUp},       {ACTION_MOVE_DOWN, &InputActionLevels::moveDown},
-    {ACTION_MOVE_LEFT, &InputActionLevels::moveLeft},   {ACTION_MOVE_RIGHT, &InputActionLevels::moveRight},
-    {ACTION_TURN_UP, &InputActionLevels::turnUp},       {ACTION_TURN_DOWN, &InputActionLevels::turnDown},
+    {ACTION_TURN_LEFT, &InputActionLevels::turnLeft}, {ACTION_TURN_RIGHT, &InputActionLevels::turnRight},
+    {ACTION_FORWARD, &InputActionLevels::forward},    {ACTION_REVERSE, &InputActionLevels::reverse},
+    {ACTION_MOVE_UP, &InputActionLevels::moveUp},     {ACTION_MOVE_DOWN, &InputActionLevels::moveDown},
+    {ACTION_MOVE_LEFT, &InputActionLevels::moveLeft}, {ACTION_MOVE_RIGHT, &InputActionLevels::moveRight},
+    {ACTION_TURN_UP, &InputActionLevels::turnUp},     {ACTION_TURN_DOWN, &InputActionLevels::turnDown},
 };
 
 float* LevelSlot(DWORD code, DWORD d) {
@@ -113,8 +114,10 @@ float* LevelSlot(DWORD code, DWORD d) {
 void SplitAxis(float axis, float& positiveSide, float& negativeSide) {
   positiveSide = 0.0f;
   negativeSide = 0.0f;
-  if (axis > 0) positiveSide = axis;
-  else negativeSide = -axis;
+  if (axis > 0)
+    positiveSide = axis;
+  else
+    negativeSide = -axis;
 }
 
 // Acts on one buffered event of device table index d. Levels exist only
@@ -140,7 +143,9 @@ void HandleEvent(const DIDEVICEOBJECTDATA& event, DWORD d) {
     case ACTION_MOUSE_Y:
       if (hasLevels) SplitAxis(axis, l.moveDown[d], l.moveUp[d]);
       break;
-    case ACTION_FIRE: InputState.fireHeld = pressed; break;
+    case ACTION_FIRE:
+      InputState.fireHeld = pressed;
+      break;
     case ACTION_CHANGE_WEAPON:
       if (pressed) Weapon = Weapon + 1 > 3 ? 0 : Weapon + 1;
       break;
@@ -157,20 +162,33 @@ void HandleEvent(const DIDEVICEOBJECTDATA& event, DWORD d) {
       if (axis < 0.2f && axis > -0.2f) {
         InputState.menuAxisLatch = 0;
       } else if (!InputState.menuAxisLatch) {
-        if (axis > 0) InputState.menuDown = 1;
-        else InputState.menuUp = 1;
+        if (axis > 0)
+          InputState.menuDown = 1;
+        else
+          InputState.menuUp = 1;
         InputState.menuAxisLatch = 1;
       }
       break;
     case ACTION_MENU_WHEEL:
-      if (axis > 0) InputState.menuUp = 1;
-      else InputState.menuDown = 1;
+      if (axis > 0)
+        InputState.menuUp = 1;
+      else
+        InputState.menuDown = 1;
       break;
-    case ACTION_MENU_UP: InputState.menuUp = InputState.menuUp || pressed; break;
-    case ACTION_MENU_DOWN: InputState.menuDown = InputState.menuDown || pressed; break;
-    case ACTION_MENU_SELECT: InputState.menuSelect = InputState.menuSelect || pressed; break;
-    case ACTION_MENU_QUIT: InputState.menuQuit = InputState.menuQuit || pressed; break;
-    default: break;  // mapped and shown, but without effect
+    case ACTION_MENU_UP:
+      InputState.menuUp = InputState.menuUp || pressed;
+      break;
+    case ACTION_MENU_DOWN:
+      InputState.menuDown = InputState.menuDown || pressed;
+      break;
+    case ACTION_MENU_SELECT:
+      InputState.menuSelect = InputState.menuSelect || pressed;
+      break;
+    case ACTION_MENU_QUIT:
+      InputState.menuQuit = InputState.menuQuit || pressed;
+      break;
+    default:
+      break;  // mapped and shown, but without effect
   }
 }
 

@@ -10,11 +10,11 @@ class InputDeviceManager;
 // Application data of every action: what PollInput acts on. Both formats
 // share these numbers (3 is in neither).
 enum GameAction : DWORD {
-  ACTION_MOVE_AXIS_X = 1,       // controller Move left/right axis
-  ACTION_MOVE_AXIS_Y = 2,       // controller Move up/down axis
-  ACTION_MOUSE_X = 4,           // mouse Move left/right
-  ACTION_MOUSE_Y = 5,           // mouse Move up/down
-  ACTION_MOUSE_WHEEL = 6,       // Change ship type (wheel)
+  ACTION_MOVE_AXIS_X = 1,  // controller Move left/right axis
+  ACTION_MOVE_AXIS_Y = 2,  // controller Move up/down axis
+  ACTION_MOUSE_X = 4,      // mouse Move left/right
+  ACTION_MOUSE_Y = 5,      // mouse Move up/down
+  ACTION_MOUSE_WHEEL = 6,  // Change ship type (wheel)
   ACTION_TURN_LEFT = 7,
   ACTION_TURN_RIGHT = 8,
   ACTION_FORWARD = 9,

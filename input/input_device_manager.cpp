@@ -5,7 +5,9 @@
 
 #include <cstring>
 
-InputDeviceManager::InputDeviceManager() { CoInitialize(nullptr); }
+InputDeviceManager::InputDeviceManager() {
+  CoInitialize(nullptr);
+}
 
 InputDeviceManager::~InputDeviceManager() {
   ReleaseDevices();
@@ -62,8 +64,8 @@ HRESULT InputDeviceManager::GetDevices(LPDIRECTINPUTDEVICE8A** table, DWORD* cou
   return S_OK;
 }
 
-HRESULT InputDeviceManager::ConfigureDevices(HWND owner, IUnknown* target, LPDICONFIGUREDEVICESCALLBACK callback,
-                                             DWORD flags) {
+HRESULT InputDeviceManager::ConfigureDevices(HWND owner, IUnknown* target,
+                                             LPDICONFIGUREDEVICESCALLBACK callback, DWORD flags) {
   if (!directInput) return E_FAIL;
   DICONFIGUREDEVICESPARAMSA params;
   std::memset(&params, 0, sizeof params);
@@ -113,8 +115,8 @@ HRESULT InputDeviceManager::AddDevice(const DIDEVICEINSTANCEA* instance, LPDIREC
   return S_OK;
 }
 
-BOOL CALLBACK InputDeviceManager::EnumerateDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device, DWORD,
-                                                  DWORD, LPVOID context) {
+BOOL CALLBACK InputDeviceManager::EnumerateDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device,
+                                                  DWORD, DWORD, LPVOID context) {
   InputDeviceManager* manager = static_cast<InputDeviceManager*>(context);
   manager->AddDevice(instance, device);
   return manager->deviceCount < INPUT_DEVICE_TABLE_SIZE ? DIENUM_CONTINUE : DIENUM_STOP;

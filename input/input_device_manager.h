@@ -40,8 +40,8 @@ class InputDeviceManager {
   HRESULT AddDevice(const DIDEVICEINSTANCEA* instance, LPDIRECTINPUTDEVICE8A device);
 
  private:
-  static BOOL CALLBACK EnumerateDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device, DWORD flags,
-                                       DWORD remaining, LPVOID context);
+  static BOOL CALLBACK EnumerateDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device,
+                                       DWORD flags, DWORD remaining, LPVOID context);
   void ReleaseDevices();
 
   HWND window = nullptr;

@@ -30,8 +30,8 @@ struct InputStateRecord {
   float verticalMove = 0.0f;  // -3, 0 or +3
   float pitchRate = 0.0f;     // turns the aim angle, radians per second: -5, 0 or +5
   BOOL fireHeld = 0;
-  BOOL paused = 0;            // play frozen; the renderer shows "Paused"
-  BOOL menuUp = 0;            // one-shot menu commands, cleared by the menu handler
+  BOOL paused = 0;  // play frozen; the renderer shows "Paused"
+  BOOL menuUp = 0;  // one-shot menu commands, cleared by the menu handler
   BOOL menuDown = 0;
   BOOL menuSelect = 0;
   BOOL menuQuit = 0;

@@ -36,7 +36,7 @@ constexpr float kNearPlane = 1.0f;
 constexpr float kFarPlane = 100.0f;
 constexpr float kTitleScale = 0.4f;
 constexpr float kEntryScale = 0.3f;
-constexpr float kTitleRise = 2.0f;    // above the first entry
+constexpr float kTitleRise = 2.0f;  // above the first entry
 constexpr float kEntrySpacing = 2.0f;
 constexpr float kSwingAmplitude = 1.0471976f;  // pi / 3: 60 degrees either way
 constexpr double kSwingMillisecondsPerRadian = 200.0;
@@ -52,7 +52,8 @@ const EntrySpec kVideoEntries[] = {{"Windowed", MENU_WINDOWED},
                                    {"800x600", MENU_800X600},
                                    {"1024x768", MENU_1024X768},
                                    {"Back", MENU_BACK}};
-const EntrySpec kSoundEntries[] = {{"Sound On", MENU_SOUND_ON}, {"Sound Off", MENU_SOUND_OFF}, {"Back", MENU_BACK}};
+const EntrySpec kSoundEntries[] = {
+    {"Sound On", MENU_SOUND_ON}, {"Sound Off", MENU_SOUND_OFF}, {"Back", MENU_BACK}};
 const EntrySpec kInputEntries[] = {
     {"View Devices", MENU_VIEW_DEVICES}, {"Config Devices", MENU_CONFIG_DEVICES}, {"Back", MENU_BACK}};
 const EntrySpec kQuitEntries[] = {{"Yes", MENU_QUIT_YES}, {"No", MENU_BACK}};
@@ -76,7 +77,9 @@ MenuItem* NewMenu(const char* title, DWORD id, const EntrySpec (&entries)[N]) {
   return menu;
 }
 
-void PlayMenuSound() { PlaySound(soundSphereExplode); }
+void PlayMenuSound() {
+  PlaySound(soundSphereExplode);
+}
 
 void InstallGameFormat() {
   if (inputDeviceManager) inputDeviceManager->SetActionFormat(&gameActionFormat, TRUE);
@@ -121,7 +124,9 @@ void SelectEntry(MenuItem& menu) {
   switch (entry->id) {
     case MENU_SOUND:
     case MENU_VIDEO:
-    case MENU_INPUT: currentMenu = entry; break;
+    case MENU_INPUT:
+      currentMenu = entry;
+      break;
     case MENU_VIEW_DEVICES:
     case MENU_CONFIG_DEVICES:
       RunDeviceConfiguration(entry->id == MENU_CONFIG_DEVICES ? DICD_EDIT : DICD_DEFAULT);
@@ -134,7 +139,9 @@ void SelectEntry(MenuItem& menu) {
       RequestModeOf(entry->id);
       currentMenu = nullptr;
       break;
-    case MENU_BACK: currentMenu = menu.parent; break;
+    case MENU_BACK:
+      currentMenu = menu.parent;
+      break;
     case MENU_SOUND_ON:
       if (!soundManager) CreateSounds(mainWindow);
       currentMenu = nullptr;
@@ -147,7 +154,8 @@ void SelectEntry(MenuItem& menu) {
       PostMessageA(mainWindow, WM_CLOSE, 0, 0);
       currentMenu = nullptr;
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -11,27 +11,27 @@ class TextureFont;
 
 // What selecting an entry does.
 enum MenuId : DWORD {
-  MENU_ROOT = 1,             // the roots "Main Menu" and "Quit Game?"; never an entry
-  MENU_SOUND = 2,            // opens the sound menu
-  MENU_VIDEO = 3,            // opens the video menu
-  MENU_INPUT = 4,            // opens the input menu
-  MENU_VIEW_DEVICES = 5,     // the device configuration window, viewing
-  MENU_CONFIG_DEVICES = 6,   // the device configuration window, editing
-  MENU_WINDOWED = 7,         // windowed display
-  MENU_640X480 = 8,          // full screen 640 x 480
-  MENU_800X600 = 9,          // full screen 800 x 600
-  MENU_1024X768 = 10,        // full screen 1024 x 768
-  MENU_BACK = 11,            // to the parent menu; at a root, closes the menu
-  MENU_SOUND_ON = 12,        // creates the sounds when there are none
-  MENU_SOUND_OFF = 13,       // destroys the sounds when there are any
-  MENU_QUIT_YES = 14,        // ends the program
+  MENU_ROOT = 1,            // the roots "Main Menu" and "Quit Game?"; never an entry
+  MENU_SOUND = 2,           // opens the sound menu
+  MENU_VIDEO = 3,           // opens the video menu
+  MENU_INPUT = 4,           // opens the input menu
+  MENU_VIEW_DEVICES = 5,    // the device configuration window, viewing
+  MENU_CONFIG_DEVICES = 6,  // the device configuration window, editing
+  MENU_WINDOWED = 7,        // windowed display
+  MENU_640X480 = 8,         // full screen 640 x 480
+  MENU_800X600 = 9,         // full screen 800 x 600
+  MENU_1024X768 = 10,       // full screen 1024 x 768
+  MENU_BACK = 11,           // to the parent menu; at a root, closes the menu
+  MENU_SOUND_ON = 12,       // creates the sounds when there are none
+  MENU_SOUND_OFF = 13,      // destroys the sounds when there are any
+  MENU_QUIT_YES = 14,       // ends the program
 };
 
 // One record is both a menu (its name is the title) and an entry of its
 // parent. A menu owns its children.
 class MenuItem {
  public:
-  static constexpr DWORD kNameSize = 80;   // 79 characters and the terminator
+  static constexpr DWORD kNameSize = 80;  // 79 characters and the terminator
   static constexpr DWORD kMaxChildren = 10;
 
   // Keeps up to 79 characters of `name`; no parent, no entries, entry 0

@@ -36,8 +36,9 @@ HRESULT LoadTextureFile(IDirect3DDevice8* device, const char* fileName, IDirect3
   LocateMediaFile(path, fileName);
   const DWORD filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_MIRROR;
   IDirect3DTexture8* created = nullptr;
-  const HRESULT hr = D3DXCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, format,
-                                                 D3DPOOL_MANAGED, filter, filter, 0, nullptr, nullptr, &created);
+  const HRESULT hr =
+      D3DXCreateTextureFromFileEx(device, path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, format,
+                                  D3DPOOL_MANAGED, filter, filter, 0, nullptr, nullptr, &created);
   if (SUCCEEDED(hr)) *texture = created;
   return hr;
 }
@@ -49,10 +50,17 @@ namespace {
 bool KeyForFormat(D3DFORMAT format, D3DCOLOR color, DWORD* key) {
   const DWORD r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
   switch (format) {
-    case D3DFMT_A4R4G4B4: *key = 0xF000 + (r / 16) * 256 + (g / 16) * 16 + b / 16; return true;
-    case D3DFMT_A1R5G5B5: *key = 0x8000 + (r / 8) * 1024 + (g / 8) * 32 + b / 8; return true;
-    case D3DFMT_A8R8G8B8: *key = color; return true;
-    default: return false;
+    case D3DFMT_A4R4G4B4:
+      *key = 0xF000 + (r / 16) * 256 + (g / 16) * 16 + b / 16;
+      return true;
+    case D3DFMT_A1R5G5B5:
+      *key = 0x8000 + (r / 8) * 1024 + (g / 8) * 32 + b / 8;
+      return true;
+    case D3DFMT_A8R8G8B8:
+      *key = color;
+      return true;
+    default:
+      return false;
   }
 }
 

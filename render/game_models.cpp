@@ -13,10 +13,18 @@ const char* const ShipTypeFiles[kShipTypeCount] = {
     "Spaceship 13.x",    "Spaceship 5.x", "Star Sail.x", "Heli.x",
 };
 const char* const ShipTypeCredits[kShipTypeCount] = {
-    "the Glorbs3D crew", "Dart, Glorbs3D crew", "Purple Prowler", "Hauler, Glorbs3D crew",
-    "Roundabout", "Tie-X7", "Gunner", "Star Sail", "Helicopter",
+    "the Glorbs3D crew",
+    "Dart, Glorbs3D crew",
+    "Purple Prowler",
+    "Hauler, Glorbs3D crew",
+    "Roundabout",
+    "Tie-X7",
+    "Gunner",
+    "Star Sail",
+    "Helicopter",
 };
-const char* const PartModelTable[kModelSlotCount] = {"Space Station 7.x", "Space Station 5.x", "Spaceship 5.x"};
+const char* const PartModelTable[kModelSlotCount] = {"Space Station 7.x", "Space Station 5.x",
+                                                     "Spaceship 5.x"};
 const char* const kSeaFloorFile = "SeaFloor.x";
 const char* const kModelMeshName = "CD3DFile_Mesh";
 
@@ -62,7 +70,8 @@ HRESULT ReshapeVertices(XMesh* model, Reshape reshape) {
 void ScaleToShipSize(ModelVertex* v, DWORD count) {
   D3DXVECTOR3 center;
   float radius = 0.0f;
-  if (FAILED(D3DXComputeBoundingSphere(v, count, kModelVertexFVF, &center, &radius)) || !(radius > 0.0f)) return;
+  if (FAILED(D3DXComputeBoundingSphere(v, count, kModelVertexFVF, &center, &radius)) || !(radius > 0.0f))
+    return;
   const float scale = 1.0f / (3.0f * radius);
   for (DWORD i = 0; i < count; ++i) {
     v[i].x *= scale;
@@ -93,7 +102,9 @@ HRESULT LoadSeaFloor() {
   return ReshapeVertices(seaFloorModel, LayFlat);
 }
 
-const char* CurrentShipCredit() { return ShipTypeCredits[shipType < kShipTypeCount ? shipType : 0]; }
+const char* CurrentShipCredit() {
+  return ShipTypeCredits[shipType < kShipTypeCount ? shipType : 0];
+}
 
 HRESULT ChangeShipType(DWORD type) {
   if (type >= kShipTypeCount) return E_INVALIDARG;

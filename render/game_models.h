@@ -21,8 +21,8 @@ extern const char* const ShipTypeFiles[kShipTypeCount];
 extern const char* const ShipTypeCredits[kShipTypeCount];  // "copyright: %s" in the HUD
 // Slot 0's entry is never used: slot 0 takes the file of the ship type.
 extern const char* const PartModelTable[kModelSlotCount];
-extern const char* const kSeaFloorFile;  // "SeaFloor.x"
-extern const char* const kModelMeshName; // "CD3DFile_Mesh"
+extern const char* const kSeaFloorFile;   // "SeaFloor.x"
+extern const char* const kModelMeshName;  // "CD3DFile_Mesh"
 
 extern DWORD shipType;                      // row of the ship type table; 0 at start
 extern XMesh* modelSlots[kModelSlotCount];  // 0: the ship, 1 and 2: its parts

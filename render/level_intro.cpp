@@ -54,7 +54,8 @@ void DrawTitleBurst(TextureFont* font, const char* text) {
       device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
       device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     }
-    font->DrawScaledText(x, y, kTitleDepth, kTitleScale, kTitleScale, TitleBurstColour(r), text, TEXTFONT_FILTERED);
+    font->DrawScaledText(x, y, kTitleDepth, kTitleScale, kTitleScale, TitleBurstColour(r), text,
+                         TEXTFONT_FILTERED);
   }
   if (device) {
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);

@@ -31,12 +31,17 @@ constexpr D3DCOLOR kHudColour = 0xFFFFFF00;
 constexpr DWORD kLastWeapon = WEAPON_COUNT - 1;
 
 // A game point (x, y, z) in render space.
-D3DXVECTOR3 RenderPoint(const Vector3& p) { return D3DXVECTOR3(p.x, p.z, -p.y); }
+D3DXVECTOR3 RenderPoint(const Vector3& p) {
+  return D3DXVECTOR3(p.x, p.z, -p.y);
+}
 // The same for the ship and its parts, which stand on the floor.
-D3DXVECTOR3 GroundedPoint(const Vector3& p) { return D3DXVECTOR3(p.x, FloorHeight(p.x, -p.y) + p.z, -p.y); }
+D3DXVECTOR3 GroundedPoint(const Vector3& p) {
+  return D3DXVECTOR3(p.x, FloorHeight(p.x, -p.y) + p.z, -p.y);
+}
 
 SpriteCellRect CellAt(float px, float py, DWORD width, DWORD height) {
-  return {px / kSheetTexels, py / kSheetTexels, (px + width - 1) / kSheetTexels, (py + height - 1) / kSheetTexels};
+  return {px / kSheetTexels, py / kSheetTexels, (px + width - 1) / kSheetTexels,
+          (py + height - 1) / kSheetTexels};
 }
 
 void FillSpriteQuad(float s, const SpriteCellRect& c, D3DCOLOR colour) {
@@ -82,7 +87,8 @@ void DrawModel(XMesh* model, const D3DXMATRIX& world) {
 
 // RotX(angle) x Inverse(LookAtLH(eye, eye - forward, up)): a model at `eye`
 // facing along `forward`, tilted about its own x axis.
-D3DXMATRIX ModelWorld(float angle, const D3DXVECTOR3& eye, const D3DXVECTOR3& forward, const D3DXVECTOR3& up) {
+D3DXMATRIX ModelWorld(float angle, const D3DXVECTOR3& eye, const D3DXVECTOR3& forward,
+                      const D3DXVECTOR3& up) {
   D3DXMATRIX rotation, look, placed, world;
   const D3DXVECTOR3 at = eye - forward;
   D3DXMatrixRotationX(&rotation, angle);
@@ -105,7 +111,8 @@ void DrawShipAndParts(const ShipObject& ship) {
   for (GameObject* o = DisplayList; o; o = o->next) {
     if (o->kind != KIND_SHIP_PART || o->modelSlot >= kModelSlotCount) continue;
     const auto* part = static_cast<const ShipPart*>(o);
-    DrawModel(modelSlots[part->modelSlot], ModelWorld(part->aimAngle + kPi, GroundedPoint(part->position), forward, up));
+    DrawModel(modelSlots[part->modelSlot],
+              ModelWorld(part->aimAngle + kPi, GroundedPoint(part->position), forward, up));
   }
 }
 
@@ -113,7 +120,8 @@ void DrawSprites() {
   for (GameObject* o = DisplayList; o; o = o->next) {
     if (!o->visible || o->kind < KIND_GLORB || o->kind > KIND_DEBRIS) continue;
     const auto* sprite = static_cast<const SpriteObject*>(o);
-    device->SetTexture(0, SpriteSheetForKind(o->kind) == SPRITE_SHEET_GLORBS1 ? spriteTexture1 : spriteTexture2);
+    device->SetTexture(0,
+                       SpriteSheetForKind(o->kind) == SPRITE_SHEET_GLORBS1 ? spriteTexture1 : spriteTexture2);
     const bool debris = o->kind == KIND_DEBRIS;
     device->SetRenderState(D3DRS_SRCBLEND, debris ? D3DBLEND_ONE : D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, debris ? D3DBLEND_ONE : D3DBLEND_INVSRCALPHA);

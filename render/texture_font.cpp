@@ -14,9 +14,13 @@ constexpr float kTexelsPerWorldUnit = 10.0f;
 constexpr float kScreenTextDepth = 0.9f;
 
 // Texture side for a font height in points.
-UINT TextureSideFor(DWORD height) { return height > 40 ? 1024 : height > 20 ? 512 : 256; }
+UINT TextureSideFor(DWORD height) {
+  return height > 40 ? 1024 : height > 20 ? 512 : 256;
+}
 
-bool Drawable(unsigned char c) { return c >= TextureFont::kFirstChar && c < 127; }
+bool Drawable(unsigned char c) {
+  return c >= TextureFont::kFirstChar && c < 127;
+}
 
 // The render and texture-stage states the text is drawn with.
 struct StateValue {
@@ -24,14 +28,22 @@ struct StateValue {
   DWORD value;
 };
 const StateValue kTextRenderStates[] = {
-    {D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_ALPHATESTENABLE, TRUE},
-    {D3DRS_ALPHAREF, 0x08}, {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
-    {D3DRS_FILLMODE, D3DFILL_SOLID}, {D3DRS_CULLMODE, D3DCULL_CCW},
-    {D3DRS_ZENABLE, FALSE}, {D3DRS_STENCILENABLE, FALSE},
-    {D3DRS_CLIPPING, TRUE}, {D3DRS_EDGEANTIALIAS, FALSE},
-    {D3DRS_CLIPPLANEENABLE, 0}, {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
-    {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE}, {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_ALPHABLENDENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {D3DRS_ALPHATESTENABLE, TRUE},
+    {D3DRS_ALPHAREF, 0x08},
+    {D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL},
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_CULLMODE, D3DCULL_CCW},
+    {D3DRS_ZENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_CLIPPING, TRUE},
+    {D3DRS_EDGEANTIALIAS, FALSE},
+    {D3DRS_CLIPPLANEENABLE, 0},
+    {D3DRS_VERTEXBLEND, D3DVBF_DISABLE},
+    {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE},
+    {D3DRS_FOGENABLE, FALSE},
 };
 struct StageValue {
   DWORD stage;
@@ -39,12 +51,18 @@ struct StageValue {
   DWORD value;
 };
 const StageValue kTextStageStates[] = {
-    {0, D3DTSS_COLOROP, D3DTOP_MODULATE}, {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE}, {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
-    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE}, {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
-    {0, D3DTSS_MINFILTER, D3DTEXF_POINT}, {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
-    {0, D3DTSS_MIPFILTER, D3DTEXF_NONE}, {0, D3DTSS_TEXCOORDINDEX, 0},
-    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE}, {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+    {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+    {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+    {0, D3DTSS_MINFILTER, D3DTEXF_POINT},
+    {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
+    {0, D3DTSS_MIPFILTER, D3DTEXF_NONE},
+    {0, D3DTSS_TEXCOORDINDEX, 0},
+    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
+    {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
     {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
 };
 
@@ -76,7 +94,9 @@ const float* TextureFont::GlyphRect(int c) const {
   return c >= kFirstChar && c < kFirstChar + kGlyphCount ? glyphTable_[c - kFirstChar] : nullptr;
 }
 
-float TextureFont::RowHeight() const { return (glyphTable_[0][3] - glyphTable_[0][1]) * texHeight_; }
+float TextureFont::RowHeight() const {
+  return (glyphTable_[0][3] - glyphTable_[0][1]) * texHeight_;
+}
 
 HRESULT TextureFont::CreateGlyphTexture(IDirect3DDevice8* device) {
   if (!device) return E_INVALIDARG;
@@ -91,21 +111,32 @@ HRESULT TextureFont::CreateGlyphTexture(IDirect3DDevice8* device) {
   }
   texWidth_ = texHeight_ = side;
   std::memset(glyphTable_, 0, sizeof(glyphTable_));
-  HRESULT hr = device_->CreateTexture(texWidth_, texHeight_, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture_);
+  HRESULT hr =
+      device_->CreateTexture(texWidth_, texHeight_, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture_);
   if (FAILED(hr)) return hr;
 
   HDC dc = CreateCompatibleDC(nullptr);
   BITMAPINFO info = {};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), static_cast<LONG>(texWidth_), -static_cast<LONG>(texHeight_), 1, 32,
-                    BI_RGB, 0, 0, 0, 0, 0};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                    static_cast<LONG>(texWidth_),
+                    -static_cast<LONG>(texHeight_),
+                    1,
+                    32,
+                    BI_RGB,
+                    0,
+                    0,
+                    0,
+                    0,
+                    0};
   void* bits = nullptr;
   HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   SetMapMode(dc, MM_TEXT);
   const int pixelsPerInch = static_cast<int>(static_cast<float>(GetDeviceCaps(dc, LOGPIXELSY)) * textScale_);
-  HFONT font = CreateFontA(-MulDiv(static_cast<int>(height_), pixelsPerInch, 72), 0, 0, 0,
-                           (flags_ & TEXTFONT_BOLD) ? FW_BOLD : FW_NORMAL, (flags_ & TEXTFONT_ITALIC) ? TRUE : FALSE,
-                           FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           ANTIALIASED_QUALITY, VARIABLE_PITCH, fontName_);
+  HFONT font =
+      CreateFontA(-MulDiv(static_cast<int>(height_), pixelsPerInch, 72), 0, 0, 0,
+                  (flags_ & TEXTFONT_BOLD) ? FW_BOLD : FW_NORMAL, (flags_ & TEXTFONT_ITALIC) ? TRUE : FALSE,
+                  FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                  VARIABLE_PITCH, fontName_);
   hr = E_FAIL;
   if (dc && dib && bits && font) {
     SelectObject(dc, dib);
@@ -155,7 +186,8 @@ HRESULT TextureFont::FillTexture(const void* bits, int stride) {
   if (FAILED(hr)) return hr;
   for (UINT y = 0; y < texHeight_; ++y) {
     const auto* source = static_cast<const uint8_t*>(bits) + static_cast<size_t>(y) * stride;
-    auto* row = reinterpret_cast<WORD*>(static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch);
+    auto* row =
+        reinterpret_cast<WORD*>(static_cast<BYTE*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch);
     for (UINT x = 0; x < texWidth_; ++x) {
       const WORD alpha = source[x * 4] >> 4;  // the blue byte: the glyph is white on black
       row[x] = alpha > 0 ? static_cast<WORD>((alpha << 12) | 0x0FFF) : 0;
@@ -310,8 +342,9 @@ HRESULT TextureFont::DrawGlyphs(Form form, const Placement& where, const char* t
     // Corners: the glyph's top (vMin) edge lies at `top`, its bottom at `bottom`.
     const float left = x + offset, right = x + w + offset;
     const float top = world ? y + h : y + offset, bottom = world ? y : y + h + offset;
-    const float corners[6][4] = {{left, bottom, r[0], r[3]}, {left, top, r[0], r[1]},  {right, bottom, r[2], r[3]},
-                                 {right, top, r[2], r[1]},   {right, bottom, r[2], r[3]}, {left, top, r[0], r[1]}};
+    const float corners[6][4] = {{left, bottom, r[0], r[3]},  {left, top, r[0], r[1]},
+                                 {right, bottom, r[2], r[3]}, {right, top, r[2], r[1]},
+                                 {right, bottom, r[2], r[3]}, {left, top, r[0], r[1]}};
     for (const auto& k : corners) {
       if (world) {
         *reinterpret_cast<WorldTextVertex*>(data) = {k[0], k[1], 0.0f, 0.0f, 0.0f, -1.0f, k[2], k[3]};

@@ -66,8 +66,8 @@ class TextureFont {
   HRESULT DrawScreenText(float sx, float sy, DWORD colour, const char* text, DWORD flags = 0);
   // At viewport-relative (x, y): x -1 left to +1 right, y 1 the top edge with
   // text moving down as y grows; a text row is yScale x viewport height high.
-  HRESULT DrawScaledText(float x, float y, float z, float xScale, float yScale, DWORD colour, const char* text,
-                         DWORD flags = 0);
+  HRESULT DrawScaledText(float x, float y, float z, float xScale, float yScale, DWORD colour,
+                         const char* text, DWORD flags = 0);
   // In the current world, view and projection transforms and material: one
   // texel of the glyph texture is a tenth of a world unit; the first row's
   // bottom edge lies on y = 0 (or the text is centred with TEXTFONT_CENTERED).

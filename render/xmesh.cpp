@@ -33,16 +33,24 @@ void ReleaseAndClear(T*& object) {
 
 // A subset is left out of the opaque pass only when its alpha is below 1;
 // an alpha that compares with nothing (NaN) is drawn by both passes.
-bool IsOpaque(const D3DMATERIAL8& material) { return !(material.Diffuse.a < 1.0f); }
-bool IsTranslucent(const D3DMATERIAL8& material) { return material.Diffuse.a != 1.0f; }
+bool IsOpaque(const D3DMATERIAL8& material) {
+  return !(material.Diffuse.a < 1.0f);
+}
+bool IsTranslucent(const D3DMATERIAL8& material) {
+  return material.Diffuse.a != 1.0f;
+}
 
 }  // namespace
 
 // ------------------------------------------------------------------ XMesh
 
-XMesh::XMesh(const char* meshName) { CopyName(name, meshName); }
+XMesh::XMesh(const char* meshName) {
+  CopyName(name, meshName);
+}
 
-XMesh::~XMesh() { Destroy(); }
+XMesh::~XMesh() {
+  Destroy();
+}
 
 HRESULT XMesh::LoadFromFile(IDirect3DDevice8* device, const char* fileName) {
   // When the file is found nowhere the bare name stays in `path` and the
@@ -61,7 +69,8 @@ HRESULT XMesh::LoadFromData(IDirect3DDevice8* device, IDirectXFileData* data) {
   ID3DXBuffer* materialBuffer = nullptr;
   DWORD count = 0;
   ID3DXMesh* loaded = nullptr;
-  HRESULT hr = D3DXLoadMeshFromXof(data, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &loaded);
+  HRESULT hr =
+      D3DXLoadMeshFromXof(data, D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer, &count, &loaded);
   if (FAILED(hr)) return hr;
   return TakeMesh(device, loaded, materialBuffer, count);
 }
@@ -69,7 +78,8 @@ HRESULT XMesh::LoadFromData(IDirect3DDevice8* device, IDirectXFileData* data) {
 // Replaces what the mesh held by a successful load: the system mesh, the
 // loader's material records (ambient made equal to diffuse) and the
 // textures they name; then releases the material buffer.
-HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer* materialBuffer, DWORD count) {
+HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer* materialBuffer,
+                        DWORD count) {
   Destroy();
   systemMesh = loaded;
   materialCount = count;
@@ -96,7 +106,8 @@ HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer
 HRESULT XMesh::ConvertVertexFormat(IDirect3DDevice8* device, DWORD fvf) {
   ID3DXMesh* newSystem = nullptr;
   ID3DXMesh* newDevice = nullptr;
-  if (systemMesh && FAILED(systemMesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, fvf, device, &newSystem))) return E_FAIL;
+  if (systemMesh && FAILED(systemMesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, fvf, device, &newSystem)))
+    return E_FAIL;
   if (deviceMesh && FAILED(deviceMesh->CloneMeshFVF(0, fvf, device, &newDevice))) {
     ReleaseAndClear(newSystem);
     return E_FAIL;

@@ -38,8 +38,8 @@ class XMesh {
   char name[kXNameSize] = {};
   ID3DXMesh* systemMesh = nullptr;
   ID3DXMesh* deviceMesh = nullptr;
-  DWORD materialCount = 0;               // number of subsets
-  D3DMATERIAL8* materials = nullptr;     // materialCount entries, or null
+  DWORD materialCount = 0;                 // number of subsets
+  D3DMATERIAL8* materials = nullptr;       // materialCount entries, or null
   IDirect3DTexture8** textures = nullptr;  // one per material, null where untextured
   BOOL useMaterials = TRUE;
 

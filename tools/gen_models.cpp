@@ -38,7 +38,8 @@ Image SeaBedTexture() {
     }
   Rng rng(8080);
   for (int i = 0; i < 90; ++i) {
-    float cx = rng.Range(0, n), cy = rng.Range(0, n), r = rng.Range(1.0f, 3.5f), shade = rng.Range(0.35f, 0.8f);
+    float cx = rng.Range(0, n), cy = rng.Range(0, n), r = rng.Range(1.0f, 3.5f),
+          shade = rng.Range(0.35f, 0.8f);
     Rgba pebble = Rgb(0.55f * shade + 0.2f, 0.5f * shade + 0.15f, 0.45f * shade + 0.1f);
     for (int y = static_cast<int>(cy - r - 1); y <= static_cast<int>(cy + r + 1); ++y)
       for (int x = static_cast<int>(cx - r - 1); x <= static_cast<int>(cx + r + 1); ++x) {
@@ -61,11 +62,14 @@ Image HullPlatesTexture() {
       int px = x % plate, py = y % plate;
       float tone = 0.8f + 0.12f * (HashUnit(x / plate, y / plate, 3) - 0.5f);
       float v = tone + 0.05f * (HashUnit(x, y, 5) - 0.5f);
-      if (px == 0 || py == 0) v *= 0.45f;                 // seam
-      else if (px == 1 || py == 1) v *= 1.15f;            // lit bevel
-      else if (px == plate - 1 || py == plate - 1) v *= 0.8f;
+      if (px == 0 || py == 0)
+        v *= 0.45f;  // seam
+      else if (px == 1 || py == 1)
+        v *= 1.15f;  // lit bevel
+      else if (px == plate - 1 || py == plate - 1)
+        v *= 0.8f;
       int rx = px < plate / 2 ? px - 4 : px - (plate - 4), ry = py < plate / 2 ? py - 4 : py - (plate - 4);
-      if (rx * rx + ry * ry <= 1) v *= 0.65f;             // rivet
+      if (rx * rx + ry * ry <= 1) v *= 0.65f;  // rivet
       Rgba c = Rgb(Clamp01(v), Clamp01(v), Clamp01(v * 1.03f));
       t.At(x, y) = c;
     }
@@ -79,7 +83,8 @@ Image HullWindowsTexture() {
   Rng rng(1207);
   for (int k = 0; k < 8; ++k) {
     float lit = rng.Range(0.6f, 1.0f);
-    Rgba light = rng.Unit() < 0.3f ? Rgb(0.6f * lit, 0.85f * lit, 1.0f * lit) : Rgb(1.0f * lit, 0.85f * lit, 0.5f * lit);
+    Rgba light = rng.Unit() < 0.3f ? Rgb(0.6f * lit, 0.85f * lit, 1.0f * lit)
+                                   : Rgb(1.0f * lit, 0.85f * lit, 0.5f * lit);
     for (int y = 10; y < 22; ++y)
       for (int x = k * 16 + 3; x < k * 16 + 13; ++x) {
         bool frame = y == 10 || y == 21 || x == k * 16 + 3 || x == k * 16 + 12;
@@ -132,11 +137,11 @@ bool WriteModel(const std::string& dir, const char* file, const Mesh& m) {
 
 int main(int argc, char** argv) {
   return GeneratorMain(argc, argv, [](const std::string& dir) {
-  bool ok = WriteBmp24(dir + "/SeaBed.bmp", SeaBedTexture(), false);
-  ok = WriteBmp24(dir + "/HullPlates.bmp", HullPlatesTexture(), false) && ok;
-  ok = WriteBmp24(dir + "/HullWindows.bmp", HullWindowsTexture(), false) && ok;
-  ok = WriteModel(dir, kSeaFloorModel, SeaFloorMesh()) && ok;
-  for (const ShipType& t : kShipTypes) ok = WriteModel(dir, t.file, FindShipBuilder(t.file)()) && ok;
-  return WriteModel(dir, kPartModels[0], FindShipBuilder(kPartModels[0])()) && ok;
+    bool ok = WriteBmp24(dir + "/SeaBed.bmp", SeaBedTexture(), false);
+    ok = WriteBmp24(dir + "/HullPlates.bmp", HullPlatesTexture(), false) && ok;
+    ok = WriteBmp24(dir + "/HullWindows.bmp", HullWindowsTexture(), false) && ok;
+    ok = WriteModel(dir, kSeaFloorModel, SeaFloorMesh()) && ok;
+    for (const ShipType& t : kShipTypes) ok = WriteModel(dir, t.file, FindShipBuilder(t.file)()) && ok;
+    return WriteModel(dir, kPartModels[0], FindShipBuilder(kPartModels[0])()) && ok;
   });
 }

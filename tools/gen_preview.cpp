@@ -27,7 +27,8 @@ const float kPi = 3.14159265358979f;
 bool ContactSheet(const std::string& media, const std::string& out) {
   const int scale = 2, gap = 16;
   Image sheets[2];
-  if (!ReadBmp(media + "/Glorbs1.bmp", &sheets[0]) || !ReadBmp(media + "/Glorbs2.bmp", &sheets[1])) return false;
+  if (!ReadBmp(media + "/Glorbs1.bmp", &sheets[0]) || !ReadBmp(media + "/Glorbs2.bmp", &sheets[1]))
+    return false;
   Image pic(2 * 256 * scale + 3 * gap, 256 * scale + 2 * gap, Rgb(0.15f, 0.15f, 0.17f));
   for (int s = 0; s < 2; ++s) {
     int ox = gap + s * (256 * scale + gap), oy = gap;
@@ -56,7 +57,8 @@ bool ContactSheet(const std::string& media, const std::string& out) {
 }
 
 // One turntable row: the model from six yaw angles, 25 degrees above.
-bool TurntableRow(const std::string& media, const std::string& file, Image& pic, int row, int cell, int labelWidth) {
+bool TurntableRow(const std::string& media, const std::string& file, Image& pic, int row, int cell,
+                  int labelWidth) {
   Mesh mesh;
   std::string error;
   if (!ReadXFile(media + "/" + file, &mesh, &error)) {
@@ -76,7 +78,8 @@ bool TurntableRow(const std::string& media, const std::string& file, Image& pic,
   for (int k = 0; k < 6; ++k) {
     Camera cam;
     float yaw = 2 * kPi * k / 6 + 0.4f, pitch = 0.44f;
-    Vec3 eye{std::sin(yaw) * std::cos(pitch) * 3.2f, std::sin(pitch) * 3.2f, -std::cos(yaw) * std::cos(pitch) * 3.2f};
+    Vec3 eye{std::sin(yaw) * std::cos(pitch) * 3.2f, std::sin(pitch) * 3.2f,
+             -std::cos(yaw) * std::cos(pitch) * 3.2f};
     cam.view = LookAtLH(eye, {0, 0, 0}, {0, 1, 0});
     Rasterizer r(cell * 2, cell * 2, Rgb(0.05f, 0.1f, 0.18f));
     r.Draw(mesh, Scale(1 / radius, 1 / radius, 1 / radius), cam, light, textures);
@@ -88,7 +91,8 @@ bool TurntableRow(const std::string& media, const std::string& file, Image& pic,
   Image tag(labelWidth, cell, Rgb(0.1f, 0.1f, 0.12f));
   TextStyle style;
   style.height = 12;
-  DrawNeonText(tag, label, 8, cell / 2 + 6, style, Rgb(1, 1, 1), Rgb(0.7f, 0.9f, 1.0f), {0.3f, 0.6f, 1.0f, 0.2f}, 3);
+  DrawNeonText(tag, label, 8, cell / 2 + 6, style, Rgb(1, 1, 1), Rgb(0.7f, 0.9f, 1.0f),
+               {0.3f, 0.6f, 1.0f, 0.2f}, 3);
   pic.Paste(tag, 0, row * cell);
   return true;
 }
@@ -100,7 +104,8 @@ bool Turntable(const std::string& media, const std::string& out) {
   const int cell = 150, labelWidth = 190;
   Image pic(labelWidth + 6 * cell, cell * static_cast<int>(files.size()));
   bool ok = true;
-  for (size_t i = 0; i < files.size(); ++i) ok = TurntableRow(media, files[i], pic, static_cast<int>(i), cell, labelWidth) && ok;
+  for (size_t i = 0; i < files.size(); ++i)
+    ok = TurntableRow(media, files[i], pic, static_cast<int>(i), cell, labelWidth) && ok;
   return WritePng(out + "/turntable.png", pic) && ok;
 }
 

@@ -21,17 +21,21 @@ const float kRate = 11025.0f;
 const float kPi = 3.14159265358979f;
 using Buffer = std::vector<float>;
 
-Buffer Silence(float seconds) { return Buffer(static_cast<size_t>(seconds * kRate), 0.0f); }
-float Time(size_t i) { return static_cast<float>(i) / kRate; }
+Buffer Silence(float seconds) {
+  return Buffer(static_cast<size_t>(seconds * kRate), 0.0f);
+}
+float Time(size_t i) {
+  return static_cast<float>(i) / kRate;
+}
 
 // Phase-accumulating oscillator so frequency sweeps stay continuous.
 class Osc {
-public:
+ public:
   float Sine(float hz) { return std::sin(2 * kPi * Step(hz)); }
   float Saw(float hz) { return 2.0f * Step(hz) - 1.0f; }
   float Square(float hz) { return Step(hz) < 0.5f ? 1.0f : -1.0f; }
 
-private:
+ private:
   float Step(float hz) {
     float p = phase_;
     phase_ += hz / kRate;
@@ -44,7 +48,7 @@ private:
 // Topology-preserving state-variable filter: stable for any cutoff below
 // Nyquist, so sweeps may run the full range.
 class Svf {
-public:
+ public:
   struct Out {
     float low, band, high;
   };
@@ -57,12 +61,16 @@ public:
     return {v2, v1, x - k * v1 - v2};
   }
 
-private:
+ private:
   float ic1_ = 0, ic2_ = 0;
 };
 
-float Decay(float t, float tau) { return std::exp(-t / tau); }
-float Attack(float t, float len) { return t < len ? t / len : 1.0f; }
+float Decay(float t, float tau) {
+  return std::exp(-t / tau);
+}
+float Attack(float t, float len) {
+  return t < len ? t / len : 1.0f;
+}
 
 // Feedback echo, for the soft underwater tail of some effects.
 void Echo(Buffer& b, float delaySeconds, float feedback) {
@@ -76,7 +84,9 @@ void Finish(Buffer& b, float peak) {
   const float r = 1.0f - 2 * kPi * 20.0f / kRate;
   for (float& s : b) {
     float y = s - prevX + r * prevY;
-    prevX = s; prevY = y; s = y;
+    prevX = s;
+    prevY = y;
+    s = y;
   }
   size_t fadeIn = static_cast<size_t>(0.002f * kRate), fadeOut = static_cast<size_t>(0.015f * kRate);
   for (size_t i = 0; i < b.size(); ++i) {
@@ -99,7 +109,8 @@ Buffer BeginLevel() {
     for (size_t i = start; i < b.size(); ++i) {
       float t = Time(i - start), f = notes[n];
       float fm = mod.Sine(f * 2.0f) * 1.5f * Decay(t, 0.15f);
-      b[i] += carrier.Sine(f * (1.0f + 0.01f * fm)) * Attack(t, 0.004f) * Decay(t, 0.35f) * (n == 4 ? 1.3f : 1.0f);
+      b[i] += carrier.Sine(f * (1.0f + 0.01f * fm)) * Attack(t, 0.004f) * Decay(t, 0.35f) *
+              (n == 4 ? 1.3f : 1.0f);
     }
   }
   Echo(b, 0.13f, 0.3f);
@@ -144,7 +155,8 @@ Buffer ShieldBuzz() {
   for (size_t i = 0; i < b.size(); ++i) {
     float t = Time(i);
     float g = 0.6f + 0.4f * gate.Sine(30.0f);
-    float x = bp.Run(o.Square(120.0f), 900.0f, 3.0f).band * g + 0.15f * shimmer.Sine(2200.0f + 200.0f * std::sin(t * 40));
+    float x = bp.Run(o.Square(120.0f), 900.0f, 3.0f).band * g +
+              0.15f * shimmer.Sine(2200.0f + 200.0f * std::sin(t * 40));
     b[i] = x * Attack(t, 0.03f) * (t > 0.6f ? Decay(t - 0.6f, 0.07f) : 1.0f);
   }
   return b;
@@ -215,7 +227,8 @@ Buffer GlorbExplode() {
     b[i] = lp.Run(rng.Range(-1, 1), 200.0f + 1400.0f * Decay(t, 0.05f), 2.5f).low * Decay(t, 0.09f) * 1.4f;
   }
   for (int k = 0; k < 14; ++k)
-    Bubble(b, rng.Range(0.0f, 0.4f), rng.Range(300.0f, 1200.0f), rng.Range(0.015f, 0.04f), rng.Range(0.2f, 0.5f));
+    Bubble(b, rng.Range(0.0f, 0.4f), rng.Range(300.0f, 1200.0f), rng.Range(0.015f, 0.04f),
+           rng.Range(0.2f, 0.5f));
   Echo(b, 0.07f, 0.2f);
   return b;
 }
@@ -293,20 +306,26 @@ struct Recording {
 
 int main(int argc, char** argv) {
   return GeneratorMain(argc, argv, [](const std::string& dir) {
-  const Recording recordings[] = {
-      {"BEGINLEVEL", BeginLevel, 0.5f},         {"ENGINEIDLE", EngineIdle, 0.35f},
-      {"ENGINEREV", EngineRev, 0.4f},           {"SHIELDBUZZ", ShieldBuzz, 0.4f},
-      {"SHIPEXPLODE", ShipExplode, 0.6f},       {"GUNFIRE", GunFire, 0.3f},
-      {"SHIPBOUNCE", ShipBounce, 0.45f},        {"GLORBEXPLODE", GlorbExplode, 0.5f},
-      {"PYRAMIDEXPLODE", PyramidExplode, 0.45f}, {"CUBEEXPLODE", CubeExplode, 0.45f},
-      {"SPHEREEXPLODE", SphereExplode, 0.4f},   {"SKIDTOSTOP", SkidToStop, 0.4f},
-  };
-  bool ok = true;
-  for (const Recording& r : recordings) {
-    Buffer b = r.make();
-    Finish(b, r.peak);
-    ok = WriteWav(dir + "/" + r.name + ".wav", b, static_cast<uint32_t>(kRate)) && ok;
-  }
-  return ok;
+    const Recording recordings[] = {
+        {"BEGINLEVEL", BeginLevel, 0.5f},
+        {"ENGINEIDLE", EngineIdle, 0.35f},
+        {"ENGINEREV", EngineRev, 0.4f},
+        {"SHIELDBUZZ", ShieldBuzz, 0.4f},
+        {"SHIPEXPLODE", ShipExplode, 0.6f},
+        {"GUNFIRE", GunFire, 0.3f},
+        {"SHIPBOUNCE", ShipBounce, 0.45f},
+        {"GLORBEXPLODE", GlorbExplode, 0.5f},
+        {"PYRAMIDEXPLODE", PyramidExplode, 0.45f},
+        {"CUBEEXPLODE", CubeExplode, 0.45f},
+        {"SPHEREEXPLODE", SphereExplode, 0.4f},
+        {"SKIDTOSTOP", SkidToStop, 0.4f},
+    };
+    bool ok = true;
+    for (const Recording& r : recordings) {
+      Buffer b = r.make();
+      Finish(b, r.peak);
+      ok = WriteWav(dir + "/" + r.name + ".wav", b, static_cast<uint32_t>(kRate)) && ok;
+    }
+    return ok;
   });
 }

@@ -18,7 +18,9 @@ namespace {
 const float kPi = 3.14159265358979f;
 const int kW = 640, kH = 400;
 
-float FloorLine(float x) { return 338.0f + 22.0f * FractalNoise(x / 90.0f, 0.5f, 0, 3, 77) - 8.0f * std::sin(x / 70.0f); }
+float FloorLine(float x) {
+  return 338.0f + 22.0f * FractalNoise(x / 90.0f, 0.5f, 0, 3, 77) - 8.0f * std::sin(x / 70.0f);
+}
 
 void PaintWater(Image& img) {
   Rgba top = Rgb(0.06f, 0.36f, 0.52f), mid = Rgb(0.02f, 0.14f, 0.30f), deep = Rgb(0.01f, 0.04f, 0.12f);
@@ -87,7 +89,8 @@ void PaintFloor(Image& img) {
 void PaintWeed(Image& img) {
   Rng rng(4242);
   for (int i = 0; i < 22; ++i) {
-    float x0 = rng.Range(0, kW), height = rng.Range(40, 120), sway = rng.Range(6, 18), phase = rng.Range(0, 2 * kPi);
+    float x0 = rng.Range(0, kW), height = rng.Range(40, 120), sway = rng.Range(6, 18),
+          phase = rng.Range(0, 2 * kPi);
     float base = FloorLine(x0) + 6.0f;
     Rgba col = Mix(Rgb(0.05f, 0.30f, 0.18f), Rgb(0.12f, 0.45f, 0.22f), rng.Unit());
     for (float s = 0; s < 1.0f; s += 0.004f) {
@@ -117,20 +120,29 @@ void PaintBubbles(Image& img) {
 }
 
 void PaintGlorbs(Image& img) {
-  struct Placed { float x, y, r, phase; GlorbLook look; float halo; };
+  struct Placed {
+    float x, y, r, phase;
+    GlorbLook look;
+    float halo;
+  };
   GlorbLook teal;
-  GlorbLook violet{Rgb(0.75f, 0.55f, 1.0f), Rgb(0.35f, 0.20f, 0.65f), Rgb(1.0f, 0.85f, 0.4f), Rgb(0.55f, 0.35f, 0.95f)};
-  GlorbLook amber{Rgb(1.0f, 0.8f, 0.3f), Rgb(0.65f, 0.35f, 0.12f), Rgb(1.0f, 0.4f, 0.5f), Rgb(0.95f, 0.55f, 0.2f)};
+  GlorbLook violet{Rgb(0.75f, 0.55f, 1.0f), Rgb(0.35f, 0.20f, 0.65f), Rgb(1.0f, 0.85f, 0.4f),
+                   Rgb(0.55f, 0.35f, 0.95f)};
+  GlorbLook amber{Rgb(1.0f, 0.8f, 0.3f), Rgb(0.65f, 0.35f, 0.12f), Rgb(1.0f, 0.4f, 0.5f),
+                  Rgb(0.95f, 0.55f, 0.2f)};
   const Placed glorbs[] = {
-      {600, 170, 11, 1.0f, violet, 0.25f}, {44, 160, 14, 2.5f, amber, 0.3f},  {318, 214, 12, 4.0f, teal, 0.3f},
-      {420, 282, 17, 5.0f, violet, 0.45f}, {132, 232, 27, 0.6f, amber, 0.55f}, {508, 206, 40, 3.2f, teal, 0.7f},
+      {600, 170, 11, 1.0f, violet, 0.25f}, {44, 160, 14, 2.5f, amber, 0.3f},
+      {318, 214, 12, 4.0f, teal, 0.3f},    {420, 282, 17, 5.0f, violet, 0.45f},
+      {132, 232, 27, 0.6f, amber, 0.55f},  {508, 206, 40, 3.2f, teal, 0.7f},
   };
   for (const Placed& g : glorbs) DrawGlorb(img, g.x, g.y, g.r, g.phase, g.look, 4, g.halo);
 }
 
 void PaintTitle(Image& img) {
   TextStyle big;
-  big.height = 62; big.stroke = 0.09f; big.slant = 0.12f;
+  big.height = 62;
+  big.stroke = 0.09f;
+  big.slant = 0.12f;
   float wGlorbs = TextWidth("GLORBS", big) + big.height * 0.55f;
   float total = wGlorbs + TextWidth("3D", big);
   float x = (kW - total) * 0.5f, y = 118;
@@ -139,12 +151,16 @@ void PaintTitle(Image& img) {
   DrawNeonText(img, "3D", x + wGlorbs, y, big, Rgb(1.0f, 0.95f, 0.6f), Rgb(1.0f, 0.5f, 0.1f),
                {1.0f, 0.55f, 0.15f, 0.55f}, 16);
   TextStyle small;
-  small.height = 20; small.stroke = 0.1f; small.spacing = 1.05f;
+  small.height = 20;
+  small.stroke = 0.1f;
+  small.spacing = 1.05f;
   const std::string prompt = "PRESS ANY KEY TO PLAY";
   DrawNeonText(img, prompt, (kW - TextWidth(prompt, small)) * 0.5f, 368, small, Rgb(1, 1, 0.75f),
                Rgb(1.0f, 0.85f, 0.3f), {1.0f, 0.8f, 0.3f, 0.45f}, 8);
   TextStyle tiny;
-  tiny.height = 11; tiny.stroke = 0.11f; tiny.spacing = 1.1f;
+  tiny.height = 11;
+  tiny.stroke = 0.11f;
+  tiny.spacing = 1.1f;
   const std::string esc = "ESC TO QUIT";
   DrawNeonText(img, esc, (kW - TextWidth(esc, tiny)) * 0.5f, 390, tiny, Rgb(0.8f, 0.95f, 1.0f),
                Rgb(0.5f, 0.8f, 0.9f), {0.3f, 0.7f, 0.9f, 0.3f}, 5);
@@ -171,7 +187,8 @@ Image MakeIcon(int size) {
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x) {
       Rgba g = creature.At(x, y);
-      float halo = 0.5f * std::exp(-((x - s / 2) * (x - s / 2) + (y - s * 0.52f) * (y - s * 0.52f)) / (s * s * 0.06f));
+      float halo =
+          0.5f * std::exp(-((x - s / 2) * (x - s / 2) + (y - s * 0.52f) * (y - s * 0.52f)) / (s * s * 0.06f));
       Rgba& p = img.At(x, y);
       float keep = p.a;
       p = p + Rgb(0.3f, 0.9f, 0.8f) * (halo * keep);
@@ -185,16 +202,16 @@ Image MakeIcon(int size) {
 
 int main(int argc, char** argv) {
   return GeneratorMain(argc, argv, [](const std::string& dir) {
-  Image splash(kW, kH);
-  PaintWater(splash);
-  PaintRays(splash);
-  PaintFloor(splash);
-  PaintWeed(splash);
-  PaintBubbles(splash);
-  PaintGlorbs(splash);
-  PaintTitle(splash);
-  bool ok = WriteBmp24(dir + "/splash.bmp", splash, true);
-  ok = WriteBmp32(dir + "/icon.bmp", MakeIcon(64)) && ok;
-  return WritePng(dir + "/glorbs3d.png", MakeIcon(256)) && ok;
+    Image splash(kW, kH);
+    PaintWater(splash);
+    PaintRays(splash);
+    PaintFloor(splash);
+    PaintWeed(splash);
+    PaintBubbles(splash);
+    PaintGlorbs(splash);
+    PaintTitle(splash);
+    bool ok = WriteBmp24(dir + "/splash.bmp", splash, true);
+    ok = WriteBmp32(dir + "/icon.bmp", MakeIcon(64)) && ok;
+    return WritePng(dir + "/glorbs3d.png", MakeIcon(256)) && ok;
   });
 }

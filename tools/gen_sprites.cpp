@@ -65,7 +65,8 @@ Image PanelTexture(Rgba plate, Rgba glow) {
   Image t(n, n);
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
-      float ex = std::min(x + 0.5f, n - x - 0.5f), ey = std::min(y + 0.5f, n - y - 0.5f), e = std::min(ex, ey);
+      float ex = std::min(x + 0.5f, n - x - 0.5f), ey = std::min(y + 0.5f, n - y - 0.5f),
+            e = std::min(ex, ey);
       float border = std::exp(-e / 3.0f), inner = std::exp(-std::fabs(e - 16.0f) / 1.5f);
       Rgba c = plate + glow * (0.9f * border + 0.35f * inner);
       c.a = 1;
@@ -144,7 +145,8 @@ Mesh PyramidMesh() {
     m.AddTriangle(a, c, t, 0, out);
   }
   int v[4];
-  for (int k = 0; k < 4; ++k) v[k] = m.AddVertex(corners[k], {}, k == 1 || k == 2 ? 1.0f : 0.0f, k >= 2 ? 1.0f : 0.0f);
+  for (int k = 0; k < 4; ++k)
+    v[k] = m.AddVertex(corners[k], {}, k == 1 || k == 2 ? 1.0f : 0.0f, k >= 2 ? 1.0f : 0.0f);
   m.AddTriangle(v[0], v[1], v[2], 0, {0, -1, 0});
   m.AddTriangle(v[0], v[2], v[3], 0, {0, -1, 0});
   m.Finalize();
@@ -160,7 +162,8 @@ void DrawPyramids(Image& sheet) {
       float u = (x + 0.5f) / n, v = (y + 0.5f) / n;
       float side = std::fabs(u - 0.5f) * 2.0f - v;  // 0 on the slanted edges
       float edge = std::min({std::fabs(side) * 0.45f, 1.0f - v});
-      Rgba c = Mix(Rgb(0.8f, 0.5f, 0.12f), Rgb(0.45f, 0.2f, 0.05f), v * 0.8f) + Rgb(1.0f, 0.9f, 0.55f) * std::exp(-edge * 14.0f);
+      Rgba c = Mix(Rgb(0.8f, 0.5f, 0.12f), Rgb(0.45f, 0.2f, 0.05f), v * 0.8f) +
+               Rgb(1.0f, 0.9f, 0.55f) * std::exp(-edge * 14.0f);
       c.a = 1;
       tex.At(x, y) = c;
     }
@@ -180,7 +183,8 @@ void DrawSpark(Image& sheet) {
     for (int x = 0; x < 32; ++x) {
       float dx = x + 0.5f - 16.0f, dy = y + 0.5f - 16.0f, r = std::sqrt(dx * dx + dy * dy);
       float glow = 0.8f * std::exp(-(r * r) / 10.0f) + 0.5f * std::exp(-r / 5.5f);
-      float rays = 0.3f * (std::exp(-std::fabs(dx) / 0.9f) + std::exp(-std::fabs(dy) / 0.9f)) * std::exp(-r / 6.0f);
+      float rays =
+          0.3f * (std::exp(-std::fabs(dx) / 0.9f) + std::exp(-std::fabs(dy) / 0.9f)) * std::exp(-r / 6.0f);
       float v = (glow + rays) * SmoothStep(15.5f, 12.0f, r);
       Rgba c = Rgb(Clamp01(v), Clamp01(v * 0.97f), Clamp01(v * 0.92f + 0.02f * v));
       c.a = v >= 1.5f / 255.0f ? 1.0f : 0.0f;
@@ -193,12 +197,12 @@ void DrawSpark(Image& sheet) {
 
 int main(int argc, char** argv) {
   return GeneratorMain(argc, argv, [](const std::string& dir) {
-  Image sheet1(256, 256, Rgb(0, 0, 0)), sheet2(256, 256, Rgb(0, 0, 0));
-  DrawGlorbs(sheet1);
-  DrawSpheres(sheet1);
-  DrawCubes(sheet1);
-  DrawPyramids(sheet2);
-  DrawSpark(sheet2);
-  return WriteBmp24(dir + "/Glorbs1.bmp", sheet1, false) && WriteBmp24(dir + "/Glorbs2.bmp", sheet2, false);
+    Image sheet1(256, 256, Rgb(0, 0, 0)), sheet2(256, 256, Rgb(0, 0, 0));
+    DrawGlorbs(sheet1);
+    DrawSpheres(sheet1);
+    DrawCubes(sheet1);
+    DrawPyramids(sheet2);
+    DrawSpark(sheet2);
+    return WriteBmp24(dir + "/Glorbs1.bmp", sheet1, false) && WriteBmp24(dir + "/Glorbs2.bmp", sheet2, false);
   });
 }

@@ -24,9 +24,13 @@ Material Mat(Rgba diffuse, const char* texture = "", Rgba emissive = Rgb(0, 0, 0
 }
 
 // A lathe turned so its profile heights run toward -z (the nose).
-Mat4 TowardNose(float x, float y, float z) { return RotateX(-kPi / 2) * Translate(x, y, z); }
+Mat4 TowardNose(float x, float y, float z) {
+  return RotateX(-kPi / 2) * Translate(x, y, z);
+}
 // A lathe turned so its profile heights run toward +z (the tail).
-Mat4 TowardTail(float x, float y, float z) { return RotateX(kPi / 2) * Translate(x, y, z); }
+Mat4 TowardTail(float x, float y, float z) {
+  return RotateX(kPi / 2) * Translate(x, y, z);
+}
 
 // Engine nozzle with a glowing exhaust disc at its back (+z) end.
 void AddEngine(Mesh& m, float x, float y, float z, float r, float len, int hull, int glow) {
@@ -58,7 +62,8 @@ Mesh BuildStationSeven() {
   AddTorus(m, Translate(0, -0.05f, 0), 1.8f, 0.11f, 64, 10, accent);
   for (int k = 0; k < 4; ++k)
     AddBox(m, Translate(1.52f, -0.05f, 0) * RotateY(kPi / 4 + k * kPi / 2), 0.28f, 0.05f, 0.08f, hull);
-  AddLathe(m, TowardNose(0, -0.05f, -1.2f), {0.28f, 0.22f, 0.1f, 0.0f}, {0.0f, 0.6f, 1.05f, 1.2f}, 24, accent);
+  AddLathe(m, TowardNose(0, -0.05f, -1.2f), {0.28f, 0.22f, 0.1f, 0.0f}, {0.0f, 0.6f, 1.05f, 1.2f}, 24,
+           accent);
   AddEngine(m, 0.55f, -0.05f, 1.05f, 0.2f, 0.85f, hull, glow);
   AddEngine(m, -0.55f, -0.05f, 1.05f, 0.2f, 0.85f, hull, glow);
   m.Finalize();
@@ -77,7 +82,8 @@ Mesh BuildStationFive() {
     AddTorus(m, RotateX(kPi / 2) * Translate(x, 0, 1.6f), 0.12f, 0.04f, 16, 6, hull);
     AddLathe(m, TowardTail(x, 0, 2.1f), {0.09f, 0.06f, 0.0f}, {0.0f, 0.08f, 0.1f}, 16, glow);
   }
-  AddLathe(m, Translate(0, 0.4f, -0.1f), {0.0f, 0.05f, 0.05f, 0.35f}, {0.0f, 0.0f, 0.15f, 0.3f}, 24, hull, false);
+  AddLathe(m, Translate(0, 0.4f, -0.1f), {0.0f, 0.05f, 0.05f, 0.35f}, {0.0f, 0.0f, 0.15f, 0.3f}, 24, hull,
+           false);
   m.Finalize();
   return m;
 }
@@ -88,10 +94,12 @@ Mesh BuildGunner() {
   int canopy = m.AddMaterial(Mat(Rgb(0.15f, 0.25f, 0.35f), "", Rgb(0.02f, 0.08f, 0.12f), 1.0f, 60));
   int gun = m.AddMaterial(Mat(Rgb(0.25f, 0.25f, 0.28f), "", Rgb(0, 0, 0), 0.7f, 30));
   int glow = m.AddMaterial(Mat(Rgb(1.0f, 0.4f, 0.2f), "", Rgb(1.0f, 0.35f, 0.1f)));
-  AddLathe(m, TowardNose(0, 0, 1.1f), {0.3f, 0.38f, 0.36f, 0.25f, 0.0f}, {0.0f, 0.5f, 1.3f, 2.0f, 2.5f}, 24, hull);
+  AddLathe(m, TowardNose(0, 0, 1.1f), {0.3f, 0.38f, 0.36f, 0.25f, 0.0f}, {0.0f, 0.5f, 1.3f, 2.0f, 2.5f}, 24,
+           hull);
   AddSphere(m, Scale(0.6f, 0.5f, 1.4f) * Translate(0, 0.28f, -0.4f), 0.3f, 16, 10, canopy);
   AddPrism(m, Translate(0, -0.05f, 0.2f), {-1.5f, 0.7f, -0.3f, -0.6f, 0.3f, -0.6f, 1.5f, 0.7f}, 0.08f, hull);
-  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.4f, 0.8f), {0.0f, 0.3f, -0.5f, 0.6f, 0.0f, 0.0f}, 0.06f, hull);
+  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.4f, 0.8f), {0.0f, 0.3f, -0.5f, 0.6f, 0.0f, 0.0f}, 0.06f,
+           hull);
   for (float x : {-0.9f, 0.9f}) AddCylinder(m, TowardNose(x, -0.12f, 0.4f), 0.07f, 0.05f, 1.4f, 12, gun);
   AddEngine(m, 0, 0, 1.1f, 0.26f, 0.35f, gun, glow);
   m.Finalize();
@@ -106,7 +114,8 @@ Mesh BuildDart() {
   int glow = m.AddMaterial(Mat(Rgb(0.5f, 0.7f, 1.0f), "", Rgb(0.4f, 0.6f, 1.0f)));
   AddLathe(m, TowardNose(0, 0, 1.2f), {0.25f, 0.3f, 0.22f, 0.0f}, {0.0f, 0.8f, 2.0f, 2.8f}, 24, hull);
   AddPrism(m, Translate(0, 0, 0.4f), {-1.3f, 0.8f, 0.0f, -1.1f, 1.3f, 0.8f}, 0.06f, stripe);
-  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.45f, 0.9f), {0.0f, 0.3f, -0.55f, 0.4f, 0.0f, -0.4f}, 0.05f, stripe);
+  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.45f, 0.9f), {0.0f, 0.3f, -0.55f, 0.4f, 0.0f, -0.4f}, 0.05f,
+           stripe);
   AddSphere(m, Scale(0.5f, 0.45f, 1.5f) * Translate(0, 0.2f, -0.6f), 0.3f, 16, 10, canopy);
   AddEngine(m, 0, 0, 1.2f, 0.22f, 0.3f, hull, glow);
   m.Finalize();
@@ -118,9 +127,12 @@ Mesh BuildPurpleProwler() {
   int hull = m.AddMaterial(Mat(Rgb(0.55f, 0.3f, 0.8f), "HullPlates.bmp", Rgb(0.04f, 0, 0.06f), 0.6f, 40));
   int canopy = m.AddMaterial(Mat(Rgb(0.9f, 0.8f, 0.3f), "", Rgb(0.3f, 0.25f, 0.05f), 1.0f, 60));
   int glow = m.AddMaterial(Mat(Rgb(1.0f, 0.3f, 0.9f), "", Rgb(0.9f, 0.25f, 0.8f)));
-  AddLathe(m, TowardNose(0, 0, 1.0f), {0.3f, 0.42f, 0.4f, 0.2f, 0.0f}, {0.0f, 0.4f, 1.1f, 1.8f, 2.1f}, 28, hull);
-  AddPrism(m, Translate(0, 0, 0.5f), {-1.6f, 0.6f, -0.2f, -0.7f, 0.2f, -0.7f, 1.6f, 0.6f, 0.0f, 0.4f}, 0.07f, hull);
-  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.35f, 0.7f), {0.0f, 0.3f, -0.45f, 0.35f, 0.0f, -0.45f}, 0.05f, hull);
+  AddLathe(m, TowardNose(0, 0, 1.0f), {0.3f, 0.42f, 0.4f, 0.2f, 0.0f}, {0.0f, 0.4f, 1.1f, 1.8f, 2.1f}, 28,
+           hull);
+  AddPrism(m, Translate(0, 0, 0.5f), {-1.6f, 0.6f, -0.2f, -0.7f, 0.2f, -0.7f, 1.6f, 0.6f, 0.0f, 0.4f}, 0.07f,
+           hull);
+  AddPrism(m, RotateZ(kPi / 2) * Translate(0, 0.35f, 0.7f), {0.0f, 0.3f, -0.45f, 0.35f, 0.0f, -0.45f}, 0.05f,
+           hull);
   AddSphere(m, Scale(0.6f, 0.5f, 1.3f) * Translate(0, 0.3f, -0.35f), 0.3f, 16, 10, canopy);
   AddLathe(m, TowardTail(0, 0, 1.0f), {0.28f, 0.0f}, {0.0f, 0.02f}, 20, glow);
   for (float x : {-1.55f, 1.55f}) AddSphere(m, Translate(x, 0, 0.55f), 0.08f, 10, 6, glow);
@@ -166,7 +178,8 @@ Mesh BuildRoundabout() {
 Mesh BuildTieX7() {
   Mesh m;
   int hull = m.AddMaterial(Mat(Rgb(0.55f, 0.58f, 0.62f), "HullPlates.bmp"));
-  int panel = m.AddMaterial(Mat(Rgb(0.35f, 0.45f, 0.8f), "HullPlates.bmp", Rgb(0.05f, 0.08f, 0.2f), 0.8f, 50));
+  int panel =
+      m.AddMaterial(Mat(Rgb(0.35f, 0.45f, 0.8f), "HullPlates.bmp", Rgb(0.05f, 0.08f, 0.2f), 0.8f, 50));
   int eye = m.AddMaterial(Mat(Rgb(1.0f, 0.3f, 0.2f), "", Rgb(0.9f, 0.2f, 0.1f)));
   AddSphere(m, Mat4(), 0.5f, 24, 12, hull);
   AddLathe(m, TowardNose(0, 0, -0.42f), {0.22f, 0.0f}, {0.0f, 0.05f}, 8, eye);
@@ -207,9 +220,11 @@ Mesh BuildHelicopter() {
   AddSphere(m, Scale(0.8f, 0.75f, 1.25f), 0.6f, 24, 12, body);
   AddSphere(m, Scale(0.7f, 0.6f, 0.8f) * Translate(0, 0.12f, -0.45f), 0.45f, 16, 10, glass);
   AddCylinder(m, TowardTail(0, 0.1f, 0.5f), 0.18f, 0.07f, 1.6f, 12, body);
-  AddPrism(m, RotateZ(kPi / 2) * Translate(0.0f, 0.35f, 2.0f), {0.0f, 0.25f, -0.45f, 0.1f, 0.0f, -0.25f}, 0.04f, body);
+  AddPrism(m, RotateZ(kPi / 2) * Translate(0.0f, 0.35f, 2.0f), {0.0f, 0.25f, -0.45f, 0.1f, 0.0f, -0.25f},
+           0.04f, body);
   AddCylinder(m, Translate(0, 0.4f, 0), 0.06f, 0.05f, 0.25f, 8, dark);
-  for (int k = 0; k < 4; ++k) AddBox(m, Translate(0.85f, 0.67f, 0) * RotateY(k * kPi / 2 + 0.3f), 0.85f, 0.015f, 0.07f, dark);
+  for (int k = 0; k < 4; ++k)
+    AddBox(m, Translate(0.85f, 0.67f, 0) * RotateY(k * kPi / 2 + 0.3f), 0.85f, 0.015f, 0.07f, dark);
   for (float x : {-0.45f, 0.45f}) {
     AddCylinder(m, TowardNose(x, -0.62f, 0.5f), 0.035f, 0.035f, 1.1f, 8, dark);
     AddBox(m, Translate(x, -0.52f, -0.1f), 0.02f, 0.12f, 0.02f, dark);

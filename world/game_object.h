@@ -20,8 +20,8 @@ enum ObjectKind : DWORD {
 
 // What the renderer draws for an object.
 enum ModelSlot : DWORD {
-  MODEL_SLOT_SHIP = 0,    // the selected ship model
-  MODEL_SLOT_PART1 = 1,   // the two auxiliary part models
+  MODEL_SLOT_SHIP = 0,   // the selected ship model
+  MODEL_SLOT_PART1 = 1,  // the two auxiliary part models
   MODEL_SLOT_PART2 = 2,
   MODEL_SLOT_SPRITE = 3,  // a cell of a sprite sheet
 };
@@ -43,7 +43,7 @@ struct GameObject {
   GameObject* prev = nullptr;  // null only at the head
   DWORD kind = KIND_SHIP_PART;
   DWORD modelSlot = MODEL_SLOT_SPRITE;
-  BOOL visible = 1;            // the renderer skips objects with 0
+  BOOL visible = 1;  // the renderer skips objects with 0
   Vector3 position;
 };
 
@@ -57,7 +57,7 @@ struct SpriteObject : GameObject {
   float frameCount = 1.0f;  // frames per cycle; for debris, the age it expires at
   float frameRate = 0.0f;   // frames per second
   DWORD colour = 0xFFFFFFFF;
-  DWORD cellX = 0;          // texel origin of the first cell
+  DWORD cellX = 0;  // texel origin of the first cell
   DWORD cellY = 0;
   DWORD cellWidth = 0;
   DWORD cellHeight = 0;

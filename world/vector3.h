@@ -33,7 +33,9 @@ struct Vector3 {
   float Length() const { return std::sqrt(x * x + y * y + z * z); }
 };
 
-inline Vector3 operator*(float s, const Vector3& v) { return v * s; }
+inline Vector3 operator*(float s, const Vector3& v) {
+  return v * s;
+}
 
 // Writes v scaled to length 1 into out; a vector too short to have a
 // direction (under 1e-5) gives the zero vector rather than a division by zero.

@@ -25,10 +25,11 @@ Vector3 AimDirection(const ShipObject* ship) {
 }
 
 void FireBlaster(const ShipObject* ship, const WeaponInfo& weapon) {
-  static const Vector3 kMuzzles[] = {
-      Vector3(0.0f, -0.12f, 0.15f), Vector3(-0.02f, -0.12f, 0.15f), Vector3(0.02f, -0.12f, 0.15f)};
+  static const Vector3 kMuzzles[] = {Vector3(0.0f, -0.12f, 0.15f), Vector3(-0.02f, -0.12f, 0.15f),
+                                     Vector3(0.02f, -0.12f, 0.15f)};
   const Vector3 d = AimDirection(ship);
-  for (const Vector3& muzzle : kMuzzles) Fire(ship->position + 0.1f * d + muzzle, 1.8f * d, weapon.bulletType);
+  for (const Vector3& muzzle : kMuzzles)
+    Fire(ship->position + 0.1f * d + muzzle, 1.8f * d, weapon.bulletType);
 }
 
 void FireDoubleBlaster(const ShipObject* ship, const WeaponInfo& weapon) {

@@ -9,11 +9,17 @@
 
 namespace {
 
-float RealApplicationTime() { return FrameTimer(TIMER_CMD_APPTIME); }
+float RealApplicationTime() {
+  return FrameTimer(TIMER_CMD_APPTIME);
+}
 
-DWORD RealSeedClock() { return timeGetTime(); }
+DWORD RealSeedClock() {
+  return timeGetTime();
+}
 
-void RealCloseProgram() { PostMessageA(mainWindow, WM_CLOSE, 0, 0); }
+void RealCloseProgram() {
+  PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+}
 
 }  // namespace
 

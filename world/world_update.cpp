@@ -18,10 +18,10 @@ namespace {
 constexpr float kPi = 3.1415927f;
 constexpr float kDragPerFrame = 0.8f;
 constexpr float kFallPerFrame = 0.02f;
-constexpr float kPlayEdge = 5.0f;     // the ship bounces beyond this
-constexpr float kBulletEdge = 6.0f;   // bullets are freed beyond this
-constexpr float kGlorbShown = 4.5f;   // Glorbs are drawn within this
-constexpr float kPieceLimit = 4.0f;   // pieces are held within this
+constexpr float kPlayEdge = 5.0f;    // the ship bounces beyond this
+constexpr float kBulletEdge = 6.0f;  // bullets are freed beyond this
+constexpr float kGlorbShown = 4.5f;  // Glorbs are drawn within this
+constexpr float kPieceLimit = 4.0f;  // pieces are held within this
 
 float Clamp(float value, float low, float high) {
   return value < low ? low : (value > high ? high : value);

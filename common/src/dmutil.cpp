@@ -65,7 +65,8 @@ SoundSegment::~SoundSegment() {
 HRESULT SoundSegment::Play(DWORD flags, IDirectMusicAudioPath8* path) {
   if (!segment || !performance) return CO_E_NOTINITIALIZED;
   if (!downloaded) return E_FAIL;
-  return performance->PlaySegmentEx(segment, nullptr, nullptr, flags, 0, nullptr, nullptr, path ? path : audioPath);
+  return performance->PlaySegmentEx(segment, nullptr, nullptr, flags, 0, nullptr, nullptr,
+                                    path ? path : audioPath);
 }
 
 HRESULT SoundSegment::Stop(DWORD flags) {
@@ -147,7 +148,9 @@ HRESULT SoundScript::GetVariableNumber(const char* variableName, LONG* value) {
 
 // ------------------------------------------------------------- SoundManager
 
-SoundManager::SoundManager() { CoInitialize(nullptr); }
+SoundManager::SoundManager() {
+  CoInitialize(nullptr);
+}
 
 SoundManager::~SoundManager() {
   SafeRelease(loader);
@@ -166,7 +169,8 @@ HRESULT SoundManager::Initialize(HWND window, DWORD pchannelCount, DWORD default
   hr = CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
                         reinterpret_cast<void**>(&performance));
   if (FAILED(hr)) return TRACE_FAILURE("CoCreateInstance", hr);
-  hr = performance->InitAudio(nullptr, nullptr, window, defaultPathType, pchannelCount, DMUS_AUDIOF_ALL, nullptr);
+  hr = performance->InitAudio(nullptr, nullptr, window, defaultPathType, pchannelCount, DMUS_AUDIOF_ALL,
+                              nullptr);
   if (FAILED(hr)) return TRACE_FAILURE("InitAudio", hr);
   return S_OK;
 }
@@ -275,7 +279,8 @@ HRESULT SoundManager::CreateStyleFromFile(IDirectMusicStyle8** style, const char
                                     reinterpret_cast<void**>(style));
 }
 
-HRESULT SoundManager::GetMotifFromStyle(IDirectMusicSegment8** motif, const char* styleName, const char* motifName) {
+HRESULT SoundManager::GetMotifFromStyle(IDirectMusicSegment8** motif, const char* styleName,
+                                        const char* motifName) {
   if (!motif) return E_INVALIDARG;
   *motif = nullptr;
   WideName name(motifName);

@@ -10,7 +10,8 @@
 
 class SoundSegment {
  public:
-  SoundSegment(IDirectMusicPerformance8* performance, IDirectMusicLoader8* loader, IDirectMusicSegment8* segment);
+  SoundSegment(IDirectMusicPerformance8* performance, IDirectMusicLoader8* loader,
+               IDirectMusicSegment8* segment);
   virtual ~SoundSegment();
 
   // Plays the segment (it must be downloaded) on `audioPath`, else on its
@@ -37,7 +38,8 @@ class SoundSegment {
 
 class SoundScript {
  public:
-  SoundScript(IDirectMusicPerformance8* performance, IDirectMusicLoader8* loader, IDirectMusicScript8* script);
+  SoundScript(IDirectMusicPerformance8* performance, IDirectMusicLoader8* loader,
+              IDirectMusicScript8* script);
   virtual ~SoundScript();
 
   HRESULT CallRoutine(const char* routineName);
@@ -52,7 +54,7 @@ class SoundScript {
 
 class SoundManager {
  public:
-  SoundManager();  // starts COM
+  SoundManager();   // starts COM
   ~SoundManager();  // stops all sound, closes the performance, ends COM
 
   // Creates the loader and the performance and starts its audio.
@@ -66,8 +68,9 @@ class SoundManager {
   // quietly when the loader cannot open it. When the MIDI hint or the
   // download fails, the traced failure is returned and the new segment is
   // still handed out. Names longer than MAX_PATH - 1 are E_INVALIDARG.
-  HRESULT CreateSegmentFromResource(SoundSegment** segment, const char* resourceName, const char* resourceType,
-                                    BOOL downloadNow = TRUE, BOOL isMidiFile = FALSE);
+  HRESULT CreateSegmentFromResource(SoundSegment** segment, const char* resourceName,
+                                    const char* resourceType, BOOL downloadNow = TRUE,
+                                    BOOL isMidiFile = FALSE);
   HRESULT CreateSegmentFromFile(SoundSegment** segment, const char* fileName, BOOL downloadNow = TRUE,
                                 BOOL isMidiFile = FALSE);
   HRESULT CreateScriptFromFile(SoundScript** script, const char* fileName);

@@ -16,10 +16,30 @@ struct D3DXVECTOR3 : public D3DVECTOR {
   D3DXVECTOR3(float vx, float vy, float vz) : D3DVECTOR{vx, vy, vz} {}
   D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
 
-  D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) { x += v.x; y += v.y; z += v.z; return *this; }
-  D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) { x -= v.x; y -= v.y; z -= v.z; return *this; }
-  D3DXVECTOR3& operator*=(float s) { x *= s; y *= s; z *= s; return *this; }
-  D3DXVECTOR3& operator/=(float s) { x /= s; y /= s; z /= s; return *this; }
+  D3DXVECTOR3& operator+=(const D3DXVECTOR3& v) {
+    x += v.x;
+    y += v.y;
+    z += v.z;
+    return *this;
+  }
+  D3DXVECTOR3& operator-=(const D3DXVECTOR3& v) {
+    x -= v.x;
+    y -= v.y;
+    z -= v.z;
+    return *this;
+  }
+  D3DXVECTOR3& operator*=(float s) {
+    x *= s;
+    y *= s;
+    z *= s;
+    return *this;
+  }
+  D3DXVECTOR3& operator/=(float s) {
+    x /= s;
+    y /= s;
+    z /= s;
+    return *this;
+  }
   D3DXVECTOR3 operator+(const D3DXVECTOR3& v) const { return D3DXVECTOR3(x + v.x, y + v.y, z + v.z); }
   D3DXVECTOR3 operator-(const D3DXVECTOR3& v) const { return D3DXVECTOR3(x - v.x, y - v.y, z - v.z); }
   D3DXVECTOR3 operator-() const { return D3DXVECTOR3(-x, -y, -z); }
@@ -33,10 +53,8 @@ struct D3DXVECTOR3 : public D3DVECTOR {
 struct D3DXMATRIX : public D3DMATRIX {
   D3DXMATRIX() : D3DMATRIX{} {}
   D3DXMATRIX(const D3DMATRIX& source) : D3DMATRIX(source) {}
-  D3DXMATRIX(float m11, float m12, float m13, float m14,
-             float m21, float m22, float m23, float m24,
-             float m31, float m32, float m33, float m34,
-             float m41, float m42, float m43, float m44);
+  D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
+             float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44);
 
   // Row and column counted from 0, as m[][] is.
   float& operator()(UINT row, UINT column) { return m[row][column]; }

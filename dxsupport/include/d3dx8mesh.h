@@ -104,8 +104,9 @@ HRESULT WINAPI D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD option
 // One mesh from every Mesh object of the file, placed by the frames around
 // it; materials follow mesh by mesh. Adjacency is not computed: a non-null
 // `adjacency` receives null.
-HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
-                                 LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* mesh);
+HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVICE8 device,
+                                 LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
+                                 LPD3DXMESH* mesh);
 // The same from one data object (a Mesh, or a Frame holding meshes).
 HRESULT WINAPI D3DXLoadMeshFromXof(LPDIRECTXFILEDATA data, DWORD options, LPDIRECT3DDEVICE8 device,
                                    LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
@@ -114,5 +115,5 @@ HRESULT WINAPI D3DXLoadMeshFromXof(LPDIRECTXFILEDATA data, DWORD options, LPDIRE
 // Recomputes vertex normals from the faces (16- or 32-bit indices).
 HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* adjacency = nullptr);
 // Centre = mean of the positions; radius = largest distance from it.
-HRESULT WINAPI D3DXComputeBoundingSphere(PVOID firstPosition, DWORD numVertices, DWORD fvf, D3DXVECTOR3* center,
-                                         FLOAT* radius);
+HRESULT WINAPI D3DXComputeBoundingSphere(PVOID firstPosition, DWORD numVertices, DWORD fvf,
+                                         D3DXVECTOR3* center, FLOAT* radius);

@@ -62,7 +62,8 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR src
                                             D3DXIMAGE_INFO* srcInfo, PALETTEENTRY* palette,
                                             LPDIRECT3DTEXTURE8* texture);
 // All defaults, managed pool.
-HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, LPDIRECT3DTEXTURE8* texture);
+HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile,
+                                          LPDIRECT3DTEXTURE8* texture);
 
 #define D3DXCreateTextureFromFile D3DXCreateTextureFromFileA
 #define D3DXCreateTextureFromFileEx D3DXCreateTextureFromFileExA

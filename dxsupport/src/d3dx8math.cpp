@@ -5,13 +5,10 @@
 
 #include <cmath>
 
-D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14,
-                       float m21, float m22, float m23, float m24,
-                       float m31, float m32, float m33, float m34,
-                       float m41, float m42, float m43, float m44)
+D3DXMATRIX::D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23, float m24,
+                       float m31, float m32, float m33, float m34, float m41, float m42, float m43, float m44)
     : D3DMATRIX{} {
-  const float values[16] = {m11, m12, m13, m14, m21, m22, m23, m24,
-                            m31, m32, m33, m34, m41, m42, m43, m44};
+  const float values[16] = {m11, m12, m13, m14, m21, m22, m23, m24, m31, m32, m33, m34, m41, m42, m43, m44};
   for (int i = 0; i < 16; ++i) m[i / 4][i % 4] = values[i];
 }
 
@@ -119,8 +116,8 @@ D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXM
   D3DXMATRIX result;
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c)
-      result.m[r][c] = a->m[r][0] * b->m[0][c] + a->m[r][1] * b->m[1][c] +
-                       a->m[r][2] * b->m[2][c] + a->m[r][3] * b->m[3][c];
+      result.m[r][c] = a->m[r][0] * b->m[0][c] + a->m[r][1] * b->m[1][c] + a->m[r][2] * b->m[2][c] +
+                       a->m[r][3] * b->m[3][c];
   *out = result;
   return out;
 }
@@ -158,8 +155,7 @@ D3DXMATRIX* D3DXMatrixInverse(D3DXMATRIX* out, float* determinant, const D3DXMAT
   if (!out || !source) return nullptr;
   float cofactor[4][4] = {};
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c)
-      cofactor[r][c] = (((r + c) & 1) ? -1.0f : 1.0f) * Minor(*source, r, c);
+    for (int c = 0; c < 4; ++c) cofactor[r][c] = (((r + c) & 1) ? -1.0f : 1.0f) * Minor(*source, r, c);
   float det = 0.0f;
   for (int c = 0; c < 4; ++c) det += source->m[0][c] * cofactor[0][c];
   if (determinant) *determinant = det;
@@ -215,10 +211,8 @@ D3DXMATRIX* D3DXMatrixRotationQuaternion(D3DXMATRIX* out, const D3DXQUATERNION* 
   const float xx = q->x * q->x, yy = q->y * q->y, zz = q->z * q->z;
   const float xy = q->x * q->y, xz = q->x * q->z, yz = q->y * q->z;
   const float xw = q->x * q->w, yw = q->y * q->w, zw = q->z * q->w;
-  *out = D3DXMATRIX(1 - 2 * (yy + zz), 2 * (xy + zw), 2 * (xz - yw), 0,
-                    2 * (xy - zw), 1 - 2 * (xx + zz), 2 * (yz + xw), 0,
-                    2 * (xz + yw), 2 * (yz - xw), 1 - 2 * (xx + yy), 0,
-                    0, 0, 0, 1);
+  *out = D3DXMATRIX(1 - 2 * (yy + zz), 2 * (xy + zw), 2 * (xz - yw), 0, 2 * (xy - zw), 1 - 2 * (xx + zz),
+                    2 * (yz + xw), 0, 2 * (xz + yw), 2 * (yz - xw), 1 - 2 * (xx + yy), 0, 0, 0, 0, 1);
   return out;
 }
 
@@ -241,9 +235,7 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* out, const D3DXVECTOR3* eye, const D3
   D3DXVec3Cross(&xAxis, up, &zAxis);
   D3DXVec3Normalize(&xAxis, &xAxis);
   D3DXVec3Cross(&yAxis, &zAxis, &xAxis);
-  *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0,
-                    xAxis.y, yAxis.y, zAxis.y, 0,
-                    xAxis.z, yAxis.z, zAxis.z, 0,
+  *out = D3DXMATRIX(xAxis.x, yAxis.x, zAxis.x, 0, xAxis.y, yAxis.y, zAxis.y, 0, xAxis.z, yAxis.z, zAxis.z, 0,
                     -D3DXVec3Dot(&xAxis, eye), -D3DXVec3Dot(&yAxis, eye), -D3DXVec3Dot(&zAxis, eye), 1);
   return out;
 }
@@ -256,10 +248,9 @@ D3DXQUATERNION* D3DXQuaternionMultiply(D3DXQUATERNION* out, const D3DXQUATERNION
   // Hamilton product q2 * q1.
   const D3DXQUATERNION& a = *q2;
   const D3DXQUATERNION& b = *q1;
-  *out = D3DXQUATERNION(a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y,
-                        a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
-                        a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w,
-                        a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
+  *out = D3DXQUATERNION(
+      a.w * b.x + a.x * b.w + a.y * b.z - a.z * b.y, a.w * b.y - a.x * b.z + a.y * b.w + a.z * b.x,
+      a.w * b.z + a.x * b.y - a.y * b.x + a.z * b.w, a.w * b.w - a.x * b.x - a.y * b.y - a.z * b.z);
   return out;
 }
 

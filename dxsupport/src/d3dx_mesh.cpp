@@ -39,15 +39,18 @@ D3DPOOL PoolFor(DWORD options, DWORD systemBit, DWORD managedBit) {
 }
 
 DWORD UsageFor(DWORD options, DWORD writeOnlyBit, DWORD dynamicBit) {
-  return ((options & writeOnlyBit) ? D3DUSAGE_WRITEONLY : 0) | ((options & dynamicBit) ? D3DUSAGE_DYNAMIC : 0);
+  return ((options & writeOnlyBit) ? D3DUSAGE_WRITEONLY : 0) |
+         ((options & dynamicBit) ? D3DUSAGE_DYNAMIC : 0);
 }
 
 void CopyField(const uint8_t* src, const FvfField& from, uint8_t* dst, const FvfField& to) {
-  if (from.offset >= 0 && to.offset >= 0) std::memcpy(dst + to.offset, src + from.offset, std::min(from.size, to.size));
+  if (from.offset >= 0 && to.offset >= 0)
+    std::memcpy(dst + to.offset, src + from.offset, std::min(from.size, to.size));
 }
 
 // Converts `count` vertices between layouts; fields only `to` has are zero.
-void ConvertVertices(const uint8_t* src, const FvfLayout& from, uint8_t* dst, const FvfLayout& to, DWORD count) {
+void ConvertVertices(const uint8_t* src, const FvfLayout& from, uint8_t* dst, const FvfLayout& to,
+                     DWORD count) {
   std::memset(dst, 0, size_t(count) * to.stride);
   for (DWORD i = 0; i < count; ++i, src += from.stride, dst += to.stride) {
     CopyField(src, from.position, dst, to.position);
@@ -61,8 +64,14 @@ void ConvertVertices(const uint8_t* src, const FvfLayout& from, uint8_t* dst, co
 
 class Mesh final : public ComObject<ID3DXMesh> {
  public:
-  Mesh(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, const FvfLayout& layout, IDirect3DDevice8* device)
-      : device_(device), attributes_(faces, 0), faces_(faces), vertices_(vertices), options_(options), fvf_(fvf),
+  Mesh(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, const FvfLayout& layout,
+       IDirect3DDevice8* device)
+      : device_(device),
+        attributes_(faces, 0),
+        faces_(faces),
+        vertices_(vertices),
+        options_(options),
+        fvf_(fvf),
         layout_(layout) {
     device_->AddRef();
   }
@@ -82,8 +91,11 @@ class Mesh final : public ComObject<ID3DXMesh> {
   STDMETHODIMP_(DWORD) GetFVF() override { return fvf_; }
   STDMETHODIMP_(DWORD) GetOptions() override { return options_; }
   STDMETHODIMP GetDevice(LPDIRECT3DDEVICE8* device) override { return Hand(device_, device); }
-  STDMETHODIMP CloneMeshFVF(DWORD options, DWORD fvf, LPDIRECT3DDEVICE8 device, LPD3DXMESH* cloneMesh) override;
-  STDMETHODIMP GetVertexBuffer(LPDIRECT3DVERTEXBUFFER8* vertexBuffer) override { return Hand(vb_, vertexBuffer); }
+  STDMETHODIMP CloneMeshFVF(DWORD options, DWORD fvf, LPDIRECT3DDEVICE8 device,
+                            LPD3DXMESH* cloneMesh) override;
+  STDMETHODIMP GetVertexBuffer(LPDIRECT3DVERTEXBUFFER8* vertexBuffer) override {
+    return Hand(vb_, vertexBuffer);
+  }
   STDMETHODIMP GetIndexBuffer(LPDIRECT3DINDEXBUFFER8* indexBuffer) override { return Hand(ib_, indexBuffer); }
   STDMETHODIMP LockVertexBuffer(DWORD flags, BYTE** data) override { return vb_->Lock(0, 0, data, flags); }
   STDMETHODIMP UnlockVertexBuffer() override { return vb_->Unlock(); }
@@ -165,10 +177,14 @@ STDMETHODIMP Mesh::GetAttributeTable(D3DXATTRIBUTERANGE* table, DWORD* size) {
 void ConvertIndices(const BYTE* src, bool srcWide, BYTE* dst, bool dstWide, DWORD count) {
   for (DWORD i = 0; i < count; ++i) {
     DWORD v = 0;
-    if (srcWide) std::memcpy(&v, src + 4 * i, 4);
-    else v = reinterpret_cast<const WORD*>(src)[i];
-    if (dstWide) std::memcpy(dst + 4 * i, &v, 4);
-    else reinterpret_cast<WORD*>(dst)[i] = static_cast<WORD>(v);
+    if (srcWide)
+      std::memcpy(&v, src + 4 * i, 4);
+    else
+      v = reinterpret_cast<const WORD*>(src)[i];
+    if (dstWide)
+      std::memcpy(dst + 4 * i, &v, 4);
+    else
+      reinterpret_cast<WORD*>(dst)[i] = static_cast<WORD>(v);
   }
 }
 
@@ -221,7 +237,8 @@ HRESULT WINAPI D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD option
   *mesh = nullptr;
   if (!device) return dxsupport::InvalidCall("D3DXCreateMeshFVF: NULL device\n");
   dxsupport::FvfLayout layout;
-  if (!dxsupport::ComputeFvfLayout(fvf, &layout)) return dxsupport::InvalidCall("D3DXCreateMeshFVF: invalid FVF\n");
+  if (!dxsupport::ComputeFvfLayout(fvf, &layout))
+    return dxsupport::InvalidCall("D3DXCreateMeshFVF: invalid FVF\n");
   if (numFaces == 0 || numVertices == 0 || numFaces > 0x3FFFFFFF / 3 ||
       numVertices > 0x7FFFFFFFu / static_cast<DWORD>(layout.stride))
     return dxsupport::InvalidCall("D3DXCreateMeshFVF: invalid face or vertex count\n");

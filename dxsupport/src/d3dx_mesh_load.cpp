@@ -34,8 +34,10 @@ HRESULT FillMesh(ID3DXMesh* mesh, const std::vector<BuiltVertex>& vertices, cons
   if (FAILED(hr = mesh->LockIndexBuffer(0, &ib))) return hr;
   const bool wide = mesh->GetOptions() & D3DXMESH_32BIT;
   for (size_t i = 0; i < indices.size(); ++i) {
-    if (wide) std::memcpy(ib + 4 * i, &indices[i], 4);
-    else reinterpret_cast<WORD*>(ib)[i] = static_cast<WORD>(indices[i]);
+    if (wide)
+      std::memcpy(ib + 4 * i, &indices[i], 4);
+    else
+      reinterpret_cast<WORD*>(ib)[i] = static_cast<WORD>(indices[i]);
   }
   mesh->UnlockIndexBuffer();
   DWORD* attr = nullptr;
@@ -64,8 +66,9 @@ HRESULT MakeMaterialBuffer(const std::vector<BuiltMaterial>& materials, LPD3DXBU
 }
 
 // Checks the arguments every loader shares and clears the outputs.
-HRESULT CheckLoadArguments(const char* who, const void* source, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
-                           LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* mesh) {
+HRESULT CheckLoadArguments(const char* who, const void* source, LPDIRECT3DDEVICE8 device,
+                           LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
+                           LPD3DXMESH* mesh) {
   if (adjacency) *adjacency = nullptr;
   if (materials) *materials = nullptr;
   if (numMaterials) *numMaterials = 0;
@@ -105,8 +108,9 @@ HRESULT XofMeshBuilder::Finish(DWORD options, IDirect3DDevice8* device, LPD3DXBU
 
 }  // namespace dxsupport
 
-HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVICE8 device, LPD3DXBUFFER* adjacency,
-                                 LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* mesh) {
+HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVICE8 device,
+                                 LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
+                                 LPD3DXMESH* mesh) {
   HRESULT hr = dxsupport::CheckLoadArguments("D3DXLoadMeshFromX", fileName, device, adjacency, materials,
                                              numMaterials, mesh);
   if (FAILED(hr)) return hr;

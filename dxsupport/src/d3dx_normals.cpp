@@ -30,7 +30,8 @@ HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* /*adjacency*
   dxsupport::FvfLayout layout;
   if (!dxsupport::ComputeFvfLayout(mesh->GetFVF(), &layout) || layout.normal.offset < 0)
     return dxsupport::InvalidCall(
-        "D3DXComputeNormals: Normal field required on input mesh to be filled in (clonemesh can be used to add "
+        "D3DXComputeNormals: Normal field required on input mesh to be filled in (clonemesh can be used to "
+        "add "
         "them)\n");
   const DWORD vertices = mesh->GetNumVertices();
   const DWORD faces = mesh->GetNumFaces();
@@ -64,8 +65,8 @@ HRESULT WINAPI D3DXComputeNormals(LPD3DXBASEMESH mesh, const DWORD* /*adjacency*
   return mesh->UnlockVertexBuffer();
 }
 
-HRESULT WINAPI D3DXComputeBoundingSphere(PVOID firstPosition, DWORD numVertices, DWORD fvf, D3DXVECTOR3* center,
-                                         FLOAT* radius) {
+HRESULT WINAPI D3DXComputeBoundingSphere(PVOID firstPosition, DWORD numVertices, DWORD fvf,
+                                         D3DXVECTOR3* center, FLOAT* radius) {
   if (!firstPosition) return dxsupport::InvalidCall("D3DXComputeBoundingSphere: NULL input vertex array\n");
   if (!center) return dxsupport::InvalidCall("D3DXComputeBoundingSphere: NULL center output parameter\n");
   if (!radius) return dxsupport::InvalidCall("D3DXComputeBoundingSphere: NULL radius output paramter\n");

@@ -21,7 +21,9 @@ struct Level {
   std::vector<uint32_t> argb;
 };
 
-uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 0xFF; }
+uint32_t Channel(uint32_t c, int shift) {
+  return (c >> shift) & 0xFF;
+}
 
 // Bilinear (or nearest) resampling of the decoded picture to w x h.
 Level Resample(const DecodedImage& img, uint32_t w, uint32_t h, bool point) {
@@ -76,22 +78,42 @@ Level BoxHalf(const Level& src) {
 }
 
 // Texel writers for the formats textures are made in.
-void Put32(uint8_t* p, uint32_t c) { std::memcpy(p, &c, 4); }
-void PutX32(uint8_t* p, uint32_t c) { Put32(p, c | 0xFF000000u); }
-void Put24(uint8_t* p, uint32_t c) { p[0] = uint8_t(c), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c >> 16); }
-void Put16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v), p[1] = uint8_t(v >> 8); }
-void Put565(uint8_t* p, uint32_t c) { Put16(p, (c >> 8 & 0xF800) | (c >> 5 & 0x07E0) | (c >> 3 & 0x001F)); }
+void Put32(uint8_t* p, uint32_t c) {
+  std::memcpy(p, &c, 4);
+}
+void PutX32(uint8_t* p, uint32_t c) {
+  Put32(p, c | 0xFF000000u);
+}
+void Put24(uint8_t* p, uint32_t c) {
+  p[0] = uint8_t(c), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c >> 16);
+}
+void Put16(uint8_t* p, uint32_t v) {
+  p[0] = uint8_t(v), p[1] = uint8_t(v >> 8);
+}
+void Put565(uint8_t* p, uint32_t c) {
+  Put16(p, (c >> 8 & 0xF800) | (c >> 5 & 0x07E0) | (c >> 3 & 0x001F));
+}
 void Put555(uint8_t* p, uint32_t c, uint32_t top) {
   Put16(p, top | (c >> 9 & 0x7C00) | (c >> 6 & 0x03E0) | (c >> 3 & 0x001F));
 }
-void PutX555(uint8_t* p, uint32_t c) { Put555(p, c, 0x8000); }
-void PutA555(uint8_t* p, uint32_t c) { Put555(p, c, (c >> 31) << 15); }
+void PutX555(uint8_t* p, uint32_t c) {
+  Put555(p, c, 0x8000);
+}
+void PutA555(uint8_t* p, uint32_t c) {
+  Put555(p, c, (c >> 31) << 15);
+}
 void Put4444(uint8_t* p, uint32_t c, uint32_t alpha) {
   Put16(p, alpha << 12 | (c >> 12 & 0x0F00) | (c >> 8 & 0x00F0) | (c >> 4 & 0x000F));
 }
-void PutA4444(uint8_t* p, uint32_t c) { Put4444(p, c, c >> 28); }
-void PutX4444(uint8_t* p, uint32_t c) { Put4444(p, c, 0xF); }
-void PutA8(uint8_t* p, uint32_t c) { p[0] = uint8_t(c >> 24); }
+void PutA4444(uint8_t* p, uint32_t c) {
+  Put4444(p, c, c >> 28);
+}
+void PutX4444(uint8_t* p, uint32_t c) {
+  Put4444(p, c, 0xF);
+}
+void PutA8(uint8_t* p, uint32_t c) {
+  p[0] = uint8_t(c >> 24);
+}
 void PutL8(uint8_t* p, uint32_t c) {
   p[0] = uint8_t((Channel(c, 16) * 77 + Channel(c, 8) * 150 + Channel(c, 0) * 29 + 128) >> 8);
 }
@@ -124,7 +146,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT index, const Level& level) {
   if (FAILED(hr = texture->LockRect(index, &locked, nullptr, 0))) return hr;
   for (uint32_t y = 0; y < level.height; ++y) {
     uint8_t* row = static_cast<uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch;
-    for (uint32_t x = 0; x < level.width; ++x) writer->put(row + x * writer->bytes, level.argb[size_t(y) * level.width + x]);
+    for (uint32_t x = 0; x < level.width; ++x)
+      writer->put(row + x * writer->bytes, level.argb[size_t(y) * level.width + x]);
   }
   return texture->UnlockRect(index);
 }
@@ -151,7 +174,9 @@ UINT FullChain(UINT w, UINT h) {
   return levels;
 }
 
-bool IsDefault(UINT v) { return v == 0 || v == D3DX_DEFAULT; }
+bool IsDefault(UINT v) {
+  return v == 0 || v == D3DX_DEFAULT;
+}
 
 D3DFORMAT FormatFromImage(D3DFORMAT image) {
   // Formats we cannot write are made as 32-bit texels.
@@ -208,7 +233,9 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR src
   return D3D_OK;
 }
 
-HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, LPDIRECT3DTEXTURE8* texture) {
-  return D3DXCreateTextureFromFileExA(device, srcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0, D3DFMT_UNKNOWN,
-                                      D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, texture);
+HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile,
+                                          LPDIRECT3DTEXTURE8* texture) {
+  return D3DXCreateTextureFromFileExA(device, srcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                      D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                      nullptr, texture);
 }

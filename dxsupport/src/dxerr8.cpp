@@ -16,7 +16,9 @@ namespace {
 constexpr size_t kTraceBufferSize = 3000;
 constexpr size_t kTraceSlack = 200;
 
-size_t Length(const char* s) { return s ? std::strlen(s) : 0; }
+size_t Length(const char* s) {
+  return s ? std::strlen(s) : 0;
+}
 
 }  // namespace
 
@@ -53,7 +55,8 @@ HRESULT WINAPI DXTraceA(const char* file, DWORD line, HRESULT hr, const char* ms
     OutputDebugStringA(buffer);
   }
   if (msg) OutputDebugStringA(msg);
-  std::snprintf(errorText, sizeof errorText, "%s (0x%.8x)", DXGetErrorString8A(hr), static_cast<unsigned>(hr));
+  std::snprintf(errorText, sizeof errorText, "%s (0x%.8x)", DXGetErrorString8A(hr),
+                static_cast<unsigned>(hr));
   std::snprintf(buffer, sizeof buffer, " (hr=%s)", errorText);
   OutputDebugStringA(buffer);
   OutputDebugStringA("\n");

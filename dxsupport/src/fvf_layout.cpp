@@ -39,7 +39,8 @@ bool ComputeFvfLayout(DWORD fvf, FvfLayout* layout) {
   if (fvf & D3DFVF_SPECULAR) add(&layout->specular, 4);
   layout->texCount = static_cast<int>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT);
   if (layout->texCount > 8) return false;
-  for (int i = 0; i < layout->texCount; ++i) add(&layout->tex[i], 4 * kTexCoordFloats[(fvf >> (16 + 2 * i)) & 3]);
+  for (int i = 0; i < layout->texCount; ++i)
+    add(&layout->tex[i], 4 * kTexCoordFloats[(fvf >> (16 + 2 * i)) & 3]);
   layout->stride = at;
   return true;
 }

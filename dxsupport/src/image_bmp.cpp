@@ -10,8 +10,12 @@
 namespace dxsupport {
 namespace {
 
-uint32_t U16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t U32(const uint8_t* p) { return U16(p) | U16(p + 2) << 16; }
+uint32_t U16(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
+uint32_t U32(const uint8_t* p) {
+  return U16(p) | U16(p + 2) << 16;
+}
 
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 
@@ -165,7 +169,8 @@ bool DecodeRle(const uint8_t* p, size_t n, const BmpInfo& info, DecodedImage* ou
     } else {
       const size_t bytes = four ? (value + 1) / 2 : value;
       if (i + bytes > n) return false;
-      for (uint32_t k = 0; k < value; ++k) put(four ? (k % 2 ? p[i + k / 2] & 0xF : p[i + k / 2] >> 4) : p[i + k]);
+      for (uint32_t k = 0; k < value; ++k)
+        put(four ? (k % 2 ? p[i + k / 2] & 0xF : p[i + k / 2] >> 4) : p[i + k]);
       i += (bytes + 1) & ~size_t(1);  // runs are padded to a 16-bit boundary
     }
     if (y > out->height) return true;
@@ -182,17 +187,19 @@ bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
   if (std::find(std::begin(kBits), std::end(kBits), info.bits) == std::end(kBits)) return false;
   const bool rle = info.compression == kRle8 || info.compression == kRle4;
   if (rle && (info.topDown || info.bits != (info.compression == kRle8 ? 8u : 4u))) return false;
-  if (!rle && info.compression != kRgb && info.compression != kBitFields && info.compression != kAlphaBitFields)
+  if (!rle && info.compression != kRgb && info.compression != kBitFields &&
+      info.compression != kAlphaBitFields)
     return false;
   if (!out->Allocate(static_cast<uint32_t>(info.width), static_cast<uint32_t>(info.height))) return false;
   if (info.bits <= 8 && !ReadPalette(data, size, info, out)) return false;
   const uint32_t offset = U32(data + 10);
   if (offset >= size) return false;
   out->fileFormat = D3DXIFF_BMP;
-  out->format = info.bits <= 8 ? D3DFMT_P8
+  out->format = info.bits <= 8    ? D3DFMT_P8
                 : info.bits == 16 ? (info.masks[1] == 0x07E0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5)
                 : info.bits == 24 ? D3DFMT_R8G8B8
-                : info.masks[3] ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+                : info.masks[3]   ? D3DFMT_A8R8G8B8
+                                  : D3DFMT_X8R8G8B8;
   if (rle) return DecodeRle(data + offset, size - offset, info, out);
   return DecodeRows(data + offset, size - offset, info, out);
 }

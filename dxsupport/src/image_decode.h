@@ -18,7 +18,7 @@ constexpr uint64_t kMaxImageTexels = 64ull * 1024 * 1024;
 struct DecodedImage {
   uint32_t width = 0;
   uint32_t height = 0;
-  std::vector<uint32_t> argb;  // width * height, alpha 0xFF where the file has none
+  std::vector<uint32_t> argb;         // width * height, alpha 0xFF where the file has none
   D3DFORMAT format = D3DFMT_UNKNOWN;  // what the file holds (R8G8B8, A8R8G8B8, P8, ...)
   D3DXIMAGE_FILEFORMAT fileFormat = D3DXIFF_BMP;
   std::vector<PALETTEENTRY> palette;  // for palette images

@@ -39,7 +39,9 @@ struct JpegError {
   std::jmp_buf jump;
 };
 
-void JpegFail(j_common_ptr info) { std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1); }
+void JpegFail(j_common_ptr info) {
+  std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
+}
 void JpegQuiet(j_common_ptr, int) {}
 
 // Kept apart from DecodeJpeg so no object with a destructor lives across setjmp.
@@ -56,7 +58,7 @@ bool ReadJpeg(jpeg_decompress_struct* info, JpegError* error, const uint8_t* dat
   // The row lives in libjpeg's own pool, which jpeg_destroy_decompress
   // frees: a longjmp out of the reader would skip a C++ destructor.
   JSAMPARRAY rows = (*info->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
-                                                 static_cast<JDIMENSION>(out->width) * 3, 1);
+                                               static_cast<JDIMENSION>(out->width) * 3, 1);
   const JSAMPLE* row = rows[0];
   while (info->output_scanline < info->output_height) {
     const uint32_t y = info->output_scanline;

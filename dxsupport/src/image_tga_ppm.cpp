@@ -8,7 +8,9 @@
 namespace dxsupport {
 namespace {
 
-uint32_t U16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
+uint32_t U16(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8;
+}
 
 // One TGA pixel of `bytes` bytes (2, 3 or 4; 1 is grey) as ARGB.
 uint32_t TgaPixel(const uint8_t* p, int bytes) {
@@ -39,7 +41,8 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
   const bool rle = type & 8;
   if (type != base + (rle ? 8 : 0) || base < 1 || base > 3 || mapType > 1) return false;
   const bool mapped = base == 1;
-  if (mapped ? (mapType != 1 || bits != 8) : (base == 3 ? bits != 8 : (bits != 16 && bits != 24 && bits != 32)))
+  if (mapped ? (mapType != 1 || bits != 8)
+             : (base == 3 ? bits != 8 : (bits != 16 && bits != 24 && bits != 32)))
     return false;
   // A colour map may come with any image type; its entries must be a size we read.
   if (mapType == 1 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
@@ -82,7 +85,7 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
     for (size_t k = 0; k < run; ++k) put(texel(data + at + (repeat ? 0 : k * bytes)));
     at += need;
   }
-  out->format = mapped ? D3DFMT_P8
+  out->format = mapped       ? D3DFMT_P8
                 : bits == 32 ? D3DFMT_A8R8G8B8
                 : bits == 24 ? D3DFMT_R8G8B8
                 : bits == 16 ? (alpha ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5)
@@ -125,7 +128,8 @@ bool DecodePpm(const uint8_t* data, size_t size, DecodedImage* out) {
   if (!out->Allocate(width, height)) return false;
   ++at;  // the single whitespace after the header
   const uint32_t sampleBytes = maxValue > 255 ? 2 : 1;
-  if (!ascii && (at > size || (size - at) / (size_t(channels) * sampleBytes) < size_t(width) * height)) return false;
+  if (!ascii && (at > size || (size - at) / (size_t(channels) * sampleBytes) < size_t(width) * height))
+    return false;
   for (size_t i = 0; i < size_t(width) * height; ++i) {
     uint32_t c[3] = {0, 0, 0};
     for (uint32_t k = 0; k < channels; ++k) {
@@ -147,7 +151,8 @@ bool DecodePpm(const uint8_t* data, size_t size, DecodedImage* out) {
 }
 
 bool DecodedImage::Allocate(uint32_t w, uint32_t h) {
-  if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || uint64_t(w) * h > kMaxImageTexels) return false;
+  if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || uint64_t(w) * h > kMaxImageTexels)
+    return false;
   width = w;
   height = h;
   argb.assign(size_t(w) * h, 0xFF000000u);

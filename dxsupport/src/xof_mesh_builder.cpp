@@ -81,7 +81,9 @@ HRESULT ForEachChild(IDirectXFileData* parent, Fn fn) {
   return hr;
 }
 
-D3DCOLORVALUE Color(const float* c, float alpha) { return {c[0], c[1], c[2], alpha}; }
+D3DCOLORVALUE Color(const float* c, float alpha) {
+  return {c[0], c[1], c[2], alpha};
+}
 
 HRESULT ReadMaterial(IDirectXFileData* data, BuiltMaterial* out) {
   Reader r(data);
@@ -171,7 +173,9 @@ HRESULT ReadColors(IDirectXFileData* data, MeshData* mesh) {
     r.Dword(&index);
     r.Floats(c, 4);
     if (index >= mesh->colors.size()) return D3DXERR_INVALIDDATA;
-    auto byte = [](float f) { return static_cast<DWORD>(f <= 0.0f ? 0 : f >= 1.0f ? 255 : f * 255.0f + 0.5f); };
+    auto byte = [](float f) {
+      return static_cast<DWORD>(f <= 0.0f ? 0 : f >= 1.0f ? 255 : f * 255.0f + 0.5f);
+    };
     mesh->colors[index] = byte(c[3]) << 24 | byte(c[0]) << 16 | byte(c[1]) << 8 | byte(c[2]);
   }
   return D3D_OK;

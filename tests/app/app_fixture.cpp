@@ -23,7 +23,9 @@ BOOL Counter(LARGE_INTEGER* c) {
   c->QuadPart = ManualClock::ticks;
   return TRUE;
 }
-DWORD Milliseconds() { return static_cast<DWORD>(ManualClock::ticks); }
+DWORD Milliseconds() {
+  return static_cast<DWORD>(ManualClock::ticks);
+}
 const FrameTimerClocks kManual = {Frequency, Counter, Milliseconds};
 
 std::vector<unsigned char> SplashBmp() {
@@ -78,4 +80,6 @@ void AppTest::Pump() {
   for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) DispatchMessageA(&msg);
 }
 
-void AppTest::PressKey(WPARAM vk) { SendMessageA(mainWindow, WM_KEYDOWN, vk, 1); }
+void AppTest::PressKey(WPARAM vk) {
+  SendMessageA(mainWindow, WM_KEYDOWN, vk, 1);
+}

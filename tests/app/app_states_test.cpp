@@ -32,7 +32,9 @@ void ClearTargets() {
   }
 }
 
-uint64_t Draws() { return d3d8::GetCounters().draws; }
+uint64_t Draws() {
+  return d3d8::GetCounters().draws;
+}
 
 TEST_F(States, StartupBuildsTheShipAndReadiesFrames) {
   ASSERT_EQ(StartupApplication(mainWindow), S_OK);
@@ -102,7 +104,10 @@ TEST_F(States, OnlyPlayAndTheIntroAreDrawn) {
   const struct {
     AppState state;
     bool drawn;
-  } kCases[] = {{APP_STARTUP, false}, {APP_SPLASH, false}, {APP_LEVEL_START, false}, {APP_PLAYING, true},
+  } kCases[] = {{APP_STARTUP, false},
+                {APP_SPLASH, false},
+                {APP_LEVEL_START, false},
+                {APP_PLAYING, true},
                 {APP_LEVEL_INTRO, true}};
   for (const auto& c : kCases) {
     appState = c.state;

@@ -128,7 +128,8 @@ TEST_F(Display, StartsWindowedAt640x480WithSizingFrameInsideTheWorkArea) {
   ExpectWindowed();
   const LONG style = GetWindowLongA(mainWindow, GWL_STYLE);
   EXPECT_EQ(style & WS_POPUP, 0);
-  EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX), WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX);
+  EXPECT_EQ(style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX),
+            WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX);
   RECT work = {}, window = {};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   GetWindowRect(mainWindow, &window);
@@ -242,9 +243,9 @@ TEST_F(Display, SpriteSheetsHaveBlackKeyedOutInTheTextureFormat) {
 // directory with none: the game's start-up must fail with the right box.
 class MissingMedia : public Display, public ::testing::WithParamInterface<const char*> {
  protected:
-  static constexpr const char* kFiles[] = {"Glorbs1.bmp",       "Glorbs2.bmp",   "SeaFloor.x",
+  static constexpr const char* kFiles[] = {"Glorbs1.bmp",       "Glorbs2.bmp",       "SeaFloor.x",
                                            "Space Station 7.x", "Space Station 5.x", "Spaceship 5.x",
-                                           "SeaBed.bmp",        "HullPlates.bmp", "HullWindows.bmp"};
+                                           "SeaBed.bmp",        "HullPlates.bmp",    "HullWindows.bmp"};
   void SetUp() override {
     Display::SetUp();
     char pattern[] = "/tmp/glorbs-display-XXXXXX";
@@ -286,13 +287,15 @@ TEST_P(MissingMedia, StartUpFailsWithItsFatalErrorAndReleasesEverything) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(StartupApplication(mainWindow), E_FAIL);
   const std::string box = testing::internal::GetCapturedStderr();
-  const char* expectedBox =
-      texture ? "Glorbs3D: Couldn't load game textures.\n\nEither your graphics hardware does not have\nsufficient "
-                "resources, or the DirectX SDK was\nnot properly installed.\n"
-              : "Glorbs3D: Couldn't load game geometry.\n\nEither your graphics hardware does not have\nsufficient "
-                "resources, or the DirectX SDK was\nnot properly installed.\n";
+  const char* expectedBox = texture ? "Glorbs3D: Couldn't load game textures.\n\nEither your graphics "
+                                      "hardware does not have\nsufficient "
+                                      "resources, or the DirectX SDK was\nnot properly installed.\n"
+                                    : "Glorbs3D: Couldn't load game geometry.\n\nEither your graphics "
+                                      "hardware does not have\nsufficient "
+                                      "resources, or the DirectX SDK was\nnot properly installed.\n";
   EXPECT_NE(box.find(expectedBox), std::string::npos) << box;
-  EXPECT_NE(DebugText().find(texture ? "Could not load textures\n" : "Could not load .x models\n"), std::string::npos);
+  EXPECT_NE(DebugText().find(texture ? "Could not load textures\n" : "Could not load .x models\n"),
+            std::string::npos);
   EXPECT_TRUE(cursorShown);
   EXPECT_FALSE(displayReady);
   EXPECT_EQ(device, nullptr);

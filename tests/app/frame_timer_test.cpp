@@ -15,12 +15,16 @@ BOOL Frequency(LARGE_INTEGER* f) {
   f->QuadPart = 1000000;  // microsecond ticks
   return TRUE;
 }
-BOOL NoCounter(LARGE_INTEGER*) { return FALSE; }
+BOOL NoCounter(LARGE_INTEGER*) {
+  return FALSE;
+}
 BOOL Counter(LARGE_INTEGER* c) {
   c->QuadPart = counter;
   return TRUE;
 }
-DWORD Milliseconds() { return milliseconds; }
+DWORD Milliseconds() {
+  return milliseconds;
+}
 
 const FrameTimerClocks kHighResolution = {Frequency, Counter, Milliseconds};
 const FrameTimerClocks kFallback = {NoCounter, Counter, Milliseconds};

@@ -127,7 +127,7 @@ TEST(TextConvert, CountsLimitTheOutputAndAlwaysTerminate) {
   char ansi[16];
   std::memset(ansi, '#', sizeof(ansi));
   const WCHAR e[] = {u'a', 0xE9, u'b', 0};  // "é" needs two bytes here
-  WideToAnsi(ansi, e, -1);  // count 4: three bytes and the terminator
+  WideToAnsi(ansi, e, -1);                  // count 4: three bytes and the terminator
   EXPECT_STREQ(ansi, "a\xC3\xA9");
   EXPECT_EQ(ansi[4], '#');
   WideToText(ansi, e, 2);
@@ -161,8 +161,8 @@ TEST(TextConvert, CopyTextIsTheBoundedCopy) {
 
 TEST(RegistryValues, ReadsFallBackToDefaultsAndWritesRoundTrip) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Glorbs3D Values", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Glorbs3D Values", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   DWORD number = 0;
   BOOL flag = FALSE;

@@ -26,10 +26,10 @@ struct EarlyRegistration {
   EarlyRegistration() { win32::RegisterResources(overrideEntries, 1); }
 } earlyRegistration __attribute__((init_priority(101)));
 
-SoundSegment* const* const kAllEffects[] = {
-    &soundBeginLevel,  &soundEngineIdle,   &soundEngineRev,      &soundShieldBuzz,  &soundShipExplode,
-    &soundGunFire,     &soundShipBounce,   &soundGlorbExplode,   &soundPyramidExplode, &soundCubeExplode,
-    &soundSphereExplode};
+SoundSegment* const* const kAllEffects[] = {&soundBeginLevel,  &soundEngineIdle,   &soundEngineRev,
+                                            &soundShieldBuzz,  &soundShipExplode,  &soundGunFire,
+                                            &soundShipBounce,  &soundGlorbExplode, &soundPyramidExplode,
+                                            &soundCubeExplode, &soundSphereExplode};
 
 int LoadedEffects() {
   int n = 0;
@@ -41,7 +41,8 @@ int LoadedEffects() {
 // (twice its own rate), measured on the recording itself.
 double AudibleFrames(const std::vector<uint8_t>& wav) {
   std::vector<int16_t> samples;
-  for (size_t i = 44; i + 1 < wav.size(); i += 2) samples.push_back(static_cast<int16_t>(wav[i] | (wav[i + 1] << 8)));
+  for (size_t i = 44; i + 1 < wav.size(); i += 2)
+    samples.push_back(static_cast<int16_t>(wav[i] | (wav[i + 1] << 8)));
   return 2.0 * static_cast<double>(Loud(samples, 0, samples.size()).Length());
 }
 
@@ -60,7 +61,6 @@ class SoundEffectsTest : public ::testing::Test {
     overrideEntries[0].name = "UNUSED";
   }
 };
-
 
 }  // namespace
 
@@ -89,8 +89,8 @@ TEST(SoundRecordings, EveryRecordingIsMonoSixteenBitPcmAt11025Hz) {
   auto u16 = [](const std::vector<uint8_t>& b, size_t at) { return unsigned(b[at] | (b[at + 1] << 8)); };
   auto u32 = [&](const std::vector<uint8_t>& b, size_t at) { return u16(b, at) | (u16(b, at + 2) << 16); };
   // The eleven effects and the twelfth recording that nothing loads.
-  const char* const names[] = {"BEGINLEVEL",   "ENGINEIDLE",     "ENGINEREV",   "SHIELDBUZZ",
-                               "SHIPEXPLODE",  "GUNFIRE",        "SHIPBOUNCE",  "GLORBEXPLODE",
+  const char* const names[] = {"BEGINLEVEL",     "ENGINEIDLE",  "ENGINEREV",     "SHIELDBUZZ",
+                               "SHIPEXPLODE",    "GUNFIRE",     "SHIPBOUNCE",    "GLORBEXPLODE",
                                "PYRAMIDEXPLODE", "CUBEEXPLODE", "SPHEREEXPLODE", "SKIDTOSTOP"};
   for (const char* name : names) {
     const std::vector<uint8_t> wav = Recording(name);
@@ -156,7 +156,8 @@ TEST_F(SoundEffectsTest, ShotsInQuickSuccessionOverlapAndAddUp) {
   // them (a loaded machine, the sanitizers): the second voice then starts a
   // whole buffer or a few later.
   bool summed = false;
-  for (size_t lag = 0; lag <= 8 * kBuffer && !summed; lag += kBuffer) summed = IsSaturatedSum(out, a, b, lag, count);
+  for (size_t lag = 0; lag <= 8 * kBuffer && !summed; lag += kBuffer)
+    summed = IsSaturatedSum(out, a, b, lag, count);
   EXPECT_TRUE(summed);
   EXPECT_GT(Peak(out, b, b + count), Peak(out, a, a + count) * 3 / 2);
   RecordProperty("single_peak", Peak(out, a, a + count));

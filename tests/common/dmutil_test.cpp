@@ -229,14 +229,17 @@ struct FakePerformance : ComObject<IDirectMusicPerformance8> {
   STDMETHODIMP QueryInterface(REFIID riid, void** o) override {
     return Answer(riid, o, {&IID_IUnknown, &IID_IDirectMusicPerformance8});
   }
-  STDMETHODIMP Stop(IDirectMusicSegment*, IDirectMusicSegmentState*, MUSIC_TIME, DWORD) override { return S_OK; }
-  STDMETHODIMP IsPlaying(IDirectMusicSegment*, IDirectMusicSegmentState*) override { return S_FALSE; }
-  STDMETHODIMP CloseDown() override { return S_OK; }
-  STDMETHODIMP InitAudio(IDirectMusic**, IDirectSound**, HWND, DWORD, DWORD, DWORD, DMUS_AUDIOPARAMS*) override {
+  STDMETHODIMP Stop(IDirectMusicSegment*, IDirectMusicSegmentState*, MUSIC_TIME, DWORD) override {
     return S_OK;
   }
-  STDMETHODIMP PlaySegmentEx(IUnknown*, WCHAR*, IUnknown*, DWORD, LONGLONG, IDirectMusicSegmentState**, IUnknown*,
-                             IUnknown* path) override {
+  STDMETHODIMP IsPlaying(IDirectMusicSegment*, IDirectMusicSegmentState*) override { return S_FALSE; }
+  STDMETHODIMP CloseDown() override { return S_OK; }
+  STDMETHODIMP InitAudio(IDirectMusic**, IDirectSound**, HWND, DWORD, DWORD, DWORD,
+                         DMUS_AUDIOPARAMS*) override {
+    return S_OK;
+  }
+  STDMETHODIMP PlaySegmentEx(IUnknown*, WCHAR*, IUnknown*, DWORD, LONGLONG, IDirectMusicSegmentState**,
+                             IUnknown*, IUnknown* path) override {
     calls.push_back(path == made ? "play on own path" : "play elsewhere");
     return S_OK;
   }
@@ -261,9 +264,9 @@ TEST(SoundSegmentOwnPath, ASegmentWithAConfigurationPlaysAndUnloadsOnItsOwnPath)
   EXPECT_EQ(S_OK, segment->Download());
   EXPECT_EQ(S_OK, segment->Play(DMUS_SEGF_SECONDARY, nullptr));
   delete segment;
-  const std::vector<std::string> expected = {"path from config, active", "config gone", "download to own path",
-                                             "play on own path", "unload from own path", "path gone",
-                                             "segment gone"};
+  const std::vector<std::string> expected = {
+      "path from config, active", "config gone", "download to own path", "play on own path",
+      "unload from own path",     "path gone",   "segment gone"};
   EXPECT_EQ(expected, calls);
   performance->Release();
 }

@@ -47,8 +47,8 @@ class DeviceTest : public ::testing::Test {
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
     D3DPRESENT_PARAMETERS pp = WindowedParams(kWidth, kHeight);
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &pp, &device_),
+    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
               D3D_OK);
     host::SetFramePacing(false);
   }
@@ -87,7 +87,9 @@ class DeviceTest : public ::testing::Test {
   }
   uint32_t Pixel(int x, int y) { return ReadBack()[y * kWidth + x]; }
 
-  void ClearTo(D3DCOLOR c) { ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f, 0), D3D_OK); }
+  void ClearTo(D3DCOLOR c) {
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c, 1.0f, 0), D3D_OK);
+  }
 
   // A screen-space rectangle [x0, x1) x [y0, y1) as a two-triangle strip.
   void DrawRect(float x0, float y0, float x1, float y1, D3DCOLOR c, float z = 0.5f) {
@@ -101,8 +103,14 @@ class DeviceTest : public ::testing::Test {
 };
 
 // Channel of a 0xAARRGGBB pixel.
-inline int Red(uint32_t p) { return (p >> 16) & 0xFF; }
-inline int Green(uint32_t p) { return (p >> 8) & 0xFF; }
-inline int Blue(uint32_t p) { return p & 0xFF; }
+inline int Red(uint32_t p) {
+  return (p >> 16) & 0xFF;
+}
+inline int Green(uint32_t p) {
+  return (p >> 8) & 0xFF;
+}
+inline int Blue(uint32_t p) {
+  return p & 0xFF;
+}
 
 }  // namespace d3d8test

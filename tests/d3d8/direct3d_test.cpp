@@ -22,7 +22,8 @@ TEST_F(Direct3DTest, FormatChoicesOfTheGame) {
                                   D3DFMT_A8R8G8B8};
   D3DFORMAT chosen = D3DFMT_UNKNOWN;
   for (D3DFORMAT f : fullScreen)
-    if (chosen == D3DFMT_UNKNOWN && SUCCEEDED(d3d_->CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, f, f, FALSE)))
+    if (chosen == D3DFMT_UNKNOWN &&
+        SUCCEEDED(d3d_->CheckDeviceType(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, f, f, FALSE)))
       chosen = f;
   EXPECT_EQ(chosen, D3DFMT_X8R8G8B8);
   // Texture candidates: A1R5G5B5 is offered, so the sprites use it.
@@ -51,32 +52,33 @@ TEST_F(Direct3DTest, CapabilitiesTheGameReads) {
 TEST_F(Direct3DTest, DeviceCreationRefusals) {
   D3DPRESENT_PARAMETERS pp = WindowedParams(0, 0);
   IDirect3DDevice8* other = reinterpret_cast<IDirect3DDevice8*>(1);
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               &pp, &other),
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &other),
             D3DERR_NOTAVAILABLE);  // one device at a time
   EXPECT_EQ(other, nullptr);
   device_->Release();
   device_ = nullptr;
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                               &other),
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &other),
             D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, &pp, &other), D3DERR_INVALIDCALL);
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                               nullptr, &other),
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, 0, &pp, &other),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, nullptr, &other),
             D3DERR_INVALIDCALL);
   D3DPRESENT_PARAMETERS bad = pp;
   bad.BackBufferFormat = D3DFMT_R5G6B5;
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &bad,
-                               &other),
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &bad, &other),
             D3DERR_INVALIDCALL);
   bad = pp;
   bad.AutoDepthStencilFormat = D3DFMT_A8R8G8B8;
-  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &bad,
-                               &other),
+  EXPECT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &bad, &other),
             D3DERR_INVALIDCALL);
   // The game's own parameters work, and the device outlives the adapter object.
-  ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
-                               &device_),
+  ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
             D3D_OK);
   EXPECT_EQ(pp.BackBufferWidth, 64u);
   EXPECT_EQ(d3d_->Release(), 1u);

@@ -134,8 +134,10 @@ TEST_F(LightingTest, VertexColourIsTheDiffuseMaterialUnlessTurnedOff) {
   struct V {
     float x, y, z, nx, ny, nz;
     D3DCOLOR c;
-  } v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0xFF00FF00}, {1, 1, 0.5f, 0, 0, -1, 0xFF00FF00},
-            {-1, -1, 0.5f, 0, 0, -1, 0xFF00FF00}, {1, -1, 0.5f, 0, 0, -1, 0xFF00FF00}};
+  } v[4] = {{-1, 1, 0.5f, 0, 0, -1, 0xFF00FF00},
+            {1, 1, 0.5f, 0, 0, -1, 0xFF00FF00},
+            {-1, -1, 0.5f, 0, 0, -1, 0xFF00FF00},
+            {1, -1, 0.5f, 0, 0, -1, 0xFF00FF00}};
   SetMaterial(1.0f, 0.0f, 0.0f, 0.0f);
   D3DLIGHT8 light = WhiteLight(D3DLIGHT_DIRECTIONAL);
   UseLight(0, light);

@@ -59,8 +59,9 @@ TEST_F(PresentTest, WindowedBackBufferTakesTheClientSize) {
 TEST_F(PresentTest, ResetRestoresDefaultStatesAndNeedsDefaultPoolReleased) {
   ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
   IDirect3DVertexBuffer8* dynamic = nullptr;
-  ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic),
+      D3D_OK);
   IDirect3DVertexBuffer8* managed = nullptr;
   ASSERT_EQ(device_->CreateVertexBuffer(96, D3DUSAGE_WRITEONLY, 0x142, D3DPOOL_MANAGED, &managed), D3D_OK);
   D3DPRESENT_PARAMETERS pp = WindowedParams(0, 0);
@@ -87,8 +88,9 @@ TEST_F(PresentTest, LostDeviceAndModeSwitchCycles) {
     ASSERT_TRUE(host::IsFullScreen());
     ASSERT_EQ(device_->TestCooperativeLevel(), D3D_OK);
     IDirect3DVertexBuffer8* text = nullptr;
-    ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
-              D3D_OK);
+    ASSERT_EQ(
+        device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
+        D3D_OK);
     IDirect3DSurface8* config = nullptr;
     ASSERT_EQ(device_->CreateImageSurface(640, 480, D3DFMT_X8R8G8B8, &config), D3D_OK);
     ASSERT_EQ(device_->BeginScene(), D3D_OK);
@@ -110,8 +112,9 @@ TEST_F(PresentTest, LostDeviceAndModeSwitchCycles) {
     config->Release();
     ASSERT_EQ(device_->Reset(&full), D3D_OK);
     ASSERT_EQ(device_->TestCooperativeLevel(), D3D_OK);
-    ASSERT_EQ(device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
-              D3D_OK);
+    ASSERT_EQ(
+        device_->CreateVertexBuffer(8400, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &text),
+        D3D_OK);
     text->Release();
 
     D3DPRESENT_PARAMETERS windowed = WindowedParams(0, 0);

@@ -54,8 +54,8 @@ TEST_F(RasterTest, CullingFollowsDirect3DWinding) {
   struct Case {
     DWORD cull;
     bool clockwise, drawn;
-  } cases[] = {{D3DCULL_CCW, true, true},  {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
-               {D3DCULL_CW, false, true},  {D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true}};
+  } cases[] = {{D3DCULL_CCW, true, true}, {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false},
+               {D3DCULL_CW, false, true}, {D3DCULL_NONE, true, true},  {D3DCULL_NONE, false, true}};
   for (const Case& c : cases) {
     ClearTo(0xFF000000);
     ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, c.cull), D3D_OK);
@@ -110,9 +110,9 @@ TEST_F(RasterTest, AlphaTestEveryComparison) {
   const struct {
     DWORD func;
     bool below, equal, above;  // drawn for alpha 0x7F, 0x80, 0x81
-  } cases[] = {{D3DCMP_NEVER, false, false, false},     {D3DCMP_LESS, true, false, false},
-               {D3DCMP_EQUAL, false, true, false},      {D3DCMP_LESSEQUAL, true, true, false},
-               {D3DCMP_GREATER, false, false, true},    {D3DCMP_NOTEQUAL, true, false, true},
+  } cases[] = {{D3DCMP_NEVER, false, false, false},      {D3DCMP_LESS, true, false, false},
+               {D3DCMP_EQUAL, false, true, false},       {D3DCMP_LESSEQUAL, true, true, false},
+               {D3DCMP_GREATER, false, false, true},     {D3DCMP_NOTEQUAL, true, false, true},
                {D3DCMP_GREATEREQUAL, false, true, true}, {D3DCMP_ALWAYS, true, true, true}};
   for (const auto& c : cases) {
     ClearTo(0xFF000000);

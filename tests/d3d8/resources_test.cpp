@@ -49,7 +49,8 @@ TEST_F(ResourceTest, LocksKeepTheExactBytesOfEveryFormat) {
     ASSERT_EQ(device_->SetTexture(0, t), D3D_OK);
     DrawRect(0, 0, 4, 4, 0xFFFFFFFF);
     ASSERT_EQ(t->LockRect(0, &r, nullptr, D3DLOCK_READONLY), D3D_OK);
-    for (INT i = 0; i < r.Pitch * 3; ++i) ASSERT_EQ(static_cast<BYTE*>(r.pBits)[i], static_cast<BYTE>(i * 37 + f));
+    for (INT i = 0; i < r.Pitch * 3; ++i)
+      ASSERT_EQ(static_cast<BYTE*>(r.pBits)[i], static_cast<BYTE>(i * 37 + f));
     ASSERT_EQ(t->UnlockRect(0), D3D_OK);
     ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
     EXPECT_EQ(t->Release(), 0u);
@@ -82,8 +83,10 @@ TEST_F(ResourceTest, BadTextureRequestsAreRefused) {
   EXPECT_EQ(device_->CreateTexture(8, 8, 5, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &t), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_D16, D3DPOOL_MANAGED, &t), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &t), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, static_cast<D3DPOOL>(7), &t), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, static_cast<D3DPOOL>(7), &t),
+            D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr),
+            D3DERR_INVALIDCALL);
 }
 
 TEST_F(ResourceTest, SmallerMaximumTextureSizeCanBeEmulated) {
@@ -152,7 +155,8 @@ TEST_F(ResourceTest, VertexAndIndexBufferLocks) {
   EXPECT_EQ(vb->Lock(97, 0, &p, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(vb->Lock(0, 0, nullptr, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(vb->Release(), 0u);
-  EXPECT_EQ(device_->CreateVertexBuffer(10, 0, 0x142, D3DPOOL_MANAGED, &vb), D3DERR_INVALIDCALL);  // < one vertex
+  EXPECT_EQ(device_->CreateVertexBuffer(10, 0, 0x142, D3DPOOL_MANAGED, &vb),
+            D3DERR_INVALIDCALL);  // < one vertex
 
   IDirect3DIndexBuffer8* ib = nullptr;
   ASSERT_EQ(device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_SYSTEMMEM, &ib), D3D_OK);

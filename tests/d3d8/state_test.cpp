@@ -105,7 +105,8 @@ TEST_F(StateTest, InvalidCallsAreRefusedAndChangeNothing) {
   EXPECT_EQ(device_->GetRenderState(static_cast<D3DRENDERSTATETYPE>(5), &after), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->GetRenderState(D3DRS_CULLMODE, nullptr), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 0), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device_->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 0),
+            D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetTexture(2, nullptr), D3DERR_INVALIDCALL);
   const D3DMATRIX id = Identity();
   EXPECT_EQ(device_->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(1), &id), D3DERR_INVALIDCALL);
@@ -124,7 +125,8 @@ TEST_F(StateTest, InvalidCallsAreRefusedAndChangeNothing) {
   EXPECT_EQ(vp.Width, kWidth);
   EXPECT_EQ(device_->SetVertexShader(0), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->SetStreamSource(1, nullptr, 20), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0), D3DERR_INVALIDCALL);  // D16 has no stencil
+  EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_STENCIL, 0, 1.0f, 0),
+            D3DERR_INVALIDCALL);  // D16 has no stencil
   EXPECT_EQ(device_->Clear(2, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->EndScene(), D3DERR_INVALIDCALL);
   ASSERT_EQ(device_->BeginScene(), D3D_OK);
@@ -167,7 +169,8 @@ TEST_F(StateTest, DrawsThatWouldReadPastTheirBuffersAreRefused) {
   ASSERT_EQ(ib->Unlock(), D3D_OK);
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 1), D3D_OK);
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 5, 0, 2), D3DERR_INVALIDCALL);
-  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 4, 1), D3DERR_INVALIDCALL);  // past the end
+  EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 4, 1),
+            D3DERR_INVALIDCALL);                  // past the end
   ASSERT_EQ(device_->SetIndices(ib, 1), D3D_OK);  // base 1: index 2 -> vertex 3, still inside
   EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3D_OK);
   ASSERT_EQ(device_->SetIndices(ib, 2), D3D_OK);
@@ -175,7 +178,8 @@ TEST_F(StateTest, DrawsThatWouldReadPastTheirBuffersAreRefused) {
 
   RhwVertex v[3] = {};
   const WORD wild[3] = {0, 1, 7};
-  EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, wild, D3DFMT_INDEX16, v, sizeof(RhwVertex)),
+  EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, wild, D3DFMT_INDEX16, v,
+                                            sizeof(RhwVertex)),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, sizeof(RhwVertex)), D3DERR_INVALIDCALL);
   EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, 8), D3DERR_INVALIDCALL);
@@ -188,8 +192,11 @@ TEST_F(StateTest, DrawsThatWouldReadPastTheirBuffersAreRefused) {
 TEST_F(StateTest, IndexedDrawFromBuffers) {
   IDirect3DVertexBuffer8* vb = nullptr;
   ASSERT_EQ(device_->CreateVertexBuffer(5 * sizeof(RhwVertex), 0, kRhwFvf, D3DPOOL_MANAGED, &vb), D3D_OK);
-  RhwVertex quad[5] = {{0, 0, 0, 1, 0}, {8, 8, 0.5f, 1, 0xFF00FFFF}, {24, 8, 0.5f, 1, 0xFF00FFFF},
-                       {8, 24, 0.5f, 1, 0xFF00FFFF}, {24, 24, 0.5f, 1, 0xFF00FFFF}};
+  RhwVertex quad[5] = {{0, 0, 0, 1, 0},
+                       {8, 8, 0.5f, 1, 0xFF00FFFF},
+                       {24, 8, 0.5f, 1, 0xFF00FFFF},
+                       {8, 24, 0.5f, 1, 0xFF00FFFF},
+                       {24, 24, 0.5f, 1, 0xFF00FFFF}};
   BYTE* p = nullptr;
   ASSERT_EQ(vb->Lock(0, 0, &p, 0), D3D_OK);
   std::memcpy(p, quad, sizeof(quad));

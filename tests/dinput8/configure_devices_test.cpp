@@ -90,7 +90,9 @@ class ConfigureDevices : public DinputTest {
     if (!d) return 0;
     d->BuildActionMap(&format_, nullptr, 0);
     d->Release();
-    return keyActions[i].dwHow == DIAH_UNMAPPED || keyActions[i].guidInstance != device ? 0 : keyActions[i].dwObjID;
+    return keyActions[i].dwHow == DIAH_UNMAPPED || keyActions[i].guidInstance != device
+               ? 0
+               : keyActions[i].dwObjID;
   }
   static DWORD KeyObject(BYTE dik) { return 0x04 | (static_cast<DWORD>(dik) << 8); }
   bool Saved() const { return std::filesystem::exists(MapFile("Config", "keyboard")); }
@@ -99,10 +101,10 @@ class ConfigureDevices : public DinputTest {
 };
 
 TEST_F(ConfigureDevices, ARemappedKeyIsSavedAndTakesEffectOnTheNextBuild) {
-  Tap(HID_DOWN);   // "Turn right"
+  Tap(HID_DOWN);  // "Turn right"
   Tap(HID_RETURN);
-  Tap(HID_L);      // its new key
-  Tap(HID_F10);    // OK
+  Tap(HID_L);    // its new key
+  Tap(HID_F10);  // OK
   ASSERT_EQ(Run(DICD_EDIT), DI_OK);
   EXPECT_TRUE(Saved());
   EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_L));
@@ -171,10 +173,10 @@ TEST_F(ConfigureDevices, ItDrawsIntoTheTargetAndCallsBackToPresent) {
   EXPECT_GE(presented.calls, 1);
   EXPECT_EQ(presented.lastTarget, static_cast<IUnknown*>(surface));
   EXPECT_GE(surface->locks, 1);
-  EXPECT_EQ(surface->Pixel32(3, 3), 0xFF203A70u);      // title bar
-  EXPECT_EQ(surface->Pixel32(3, 200), 0xFF101828u);    // background
-  EXPECT_EQ(surface->Pixel32(12, 80), 0xFF3060B0u);    // the selected first row
-  int textPixels = 0;  // "Configure devices: Config" in the title
+  EXPECT_EQ(surface->Pixel32(3, 3), 0xFF203A70u);    // title bar
+  EXPECT_EQ(surface->Pixel32(3, 200), 0xFF101828u);  // background
+  EXPECT_EQ(surface->Pixel32(12, 80), 0xFF3060B0u);  // the selected first row
+  int textPixels = 0;                                // "Configure devices: Config" in the title
   for (int y = 8; y < 22; ++y)
     for (int x = 12; x < 320; ++x) textPixels += surface->Pixel32(x, y) == 0xFFE8E8E8u;
   EXPECT_GT(textPixels, 300);
@@ -195,7 +197,8 @@ TEST_F(ConfigureDevices, ASixteenBitTargetGetsSixteenBitPixels) {
   Tap(HID_ESCAPE);
   ASSERT_EQ(Run(DICD_DEFAULT, surface), DI_OK);
   // 0x203A70 in 5-6-5.
-  EXPECT_EQ(surface->Pixel16(3, 3), static_cast<uint16_t>((0x20 >> 3) << 11 | (0x3A >> 2) << 5 | (0x70 >> 3)));
+  EXPECT_EQ(surface->Pixel16(3, 3),
+            static_cast<uint16_t>((0x20 >> 3) << 11 | (0x3A >> 2) << 5 | (0x70 >> 3)));
   EXPECT_EQ(surface->Pixel16(700, 500), 0u);  // outside the window image: untouched
   surface->Release();
 }
@@ -203,7 +206,7 @@ TEST_F(ConfigureDevices, ASixteenBitTargetGetsSixteenBitPixels) {
 TEST_F(ConfigureDevices, TheMouseSelectsARowAndPressesOk) {
   MouseButton(1, true, 40, 76 + 20 + 5);  // second row
   MouseButton(1, false, 40, 101);
-  MouseButton(1, true, 40, 101);           // again: change it
+  MouseButton(1, true, 40, 101);  // again: change it
   Tap(HID_V);
   MouseButton(1, true, 130 + 20, 414 + 10);  // OK
   ASSERT_EQ(Run(DICD_EDIT), DI_OK);
@@ -216,7 +219,8 @@ TEST_F(ConfigureDevices, AControllerIsRemappedWithItsOwnButtons) {
   di_->EnumDevicesBySemantics(
       nullptr, &format_,
       [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
-        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD) *static_cast<GUID*>(ref) = info->guidInstance;
+        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
+          *static_cast<GUID*>(ref) = info->guidInstance;
         return DIENUM_CONTINUE;
       },
       &instance, 0);

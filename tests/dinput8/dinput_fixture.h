@@ -20,10 +20,13 @@ namespace dinput_test {
 
 using namespace test_events;
 
-inline void Pump() { host::PumpEvents(0); }
+inline void Pump() {
+  host::PumpEvents(0);
+}
 
 // A format: zeroed, then filled like the game fills its own.
-inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* name, DWORD genre = DIVIRTUAL_SPACESIM) {
+inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* name,
+                                  DWORD genre = DIVIRTUAL_SPACESIM) {
   DIACTIONFORMATA f{};
   f.dwSize = sizeof f;
   f.dwActionSize = sizeof(DIACTIONA);
@@ -76,7 +79,8 @@ class DinputTest : public ::testing::Test {
 
   // Creates the device of `guid`, with an action map of `format` installed
   // and acquired (non-exclusive, background).
-  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format, DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
+  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format,
+                                   DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
     IDirectInputDevice8A* device = nullptr;
     EXPECT_EQ(di_->CreateDevice(guid, &device, nullptr), DI_OK);
     if (!device) return nullptr;

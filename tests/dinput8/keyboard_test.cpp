@@ -209,7 +209,8 @@ TEST(DirectInputCreate, RefusesOtherVersionsInterfacesAndAggregation) {
   HINSTANCE self = reinterpret_cast<HINSTANCE>(&out);
   EXPECT_EQ(DirectInput8Create(self, 0x0700, IID_IDirectInput8A, &out, nullptr), DIERR_OLDDIRECTINPUTVERSION);
   EXPECT_EQ(out, nullptr);
-  EXPECT_EQ(DirectInput8Create(self, 0x0900, IID_IDirectInput8A, &out, nullptr), DIERR_BETADIRECTINPUTVERSION);
+  EXPECT_EQ(DirectInput8Create(self, 0x0900, IID_IDirectInput8A, &out, nullptr),
+            DIERR_BETADIRECTINPUTVERSION);
   EXPECT_EQ(DirectInput8Create(self, 0x0800, IID_IDirectInputDevice8A, &out, nullptr), DIERR_NOINTERFACE);
   EXPECT_EQ(DirectInput8Create(self, 0x0800, IID_IDirectInput8A, &out, reinterpret_cast<IUnknown*>(self)),
             CLASS_E_NOAGGREGATION);

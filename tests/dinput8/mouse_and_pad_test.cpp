@@ -7,10 +7,8 @@ namespace dinput_test {
 namespace {
 
 DIACTIONA mouseActions[] = {
-    {4, DIMOUSE_XAXIS, 0, {"Move left/right"}, {}, 0, 0},
-    {5, DIMOUSE_YAXIS, 0, {"Move up/down"}, {}, 0, 0},
-    {6, DIMOUSE_WHEEL, 0, {"Wheel"}, {}, 0, 0},
-    {11, DIMOUSE_BUTTON0, 0, {"Fire"}, {}, 0, 0},
+    {4, DIMOUSE_XAXIS, 0, {"Move left/right"}, {}, 0, 0}, {5, DIMOUSE_YAXIS, 0, {"Move up/down"}, {}, 0, 0},
+    {6, DIMOUSE_WHEEL, 0, {"Wheel"}, {}, 0, 0},           {11, DIMOUSE_BUTTON0, 0, {"Fire"}, {}, 0, 0},
     {14, DIMOUSE_BUTTON1, 0, {"Weapons"}, {}, 0, 0},
 };
 
@@ -35,7 +33,8 @@ GUID InstanceOfPad(IDirectInput8A* di, DIACTIONFORMATA& format) {
   di->EnumDevicesBySemantics(
       nullptr, &format,
       [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
-        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD) *static_cast<GUID*>(ref) = info->guidInstance;
+        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
+          *static_cast<GUID*>(ref) = info->guidInstance;
         return DIENUM_CONTINUE;
       },
       &found, 0);
@@ -46,8 +45,12 @@ GUID InstanceOfPad(IDirectInput8A* di, DIACTIONFORMATA& format) {
 DWORD ObjectOf(const DIACTIONA& action, const GUID& instance) {
   return action.dwHow == DIAH_UNMAPPED || action.guidInstance != instance ? 0 : action.dwObjID;
 }
-DWORD Button(DWORD n) { return 0x04 | (n << 8); }
-DWORD Axis(DWORD n) { return 0x02 | (n << 8); }
+DWORD Button(DWORD n) {
+  return 0x04 | (n << 8);
+}
+DWORD Axis(DWORD n) {
+  return 0x02 | (n << 8);
+}
 
 using MouseAndPad = DinputTest;
 
@@ -136,9 +139,12 @@ TEST_F(MouseAndPad, WithoutControllersOnlyTheKeyboardAndMouseAreOffered) {
   EXPECT_EQ(seen.flags[0], static_cast<DWORD>(DIEDBS_MAPPEDPRI1 | DIEDBS_NEWDEVICE));
   EXPECT_EQ(seen.remaining[0], 0u);
   EXPECT_EQ(di_->EnumDevicesBySemantics(nullptr, &format, nullptr, nullptr, 0), DIERR_INVALIDPARAM);
-  EXPECT_EQ(di_->EnumDevicesBySemantics(nullptr, &format, [](LPCDIDEVICEINSTANCEA, LPDIRECTINPUTDEVICE8A, DWORD, DWORD,
-                                                              LPVOID) -> BOOL { return DIENUM_CONTINUE; },
-                                        nullptr, 0x80000000u),
+  EXPECT_EQ(di_->EnumDevicesBySemantics(
+                nullptr, &format,
+                [](LPCDIDEVICEINSTANCEA, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID) -> BOOL {
+                  return DIENUM_CONTINUE;
+                },
+                nullptr, 0x80000000u),
             DIERR_INVALIDPARAM);
 }
 
@@ -184,8 +190,9 @@ TEST_F(MouseAndPad, StickValuesAreScaledToTheFormatsRangeAndOnlyChangesAreReport
 
 TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
   // Unknown to any table: a few buttons and one stick.
-  const int32_t id = AttachPad("Odd pad", (1u << host::PAD_A) | (1u << host::PAD_B) | (1u << host::PAD_START),
-                               (1u << host::PAD_LEFTX) | (1u << host::PAD_LEFTY) | (1u << host::PAD_TRIGGERRIGHT));
+  const int32_t id =
+      AttachPad("Odd pad", (1u << host::PAD_A) | (1u << host::PAD_B) | (1u << host::PAD_START),
+                (1u << host::PAD_LEFTX) | (1u << host::PAD_LEFTY) | (1u << host::PAD_TRIGGERRIGHT));
   DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
   GUID pad = InstanceOfPad(di_, format);
   ASSERT_NE(pad, GUID_NULL);

@@ -81,7 +81,8 @@ TEST_F(UserMaps, DamagedFilesFallBackToTheDefaultsAndSaySo) {
       {"another version", "Glorbs3D input map\nversion 7\n", "version 7"},
       {"a control the keyboard lacks", header + "bind 7 81000424 ff04\nend 1\n", "does not have"},
       {"a wrong count", good + "end 5\n", "count"},
-      {"another device", "Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice mouse\nend 0\n", "another device"},
+      {"another device", "Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice mouse\nend 0\n",
+       "another device"},
       {"an empty file", "", "empty"},
   };
   for (const auto& c : cases) {
@@ -112,7 +113,8 @@ TEST_F(UserMaps, AFileTooLargeToBeAMapIsNotRead) {
 
 TEST_F(UserMaps, ASavedChoiceCannotMoveAFixedAction) {
   WriteMap(
-      "Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice keyboard\nbind 16 81000401 2604\nbind 7 81000424 "
+      "Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice keyboard\nbind 16 81000401 2604\nbind 7 "
+      "81000424 "
       "104\nend 2\n");
   EXPECT_EQ(KeyOf(2), static_cast<DWORD>(DIK_ESCAPE));
   // Turn left asked for Escape, which the fixed action keeps: its default J stays.

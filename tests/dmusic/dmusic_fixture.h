@@ -24,10 +24,11 @@ inline HRESULT SegmentFromMemory(IDirectMusicLoader8* loader, const std::vector<
 // A performance with its audio started (default path type 1), or null.
 inline IDirectMusicPerformance8* StartPerformance(DWORD pathType = DMUS_APATH_SHARED_STEREOPLUSREVERB) {
   IDirectMusicPerformance8* p = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
-                              reinterpret_cast<void**>(&p))))
+  if (FAILED(CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC,
+                              IID_IDirectMusicPerformance8, reinterpret_cast<void**>(&p))))
     return nullptr;
-  if (FAILED(p->InitAudio(nullptr, nullptr, nullptr, pathType, 128, DMUS_AUDIOF_ALL, nullptr))) SafeRelease(p);
+  if (FAILED(p->InitAudio(nullptr, nullptr, nullptr, pathType, 128, DMUS_AUDIOF_ALL, nullptr)))
+    SafeRelease(p);
   return p;
 }
 

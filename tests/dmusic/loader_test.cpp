@@ -14,29 +14,34 @@ using sound_test::Tone;
 
 namespace {
 
-std::vector<uint8_t> GoodWav() { return MakeWav(Tone(0.2, 440, 8000)); }
+std::vector<uint8_t> GoodWav() {
+  return MakeWav(Tone(0.2, 440, 8000));
+}
 
 void Put32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
   for (int i = 0; i < 4; ++i) v[at + static_cast<size_t>(i)] = static_cast<uint8_t>(x >> (8 * i));
 }
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }
+std::u16string Wide(const std::string& s) {
+  return std::u16string(s.begin(), s.end());
+}
 
 }  // namespace
 
 TEST_F(DirectMusicTest, ObjectsComeFromCoCreateInstanceOnlyWhileComIsStarted) {
   IDirectMusicPerformance8* p = nullptr;
-  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
-                                   reinterpret_cast<void**>(&p)));
+  EXPECT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC,
+                                   IID_IDirectMusicPerformance8, reinterpret_cast<void**>(&p)));
   SafeRelease(p);
   IDirectMusicLoader8* wrongInterface = nullptr;
-  EXPECT_EQ(E_NOINTERFACE, CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC,
-                                            IID_IDirectMusicPerformance8, reinterpret_cast<void**>(&wrongInterface)));
+  EXPECT_EQ(E_NOINTERFACE,
+            CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
+                             reinterpret_cast<void**>(&wrongInterface)));
   EXPECT_EQ(nullptr, wrongInterface);
   CoUninitialize();
   EXPECT_EQ(CO_E_NOTINITIALIZED, CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC,
@@ -95,7 +100,8 @@ TEST_F(DirectMusicTest, LyingSizesAndForeignFormatsAreRefused) {
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> wav = GoodWav();
-    for (int i = 0; i < c.bytes; ++i) wav[c.at + static_cast<size_t>(i)] = static_cast<uint8_t>(c.value >> (8 * i));
+    for (int i = 0; i < c.bytes; ++i)
+      wav[c.at + static_cast<size_t>(i)] = static_cast<uint8_t>(c.value >> (8 * i));
     IDirectMusicSegment8* segment = nullptr;
     EXPECT_EQ(c.expected, FromMemory(wav, &segment)) << c.what;
     EXPECT_EQ(nullptr, segment) << c.what;
@@ -140,7 +146,8 @@ TEST_F(DirectMusicTest, FilesAreFoundInTheSearchDirectoryAndCachedByPath) {
   WriteFile(dir + "/Media/tone.wav", GoodWav());
 
   std::u16string missingDir = Wide(dir + "/nowhere");
-  EXPECT_EQ(DMUS_E_LOADER_BADPATH, loader->SetSearchDirectory(GUID_DirectMusicAllTypes, &missingDir[0], FALSE));
+  EXPECT_EQ(DMUS_E_LOADER_BADPATH,
+            loader->SetSearchDirectory(GUID_DirectMusicAllTypes, &missingDir[0], FALSE));
   // Directories may be written the Windows way, with a trailing separator.
   std::u16string media = Wide(dir + "\\Media\\");
   ASSERT_EQ(S_OK, loader->SetSearchDirectory(GUID_DirectMusicAllTypes, &media[0], FALSE));
@@ -175,11 +182,12 @@ TEST_F(DirectMusicTest, FilesAreFoundInTheSearchDirectoryAndCachedByPath) {
 
   std::u16string missing = u"missing.wav";
   void* object = nullptr;
-  EXPECT_EQ(DMUS_E_LOADER_FAILEDOPEN,
-            loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8, &missing[0], &object));
+  EXPECT_EQ(
+      DMUS_E_LOADER_FAILEDOPEN,
+      loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8, &missing[0], &object));
   std::u16string full = Wide(dir + "/Media/tone.wav");
-  EXPECT_EQ(S_OK,
-            loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8, &full[0], &object));
+  EXPECT_EQ(S_OK, loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8, &full[0],
+                                             &object));
   static_cast<IUnknown*>(object)->Release();
   EXPECT_EQ(S_OK, loader->ClearCache(CLSID_DirectMusicSegment));
 

@@ -180,8 +180,8 @@ TEST_F(DirectMusicTest, WithoutASoundDeviceInitAudioFailsAndNothingPlays) {
   DiskAudio nowhere("nonexistent");
   DebugCapture notes;
   IDirectMusicPerformance8* p = nullptr;
-  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
-                                   reinterpret_cast<void**>(&p)));
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC,
+                                   IID_IDirectMusicPerformance8, reinterpret_cast<void**>(&p)));
   EXPECT_EQ(DSERR_NODRIVER, p->InitAudio(nullptr, nullptr, nullptr, 1, 128, DMUS_AUDIOF_ALL, nullptr));
   EXPECT_NE(std::string::npos, notes.text.find("no sound device"));
   IDirectMusicSegment8* segment = nullptr;

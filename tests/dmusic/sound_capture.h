@@ -30,8 +30,12 @@ const size_t kBuffer = 512;
 // whatever the environment says.
 inline const bool kDummyDriverByDefault = setenv("SDL_AUDIODRIVER", "dummy", 1) == 0;
 
-inline void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-inline size_t Frames(double seconds) { return static_cast<size_t>(seconds * kRate); }
+inline void SleepMs(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+inline size_t Frames(double seconds) {
+  return static_cast<size_t>(seconds * kRate);
+}
 
 // Routes the next sound device to a file (or, with `driver`, to another
 // SDL audio driver) until destroyed.
@@ -89,17 +93,21 @@ inline Span Loud(const std::vector<int16_t>& s, size_t from, size_t to, int thre
 
 inline int Peak(const std::vector<int16_t>& s, size_t from, size_t to) {
   int peak = 0;
-  for (size_t i = from; i < std::min(to, s.size()); ++i) peak = std::max(peak, std::abs(static_cast<int>(s[i])));
+  for (size_t i = from; i < std::min(to, s.size()); ++i)
+    peak = std::max(peak, std::abs(static_cast<int>(s[i])));
   return peak;
 }
 
 // The start of the mixing buffer a voice began in: voices start on buffer
 // boundaries, and a recording's first audible sample comes soon after.
-inline size_t VoiceStart(size_t firstLoud) { return firstLoud / kBuffer * kBuffer; }
+inline size_t VoiceStart(size_t firstLoud) {
+  return firstLoud / kBuffer * kBuffer;
+}
 
 // True when the samples at `mixed` are exactly the saturated sum of the
 // single voice at `single` and a copy of it `lag` frames later, over `count`.
-inline bool IsSaturatedSum(const std::vector<int16_t>& s, size_t single, size_t mixed, size_t lag, size_t count) {
+inline bool IsSaturatedSum(const std::vector<int16_t>& s, size_t single, size_t mixed, size_t lag,
+                           size_t count) {
   for (size_t k = 0; k < count; ++k) {
     int sum = s[single + k] + (k >= lag ? s[single + k - lag] : 0);
     sum = std::clamp(sum, -32768, 32767);
@@ -137,7 +145,8 @@ inline std::vector<uint8_t> MakeWav(const std::vector<int16_t>& samples, int rat
 inline std::vector<int16_t> Tone(double seconds, double hz, int amplitude) {
   std::vector<int16_t> s(static_cast<size_t>(seconds * 11025));
   for (size_t i = 0; i < s.size(); ++i)
-    s[i] = static_cast<int16_t>(amplitude * std::sin(2 * 3.14159265358979 * hz * static_cast<double>(i) / 11025));
+    s[i] = static_cast<int16_t>(amplitude *
+                                std::sin(2 * 3.14159265358979 * hz * static_cast<double>(i) / 11025));
   return s;
 }
 

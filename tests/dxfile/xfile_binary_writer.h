@@ -91,7 +91,8 @@ class BinaryWriter {
   bool Number() {
     const std::string& s = *text_;
     size_t end = pos_ + 1;
-    while (end < s.size() && (std::isdigit(static_cast<unsigned char>(s[end])) || std::strchr(".eE-+", s[end])))
+    while (end < s.size() &&
+           (std::isdigit(static_cast<unsigned char>(s[end])) || std::strchr(".eE-+", s[end])))
       ++end;
     const std::string n = s.substr(pos_, end - pos_);
     pos_ = end;
@@ -123,9 +124,8 @@ class BinaryWriter {
 
   void Name(const std::string& name) {
     FlushNumbers();
-    static const char* kKeywords[] = {"template", "WORD",  "DWORD",  "FLOAT",   "DOUBLE",  "CHAR",
-                                      "UCHAR",    "SWORD", "SDWORD", "VOID",    "STRING",  "UNICODE",
-                                      "CSTRING",  "array"};
+    static const char* kKeywords[] = {"template", "WORD",   "DWORD", "FLOAT",  "DOUBLE",  "CHAR",    "UCHAR",
+                                      "SWORD",    "SDWORD", "VOID",  "STRING", "UNICODE", "CSTRING", "array"};
     static const uint16_t kCodes[] = {31, 40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52};
     for (size_t i = 0; i < sizeof kCodes / sizeof kCodes[0]; ++i) {
       if (name == kKeywords[i]) {

@@ -22,7 +22,8 @@ void Dump(IDirectXFileData* d, std::string* out, int depth) {
   GUID id = GUID_NULL;
   d->GetId(&id);
   char head[128];
-  std::snprintf(head, sizeof head, "%*s%08x %s id=%08x ", depth * 2, "", type->Data1, NameOf(d).c_str(), id.Data1);
+  std::snprintf(head, sizeof head, "%*s%08x %s id=%08x ", depth * 2, "", type->Data1, NameOf(d).c_str(),
+                id.Data1);
   *out += head;
   DWORD size = 0;
   void* data = nullptr;
@@ -69,7 +70,9 @@ std::string DumpOf(const std::vector<uint8_t>& bytes) {
   return s;
 }
 
-std::vector<uint8_t> Bytes(const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); }
+std::vector<uint8_t> Bytes(const std::string& s) {
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
 
 TEST(XFileParser, TextAndBinaryFormsGiveTheSameObjects) {
   const std::string text = xtest::ReadTestFile("scene.x");
@@ -92,8 +95,10 @@ TEST(XFileParser, TopLevelObjectsNestedFramesAndMembers) {
     const GUID* t = nullptr;
     d->GetType(&t);
     types.push_back(*t);
-    if (names.back() == "Root") root = d;
-    else d->Release();
+    if (names.back() == "Root")
+      root = d;
+    else
+      d->Release();
   }
   EXPECT_EQ(e->GetNextDataObject(&d), DXFILEERR_NOMOREOBJECTS);
   EXPECT_EQ(d, nullptr);

@@ -20,7 +20,8 @@ inline std::string ReadTestFile(const std::string& name) {
 }
 
 // Parses `bytes`; returns the enumeration (or null) and the result.
-inline HRESULT OpenX(const void* bytes, size_t size, IDirectXFileEnumObject** out, bool registerStandard = true) {
+inline HRESULT OpenX(const void* bytes, size_t size, IDirectXFileEnumObject** out,
+                     bool registerStandard = true) {
   *out = nullptr;
   IDirectXFile* file = nullptr;
   HRESULT hr = DirectXFileCreate(&file);

@@ -63,8 +63,8 @@ TEST(D3DXMath, InverseTimesMatrixIsIdentityAndGivesTheDeterminant) {
   float det = 0.0f;
   ASSERT_EQ(D3DXMatrixInverse(&inverse, &det, &simple), &inverse);
   EXPECT_FLOAT_EQ(det, 24.0f);
-  ExpectMatrixNear(inverse, D3DXMATRIX(0.5f, 0, 0, 0, 0, 1.0f / 3, 0, 0, 0, 0, 0.25f, 0,
-                                       -0.5f, -2.0f / 3, -0.75f, 1));
+  ExpectMatrixNear(inverse,
+                   D3DXMATRIX(0.5f, 0, 0, 0, 0, 1.0f / 3, 0, 0, 0, 0, 0.25f, 0, -0.5f, -2.0f / 3, -0.75f, 1));
 
   const D3DXMATRIX general(1, 2, 0, 1, 3, 4, 1, 0, 0, 1, 2, 3, 1, 0, 1, 1);
   ASSERT_NE(D3DXMatrixInverse(&inverse, &det, &general), nullptr);

@@ -13,7 +13,8 @@ namespace {
 struct TraceCapture {
   std::string text;
   TraceCapture() {
-    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<TraceCapture*>(self)->text += t; }, this);
+    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<TraceCapture*>(self)->text += t; },
+                              this);
   }
   ~TraceCapture() { win32::SetDebugOutputHook(nullptr, nullptr); }
 };

@@ -34,7 +34,7 @@ struct MemoryBuffer : Counted<I> {
   STDMETHODIMP_(HRESULT) GetDevice(IDirect3DDevice8**) override { return E_NOTIMPL; }
   STDMETHODIMP_(DWORD) SetPriority(DWORD) override { return 0; }
   STDMETHODIMP_(DWORD) GetPriority() override { return 0; }
-  STDMETHODIMP_(void) PreLoad() override {  }
+  STDMETHODIMP_(void) PreLoad() override {}
   STDMETHODIMP_(D3DRESOURCETYPE) GetType() override { return D3DRTYPE_VERTEXBUFFER; }
   STDMETHODIMP Lock(UINT offset, UINT, BYTE** data, DWORD) override {
     if (offset > bytes.size()) return D3DERR_INVALIDCALL;
@@ -53,10 +53,16 @@ using IndexBuffer = MemoryBuffer<IDirect3DIndexBuffer8, D3DINDEXBUFFER_DESC>;
 
 inline int BytesPerTexel(D3DFORMAT f) {
   switch (f) {
-    case D3DFMT_A8R8G8B8: case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R8G8B8: return 3;
-    case D3DFMT_A8: case D3DFMT_L8: return 1;
-    default: return 2;
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+      return 4;
+    case D3DFMT_R8G8B8:
+      return 3;
+    case D3DFMT_A8:
+    case D3DFMT_L8:
+      return 1;
+    default:
+      return 2;
   }
 }
 
@@ -67,7 +73,7 @@ struct Texture : Counted<IDirect3DTexture8> {
   STDMETHODIMP_(HRESULT) GetDevice(IDirect3DDevice8**) override { return E_NOTIMPL; }
   STDMETHODIMP_(DWORD) SetPriority(DWORD) override { return 0; }
   STDMETHODIMP_(DWORD) GetPriority() override { return 0; }
-  STDMETHODIMP_(void) PreLoad() override {  }
+  STDMETHODIMP_(void) PreLoad() override {}
   STDMETHODIMP_(D3DRESOURCETYPE) GetType() override { return D3DRTYPE_TEXTURE; }
   STDMETHODIMP_(DWORD) SetLOD(DWORD) override { return 0; }
   STDMETHODIMP_(DWORD) GetLOD() override { return 0; }
@@ -121,7 +127,8 @@ struct FakeDevice : Counted<IDirect3DDevice8> {
     *out = t;
     return D3D_OK;
   }
-  STDMETHODIMP CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool, IDirect3DVertexBuffer8** out) override {
+  STDMETHODIMP CreateVertexBuffer(UINT length, DWORD, DWORD, D3DPOOL pool,
+                                  IDirect3DVertexBuffer8** out) override {
     auto* b = new VertexBuffer();
     b->bytes.resize(length);
     b->desc.Size = length;
@@ -158,17 +165,30 @@ struct FakeDevice : Counted<IDirect3DDevice8> {
   STDMETHODIMP_(HRESULT) GetDisplayMode(D3DDISPLAYMODE*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) Reset(D3DPRESENT_PARAMETERS*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) Present(const RECT*, const RECT*, HWND, const RGNDATA*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP_(HRESULT) GetBackBuffer(UINT, D3DBACKBUFFER_TYPE, IDirect3DSurface8**) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP_(HRESULT) GetDepthStencilSurface(IDirect3DSurface8**) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8**) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) CreateImageSurface(UINT, UINT, D3DFORMAT, IDirect3DSurface8**) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP_(HRESULT)
+  CopyRects(IDirect3DSurface8*, const RECT*, UINT, IDirect3DSurface8*, const POINT*) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP_(HRESULT) BeginScene() override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) EndScene() override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP_(HRESULT) SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) MultiplyTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) MultiplyTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX*) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP_(HRESULT) SetViewport(const D3DVIEWPORT8*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) GetViewport(D3DVIEWPORT8*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) SetMaterial(const D3DMATERIAL8*) override { return E_NOTIMPL; }
@@ -181,8 +201,12 @@ struct FakeDevice : Counted<IDirect3DDevice8> {
   STDMETHODIMP_(HRESULT) GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) GetTexture(DWORD, IDirect3DBaseTexture8**) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) SetTexture(DWORD, IDirect3DBaseTexture8*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP_(HRESULT) SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override {
+    return E_NOTIMPL;
+  }
   STDMETHODIMP_(HRESULT) BeginStateBlock() override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) EndStateBlock(DWORD*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) ApplyStateBlock(DWORD) override { return E_NOTIMPL; }
@@ -193,8 +217,14 @@ struct FakeDevice : Counted<IDirect3DDevice8> {
   STDMETHODIMP_(HRESULT) GetStreamSource(UINT, IDirect3DVertexBuffer8**, UINT*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) GetIndices(IDirect3DIndexBuffer8**, UINT*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) DrawPrimitive(D3DPRIMITIVETYPE, UINT, UINT) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*, UINT) override { return E_NOTIMPL; }
+  STDMETHODIMP_(HRESULT) DrawPrimitiveUP(D3DPRIMITIVETYPE, UINT, const void*, UINT) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP_(HRESULT)
+  DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*, D3DFORMAT, const void*,
+                         UINT) override {
+    return E_NOTIMPL;
+  }
 };
 
 }  // namespace dxtest

@@ -39,7 +39,8 @@ class MeshLoad : public testing::Test {
     device_->Release();
   }
   HRESULT Load(const std::string& path) {
-    return D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, device_, nullptr, &materials_, &count_, &mesh_);
+    return D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, device_, nullptr, &materials_, &count_,
+                             &mesh_);
   }
   HRESULT LoadText(const std::string& body) { return Load(WriteTemp("mesh.x", "xof 0302txt 0032\n" + body)); }
 
@@ -159,17 +160,17 @@ TEST_F(MeshLoad, CornersWithDifferentNormalsSplitVertices) {
 
 TEST_F(MeshLoad, MalformedMeshesFail) {
   const char* kCases[] = {
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,3;; }",    // index past the vertex count
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 2; 0,1;; }",      // a face with two corners
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0; ; }",             // no faces
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"      // material index out of range
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,3;; }",  // index past the vertex count
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 2; 0,1;; }",    // a face with two corners
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0; ; }",           // no faces
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"   // material index out of range
       " MeshMaterialList { 1; 1; 4;; Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; } } }",
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"      // normals for the wrong faces
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"  // normals for the wrong faces
       " MeshNormals { 1; 0;0;1;; 1; 4; 0,0,0,0;; } }",
-      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"      // too few texture coordinates
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n"  // too few texture coordinates
       " MeshTextureCoords { 1; 0;0;; } }",
-      "Header { 1; 0; 1; }",                                    // no mesh at all
-      "Frame Loop { { Loop } }",                                // a frame inside itself
+      "Header { 1; 0; 1; }",      // no mesh at all
+      "Frame Loop { { Loop } }",  // a frame inside itself
   };
   for (const char* body : kCases) {
     EXPECT_TRUE(FAILED(LoadText(body))) << body;
@@ -198,7 +199,8 @@ TEST_F(MeshLoad, FromAnOpenDataObject) {
   ASSERT_EQ(file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &e), DXFILE_OK);
   IDirectXFileData* tri = nullptr;
   ASSERT_EQ(e->GetDataObjectByName("Tri", &tri), DXFILE_OK);
-  ASSERT_EQ(D3DXLoadMeshFromXof(tri, D3DXMESH_SYSTEMMEM, device_, nullptr, &materials_, &count_, &mesh_), D3D_OK);
+  ASSERT_EQ(D3DXLoadMeshFromXof(tri, D3DXMESH_SYSTEMMEM, device_, nullptr, &materials_, &count_, &mesh_),
+            D3D_OK);
   EXPECT_EQ(mesh_->GetNumVertices(), 3u);
   EXPECT_EQ(mesh_->GetFVF(), DWORD(D3DFVF_XYZ));
   EXPECT_EQ(count_, 1u);

@@ -18,7 +18,8 @@ struct Vertex {  // XYZ | NORMAL | TEX1, the game's model layout
 struct DebugCapture {
   std::string text;
   DebugCapture() {
-    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<DebugCapture*>(self)->text += t; }, this);
+    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<DebugCapture*>(self)->text += t; },
+                              this);
   }
   ~DebugCapture() { win32::SetDebugOutputHook(nullptr, nullptr); }
 };
@@ -36,8 +37,10 @@ ID3DXMesh* MakeCorner(IDirect3DDevice8* device, DWORD options) {
   BYTE* ib = nullptr;
   mesh->LockIndexBuffer(0, &ib);
   for (int i = 0; i < 6; ++i) {
-    if (options & D3DXMESH_32BIT) reinterpret_cast<DWORD*>(ib)[i] = idx[i];
-    else reinterpret_cast<WORD*>(ib)[i] = static_cast<WORD>(idx[i]);
+    if (options & D3DXMESH_32BIT)
+      reinterpret_cast<DWORD*>(ib)[i] = idx[i];
+    else
+      reinterpret_cast<WORD*>(ib)[i] = static_cast<WORD>(idx[i]);
   }
   mesh->UnlockIndexBuffer();
   return mesh;
@@ -71,9 +74,10 @@ TEST(ComputeNormals, RefusesMeshesWithoutNormalsAndNull) {
   ASSERT_EQ(D3DXCreateMeshFVF(1, 3, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ | D3DFVF_TEX1, device, &mesh), D3D_OK);
   DebugCapture capture;
   EXPECT_EQ(D3DXComputeNormals(mesh), D3DERR_INVALIDCALL);
-  EXPECT_EQ(capture.text,
-            "D3DXComputeNormals: Normal field required on input mesh to be filled in (clonemesh can be used to add "
-            "them)\n");
+  EXPECT_EQ(
+      capture.text,
+      "D3DXComputeNormals: Normal field required on input mesh to be filled in (clonemesh can be used to add "
+      "them)\n");
   EXPECT_EQ(D3DXComputeNormals(nullptr), D3DERR_INVALIDCALL);
   mesh->Release();
   device->Release();

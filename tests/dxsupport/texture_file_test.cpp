@@ -18,11 +18,16 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void Put16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)}); }
-void Put32(Bytes& b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
+void Put16(Bytes& b, uint32_t v) {
+  b.insert(b.end(), {uint8_t(v), uint8_t(v >> 8)});
+}
+void Put32(Bytes& b, uint32_t v) {
+  Put16(b, v & 0xFFFF), Put16(b, v >> 16);
+}
 
 // A BMP with a 40-byte info header; `pixels` are the rows as stored.
-Bytes Bmp(int32_t w, int32_t h, uint16_t bits, uint32_t compression, const Bytes& palette, const Bytes& pixels) {
+Bytes Bmp(int32_t w, int32_t h, uint16_t bits, uint32_t compression, const Bytes& palette,
+          const Bytes& pixels) {
   Bytes b = {'B', 'M'};
   const uint32_t offset = 54 + static_cast<uint32_t>(palette.size());
   Put32(b, offset + static_cast<uint32_t>(pixels.size()));
@@ -55,9 +60,9 @@ class TextureFile : public testing::Test {
     if (texture_) texture_->Release();
     texture_ = nullptr;
     IDirect3DTexture8* t = nullptr;
-    const HRESULT hr = D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
-                                                    format, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, key, &info_,
-                                                    nullptr, &t);
+    const HRESULT hr = D3DXCreateTextureFromFileExA(device_, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT,
+                                                    D3DX_DEFAULT, 0, format, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                                    D3DX_DEFAULT, key, &info_, nullptr, &t);
     texture_ = static_cast<dxtest::Texture*>(t);
     return hr;
   }
@@ -70,8 +75,8 @@ class TextureFile : public testing::Test {
 
 TEST_F(TextureFile, Bmp24BottomUpWithMipChain) {
   // 3 x 2, bottom row first, rows padded to 12 bytes.
-  const Bytes rows = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0,            // bottom: red green blue
-                      255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};     // top: white black grey
+  const Bytes rows = {0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0,   // bottom: red green blue
+                      255, 255, 255, 0, 0,   0, 128, 128, 128, 0, 0, 0};  // top: white black grey
   ASSERT_EQ(Load(Bmp(3, 2, 24, 0, {}, rows)), D3D_OK);
   EXPECT_EQ(info_.Format, D3DFMT_R8G8B8);
   EXPECT_EQ(info_.ImageFileFormat, D3DXIFF_BMP);
@@ -205,7 +210,8 @@ TEST_F(TextureFile, BrokenFilesFailWithoutCrashing) {
   EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileA(device_, "no/such/texture.bmp", &t)));
   EXPECT_EQ(t, nullptr);
   EXPECT_EQ(D3DXCreateTextureFromFileA(nullptr, "x.bmp", &t), D3DERR_INVALIDCALL);
-  const Bytes rows = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 128, 128, 128, 0, 0, 0};
+  const Bytes rows = {0,   0,   255, 0, 255, 0, 255, 0,   0,   0, 0, 0,
+                      255, 255, 255, 0, 0,   0, 128, 128, 128, 0, 0, 0};
   const std::vector<Bytes> files = {
       Bmp(3, 2, 24, 0, {}, rows),
       Bmp(2, 2, 8, 1, kPalette, {2, 1, 0, 0, 1, 2, 1, 3, 0, 1}),

@@ -27,7 +27,8 @@ void Walk(IDirectXFileData* data, int depth) {
     if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&childData)))) {
       Walk(childData, depth + 1);
       childData->Release();
-    } else if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&ref)))) {
+    } else if (SUCCEEDED(
+                   child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&ref)))) {
       IDirectXFileData* target = nullptr;
       if (SUCCEEDED(ref->Resolve(&target))) target->Release();  // not walked: references may loop
       ref->Release();

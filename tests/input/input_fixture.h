@@ -21,8 +21,12 @@
 namespace input_test {
 
 using namespace test_events;
-inline void Press(uint16_t hid) { Key(hid, true); }
-inline void Release(uint16_t hid) { Key(hid, false); }
+inline void Press(uint16_t hid) {
+  Key(hid, true);
+}
+inline void Release(uint16_t hid) {
+  Key(hid, false);
+}
 
 // Delivers what was injected, then runs the frame's poll.
 inline void Frame() {
@@ -65,7 +69,8 @@ class InputTest : public ::testing::Test {
   }
 
   int32_t AttachPad(const char* name) {
-    const int index = host::AttachVirtualPad(name, (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
+    const int index =
+        host::AttachVirtualPad(name, (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
     EXPECT_GE(index, 0);
     pads_.push_back(index);
     host::PumpEvents(0);

@@ -41,9 +41,9 @@ class MenuTest : public AppTest {
 
   // From start-up through the splash and the level intro into play.
   void ReachPlay() {
-    StepApplication();       // the splash
-    PressKey('X');           // level 1
-    StepApplication();       // its sound and the clock reset
+    StepApplication();  // the splash
+    PressKey('X');      // level 1
+    StepApplication();  // its sound and the clock reset
     ManualClock::Advance(1.5);
     StepApplication();
     ASSERT_EQ(appState, APP_PLAYING);

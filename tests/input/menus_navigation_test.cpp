@@ -26,7 +26,9 @@ std::vector<DWORD> Ids(const MenuItem* menu) {
   return ids;
 }
 
-bool MenuSoundPlaying() { return soundSphereExplode && soundSphereExplode->IsPlaying(); }
+bool MenuSoundPlaying() {
+  return soundSphereExplode && soundSphereExplode->IsPlaying();
+}
 
 TEST_F(MenuTest, TheTwoTreesHoldTheirEntriesInOrder) {
   std::string names;
@@ -139,9 +141,7 @@ TEST_F(MenuTest, VideoEntriesSwitchTheDisplayAndCloseTheMenu) {
     Give(kSelect);
     EXPECT_EQ(currentMenu, nullptr);
   };
-  const struct {
-    DWORD entry, width, height;
-  } modes[] = {{3, 1024, 768}, {2, 800, 600}, {1, 640, 480}};
+  const struct { DWORD entry, width, height; } modes[] = {{3, 1024, 768}, {2, 800, 600}, {1, 640, 480}};
   for (const auto& m : modes) {
     choose(m.entry);
     EXPECT_TRUE(fullScreen);
@@ -156,7 +156,7 @@ TEST_F(MenuTest, VideoEntriesSwitchTheDisplayAndCloseTheMenu) {
   EXPECT_FALSE(fullScreen);
   EXPECT_TRUE(presentParams.Windowed);
   EXPECT_EQ(screenWidth, 640u);  // the last full-screen size is kept for Alt+Enter
-  choose(0);  // windowed again: nothing to do, but the menu still closes
+  choose(0);                     // windowed again: nothing to do, but the menu still closes
   EXPECT_FALSE(fullScreen);
   EXPECT_FALSE(TakeClose());
 }
@@ -212,9 +212,7 @@ TEST_F(MenuTest, KeysOpenTheMenusSteerThemAndQuit) {
 
 TEST_F(MenuTest, TheConfigurationWindowRunsAndControlReturnsToTheGame) {
   ReachPlay();
-  const struct {
-    DWORD entry;
-  } entries[] = {{0}, {1}};  // "View Devices", then "Config Devices"
+  const struct { DWORD entry; } entries[] = {{0}, {1}};  // "View Devices", then "Config Devices"
   for (const auto& e : entries) {
     TapAndStep(HID_F1);
     ASSERT_EQ(currentMenu, mainMenu);
@@ -264,8 +262,10 @@ TEST_F(MenuTest, ConfigDevicesEditsTheGameControlsNotTheMenuKeys) {
   EXPECT_NE(std::find(levels, levels + INPUT_MAX_DEVICES, 1.0f), levels + INPUT_MAX_DEVICES);
   Key(HID_L, false);
   Pump();
-  if (oldHome) setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
-  else unsetenv("XDG_CONFIG_HOME");
+  if (oldHome)
+    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
+  else
+    unsetenv("XDG_CONFIG_HOME");
   std::error_code ignored;
   std::filesystem::remove_all(scratch, ignored);
 }
@@ -324,7 +324,7 @@ TEST_F(MenuTest, KeysReleasedWhileAMenuIsOpenDoNotStayHeldAfterIt) {
     StepApplication();
   }
   ASSERT_TRUE(PlayerShip->visible);
-  Key(HID_N, true);  // forward thrust held
+  Key(HID_N, true);      // forward thrust held
   Key(HID_SPACE, true);  // and fire
   Pump();
   ManualClock::Advance(0.02);

@@ -20,14 +20,26 @@
 namespace menus_test {
 namespace {
 
-inline int Red(uint32_t p) { return (p >> 16) & 0xFF; }
-inline int Green(uint32_t p) { return (p >> 8) & 0xFF; }
-inline int Blue(uint32_t p) { return p & 0xFF; }
+inline int Red(uint32_t p) {
+  return (p >> 16) & 0xFF;
+}
+inline int Green(uint32_t p) {
+  return (p >> 8) & 0xFF;
+}
+inline int Blue(uint32_t p) {
+  return p & 0xFF;
+}
 
-bool Yellow(uint32_t p) { return Red(p) > 170 && Green(p) > 170 && Blue(p) < 90; }
-bool TitleRed(uint32_t p) { return Red(p) > 150 && Green(p) < 70 && Blue(p) < 70; }
+bool Yellow(uint32_t p) {
+  return Red(p) > 170 && Green(p) > 170 && Blue(p) < 90;
+}
+bool TitleRed(uint32_t p) {
+  return Red(p) > 150 && Green(p) < 70 && Blue(p) < 70;
+}
 // The entries: white at half alpha over the darkened game.
-bool Pale(uint32_t p) { return Red(p) > 100 && Green(p) > 100 && Blue(p) > 100; }
+bool Pale(uint32_t p) {
+  return Red(p) > 100 && Green(p) > 100 && Blue(p) > 100;
+}
 
 class MenuPicture : public MenuTest {
  protected:

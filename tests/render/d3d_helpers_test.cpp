@@ -23,7 +23,8 @@ class KeyTest : public DisplayTest {
       const UINT w = 4 >> level, h = 2 >> level;
       for (UINT y = 0; y < h; ++y)
         for (UINT x = 0; x < w; ++x)
-          reinterpret_cast<Texel*>(static_cast<BYTE*>(r.pBits) + y * r.Pitch)[x] = texels[level ? 0 : y * 4 + x];
+          reinterpret_cast<Texel*>(static_cast<BYTE*>(r.pBits) + y * r.Pitch)[x] =
+              texels[level ? 0 : y * 4 + x];
       t->UnlockRect(level);
     }
     return t;
@@ -45,7 +46,8 @@ class KeyTest : public DisplayTest {
 
 TEST_F(KeyTest, SixteenBitFormatsKeyOpaqueBlackOnlyAndLeaveSmallerLevels) {
   // Opaque black, transparent black, red, opaque black, near-black, ...
-  IDirect3DTexture8* t = Make<WORD>(D3DFMT_A1R5G5B5, {0x8000, 0x0000, 0xFC00, 0x8000, 0x8001, 0x8000, 0x83E0, 0x801F});
+  IDirect3DTexture8* t =
+      Make<WORD>(D3DFMT_A1R5G5B5, {0x8000, 0x0000, 0xFC00, 0x8000, 0x8001, 0x8000, 0x83E0, 0x801F});
   ASSERT_EQ(KeyOutColor(t, 0), S_OK);
   EXPECT_EQ(Read<WORD>(t, 0), (std::vector<WORD>{0, 0, 0xFC00, 0, 0x8001, 0, 0x83E0, 0x801F}));
   EXPECT_EQ(Read<WORD>(t, 1), (std::vector<WORD>{0x8000, 0x8000}));

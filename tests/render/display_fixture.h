@@ -67,7 +67,15 @@ class DisplayTest : public ::testing::Test {
   UINT height_ = 0;
 };
 
-inline int Red(uint32_t p) { return (p >> 16) & 0xFF; }
-inline int Green(uint32_t p) { return (p >> 8) & 0xFF; }
-inline int Blue(uint32_t p) { return p & 0xFF; }
-inline int Brightness(uint32_t p) { return Red(p) + Green(p) + Blue(p); }
+inline int Red(uint32_t p) {
+  return (p >> 16) & 0xFF;
+}
+inline int Green(uint32_t p) {
+  return (p >> 8) & 0xFF;
+}
+inline int Blue(uint32_t p) {
+  return p & 0xFF;
+}
+inline int Brightness(uint32_t p) {
+  return Red(p) + Green(p) + Blue(p);
+}

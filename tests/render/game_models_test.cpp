@@ -44,15 +44,15 @@ TEST_F(GameModels, ShipAndPartModelsAreScaledAboutTheirOriginToAThird) {
     ASSERT_EQ(loaded.size(), raw.size());
     D3DXVECTOR3 centre;
     float radius = 0.0f;
-    D3DXComputeBoundingSphere(const_cast<ModelVertex*>(raw.data()), static_cast<DWORD>(raw.size()), 0x112, &centre,
-                              &radius);
+    D3DXComputeBoundingSphere(const_cast<ModelVertex*>(raw.data()), static_cast<DWORD>(raw.size()), 0x112,
+                              &centre, &radius);
     const float scale = 1.0f / (3.0f * radius);
     for (size_t i = 0; i < raw.size(); i += 7) {
       EXPECT_NEAR(loaded[i].x, raw[i].x * scale, 1e-5f);
       EXPECT_NEAR(loaded[i].z, raw[i].z * scale, 1e-5f);
     }
-    D3DXComputeBoundingSphere(const_cast<ModelVertex*>(loaded.data()), static_cast<DWORD>(loaded.size()), 0x112,
-                              &centre, &radius);
+    D3DXComputeBoundingSphere(const_cast<ModelVertex*>(loaded.data()), static_cast<DWORD>(loaded.size()),
+                              0x112, &centre, &radius);
     EXPECT_NEAR(radius, 1.0f / 3.0f, 1e-4f) << files[slot];
   }
 }

@@ -13,16 +13,15 @@ namespace {
 
 // Application time by hand: a counter of 1000 ticks a second.
 LONGLONG fakeTicks = 0;
-const FrameTimerClocks kFakeClocks = {
-    [](LARGE_INTEGER* f) {
-      f->QuadPart = 1000;
-      return TRUE;
-    },
-    [](LARGE_INTEGER* c) {
-      c->QuadPart = fakeTicks;
-      return TRUE;
-    },
-    [] { return static_cast<DWORD>(fakeTicks); }};
+const FrameTimerClocks kFakeClocks = {[](LARGE_INTEGER* f) {
+                                        f->QuadPart = 1000;
+                                        return TRUE;
+                                      },
+                                      [](LARGE_INTEGER* c) {
+                                        c->QuadPart = fakeTicks;
+                                        return TRUE;
+                                      },
+                                      [] { return static_cast<DWORD>(fakeTicks); }};
 
 struct Box {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;

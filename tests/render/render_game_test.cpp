@@ -144,10 +144,10 @@ TEST_F(RenderGameTest, HudShowsTheScoreInYellowAtTheTopLeft) {
   Score = 150;
   const std::vector<uint32_t> pixels = Frame();
   const int row = static_cast<int>(0.05f * height_);
-  EXPECT_GT(Yellow(pixels, 0, 0, width_ / 2, row + 2), 150);   // "Score: 00000150"
-  EXPECT_GT(Yellow(pixels, width_ / 2, 0, width_, row + 2), 150);   // the credit line
+  EXPECT_GT(Yellow(pixels, 0, 0, width_ / 2, row + 2), 150);             // "Score: 00000150"
+  EXPECT_GT(Yellow(pixels, width_ / 2, 0, width_, row + 2), 150);        // the credit line
   EXPECT_GT(Yellow(pixels, width_ / 2, row, width_, 2 * row + 2), 100);  // the weapon
-  EXPECT_EQ(Yellow(pixels, 0, row + 2, width_ / 2, 2 * row + 2), 0);   // nothing below the score
+  EXPECT_EQ(Yellow(pixels, 0, row + 2, width_ / 2, 2 * row + 2), 0);     // nothing below the score
   EXPECT_EQ(Yellow(pixels, 0, 3 * row, width_, height_), 0);
 }
 

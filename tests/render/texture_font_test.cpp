@@ -35,8 +35,8 @@ class FontDeviceTest : public ::testing::Test {
     wc.lpfnWndProc = DefWindowProcA;
     wc.lpszClassName = "FontTestClass";
     RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, "FontTestClass", "font test", WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight, nullptr,
-                              nullptr, nullptr, nullptr);
+    window_ = CreateWindowExA(0, "FontTestClass", "font test", WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight,
+                              nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window_, nullptr);
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
@@ -49,8 +49,8 @@ class FontDeviceTest : public ::testing::Test {
     pp.Windowed = TRUE;
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &pp, &device_),
+    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
+                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
               D3D_OK);
   }
 
@@ -141,7 +141,8 @@ TEST_F(FontDeviceTest, GlyphTexelsAreWhiteWithCoverageInAlpha) {
   ASSERT_EQ(f->Texture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
   int opaque = 0, partial = 0;
   for (UINT y = 0; y < f->TextureHeight(); ++y) {
-    const auto* row = reinterpret_cast<const WORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+    const auto* row =
+        reinterpret_cast<const WORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
     for (UINT x = 0; x < f->TextureWidth(); ++x) {
       ASSERT_TRUE(row[x] == 0 || (row[x] & 0x0FFF) == 0x0FFF) << x << "," << y;
       opaque += (row[x] >> 12) == 0xF;
@@ -325,7 +326,8 @@ TEST_F(FontDeviceTest, WorldTextCentresOnTheOriginAndIsTwoSided) {
   D3DXMatrixRotationY(&world, D3DX_PI);
   device_->SetTransform(D3DTS_WORLD, &world);
   EXPECT_TRUE(DrawAndFindInk([&] { f->DrawWorldText("Back", TEXTFONT_CENTERED); }).Empty());
-  EXPECT_FALSE(DrawAndFindInk([&] { f->DrawWorldText("Back", TEXTFONT_CENTERED | TEXTFONT_TWOSIDED); }).Empty());
+  EXPECT_FALSE(
+      DrawAndFindInk([&] { f->DrawWorldText("Back", TEXTFONT_CENTERED | TEXTFONT_TWOSIDED); }).Empty());
 }
 
 TEST_F(FontDeviceTest, DrawingNeedsTheDeviceTextureAndBuffer) {

@@ -89,7 +89,8 @@ class XMeshTest : public DisplayTest {
     D3DXVECTOR3 p(x, y, 0);
     const D3DXMATRIX vp = sceneCamera.GetViewMatrix() * sceneCamera.GetProjMatrix();
     D3DXVec3TransformCoord(&p, &p, &vp);
-    const UINT px = static_cast<UINT>((p.x + 1) * 0.5f * width_), py = static_cast<UINT>((1 - p.y) * 0.5f * height_);
+    const UINT px = static_cast<UINT>((p.x + 1) * 0.5f * width_),
+               py = static_cast<UINT>((1 - p.y) * 0.5f * height_);
     if (px >= width_ || py >= height_) {
       ADD_FAILURE() << "(" << x << ", " << y << ") is off the screen";
       return 0;
@@ -176,7 +177,8 @@ TEST_F(XMeshTest, GameModelIsLitAndItsTranslucentPassAddsLight) {
   int brighter = 0, darker = 0;
   for (size_t i = 0; i < both.size(); ++i) {
     brighter += Blue(both[i]) > Blue(opaque[i]) + 20;
-    darker += Red(both[i]) < Red(opaque[i]) || Green(both[i]) < Green(opaque[i]) || Blue(both[i]) < Blue(opaque[i]);
+    darker +=
+        Red(both[i]) < Red(opaque[i]) || Green(both[i]) < Green(opaque[i]) || Blue(both[i]) < Blue(opaque[i]);
   }
   EXPECT_GT(brighter, 500);
   EXPECT_EQ(darker, 0);

@@ -4,7 +4,11 @@
 
 namespace assets {
 
-inline std::string Media(const std::string& name) { return std::string(GLORBS_TEST_MEDIA_DIR) + "/" + name; }
-inline std::string Resource(const std::string& name) { return std::string(GLORBS_TEST_RESOURCE_DIR) + "/" + name; }
+inline std::string Media(const std::string& name) {
+  return std::string(GLORBS_TEST_MEDIA_DIR) + "/" + name;
+}
+inline std::string Resource(const std::string& name) {
+  return std::string(GLORBS_TEST_RESOURCE_DIR) + "/" + name;
+}
 
 }  // namespace assets

@@ -28,7 +28,9 @@ std::string FreshDir(const std::string& name) {
   return dir;
 }
 
-int RunTool(const std::string& tool, const std::string& args) { return std::system(("'" + tool + "' " + args).c_str()); }
+int RunTool(const std::string& tool, const std::string& args) {
+  return std::system(("'" + tool + "' " + args).c_str());
+}
 
 void ExpectSameFiles(const std::string& dir, const std::vector<std::string>& names, bool media) {
   for (const std::string& n : names) {
@@ -55,8 +57,9 @@ TEST(Determinism, SplashIconsAndRecordingsComeOutTheSameEveryRun) {
   ASSERT_EQ(RunTool(GLORBS_GEN_SPLASH, "'" + dir + "'"), 0);
   ASSERT_EQ(RunTool(GLORBS_GEN_SOUNDS, "'" + dir + "'"), 0);
   std::vector<std::string> names{"splash.bmp", "icon.bmp", "glorbs3d.png"};
-  for (const char* s : {"BEGINLEVEL", "ENGINEIDLE", "ENGINEREV", "SHIELDBUZZ", "SHIPEXPLODE", "GUNFIRE", "SHIPBOUNCE",
-                        "GLORBEXPLODE", "PYRAMIDEXPLODE", "CUBEEXPLODE", "SPHEREEXPLODE", "SKIDTOSTOP"})
+  for (const char* s :
+       {"BEGINLEVEL", "ENGINEIDLE", "ENGINEREV", "SHIELDBUZZ", "SHIPEXPLODE", "GUNFIRE", "SHIPBOUNCE",
+        "GLORBEXPLODE", "PYRAMIDEXPLODE", "CUBEEXPLODE", "SPHEREEXPLODE", "SKIDTOSTOP"})
     names.push_back(std::string(s) + ".wav");
   ExpectSameFiles(dir, names, false);
 }

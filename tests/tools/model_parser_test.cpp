@@ -63,7 +63,8 @@ TEST(ModelsThroughTheGameParser, EveryModelYieldsItsMeshMaterialsAndTextures) {
     ASSERT_EQ(dx->RegisterTemplates(D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES), DXFILE_OK);
     std::string path = assets::Media(file);
     IDirectXFileEnumObject* en = nullptr;
-    ASSERT_EQ(dx->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &en), DXFILE_OK) << file;
+    ASSERT_EQ(dx->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &en), DXFILE_OK)
+        << file;
     IDirectXFileData* mesh = nullptr;
     ASSERT_EQ(en->GetNextDataObject(&mesh), DXFILE_OK) << file;
     const GUID* type = nullptr;

@@ -37,7 +37,8 @@ Mesh Load(const std::string& file) {
 // game's front faces), negative when the mesh is inside out.
 double SignedVolume(const Mesh& m) {
   double v = 0;
-  for (const Mesh::Face& f : m.faces) v += gen::Dot(m.positions[f.a], gen::Cross(m.positions[f.b], m.positions[f.c]));
+  for (const Mesh::Face& f : m.faces)
+    v += gen::Dot(m.positions[f.a], gen::Cross(m.positions[f.b], m.positions[f.c]));
   return v;
 }
 
@@ -49,7 +50,8 @@ TEST(Models, EveryShipAndPartParsesWithOutwardFacesAndUnitNormals) {
     EXPECT_GT(SignedVolume(m), 0.0) << file << " is inside out";
     for (size_t i = 0; i < m.normals.size(); ++i)
       ASSERT_NEAR(gen::Length(m.normals[i]), 1.0f, 1e-3f) << file << " normal " << i;
-    for (size_t i = 0; i < m.u.size(); ++i) ASSERT_TRUE(std::isfinite(m.u[i]) && std::isfinite(m.v[i])) << file;
+    for (size_t i = 0; i < m.u.size(); ++i)
+      ASSERT_TRUE(std::isfinite(m.u[i]) && std::isfinite(m.v[i])) << file;
   }
 }
 
@@ -95,8 +97,10 @@ TEST(Models, SeaFloorIsAWideTexturedBedFacingUp) {
   ASSERT_GE(m.faces.size(), 1000u);
   float minX = 1e9f, maxX = -1e9f, minZ = 1e9f, maxZ = -1e9f;
   for (const Vec3& p : m.positions) {
-    minX = std::min(minX, p.x); maxX = std::max(maxX, p.x);
-    minZ = std::min(minZ, p.z); maxZ = std::max(maxZ, p.z);
+    minX = std::min(minX, p.x);
+    maxX = std::max(maxX, p.x);
+    minZ = std::min(minZ, p.z);
+    maxZ = std::max(maxZ, p.z);
   }
   // Drawn at a tenth of this, it must still reach well past the play square
   // (5 units from the centre) and the camera (7 units beyond the ship).
@@ -145,9 +149,9 @@ TEST(XFileText, WriterAndReaderAgreeOnEveryField) {
 TEST(XFileText, ReaderRefusesTruncatedAndOutOfRangeInput) {
   const char* bad[] = {
       "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }",  // index past the vertices
-      "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;",                           // cut short
-      "xof 0302bin 0032\n",                                                   // not text
-      "xof 0302txt 0032\nMesh { 99999999999; }",                              // absurd count
+      "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;",                          // cut short
+      "xof 0302bin 0032\n",                                                  // not text
+      "xof 0302txt 0032\nMesh { 99999999999; }",                             // absurd count
   };
   for (const char* text : bad) {
     std::string path = ::testing::TempDir() + "/bad.x";

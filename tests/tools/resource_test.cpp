@@ -78,10 +78,10 @@ struct Expectation {
 // How long each recording may last for its event: the gun and the menu click
 // repeat quickly, explosions may ring out, the level fanfare is longest.
 const Expectation kRecordings[] = {
-    {"BEGINLEVEL", 0.8f, 2.0f},    {"ENGINEIDLE", 0.5f, 2.0f},     {"ENGINEREV", 0.6f, 2.0f},
-    {"SHIELDBUZZ", 0.3f, 1.5f},    {"SHIPEXPLODE", 1.0f, 2.5f},    {"GUNFIRE", 0.05f, 0.3f},
-    {"SHIPBOUNCE", 0.15f, 0.6f},   {"GLORBEXPLODE", 0.3f, 1.0f},   {"PYRAMIDEXPLODE", 0.3f, 1.0f},
-    {"CUBEEXPLODE", 0.3f, 1.0f},   {"SPHEREEXPLODE", 0.05f, 0.25f}, {"SKIDTOSTOP", 0.3f, 1.2f},
+    {"BEGINLEVEL", 0.8f, 2.0f},  {"ENGINEIDLE", 0.5f, 2.0f},      {"ENGINEREV", 0.6f, 2.0f},
+    {"SHIELDBUZZ", 0.3f, 1.5f},  {"SHIPEXPLODE", 1.0f, 2.5f},     {"GUNFIRE", 0.05f, 0.3f},
+    {"SHIPBOUNCE", 0.15f, 0.6f}, {"GLORBEXPLODE", 0.3f, 1.0f},    {"PYRAMIDEXPLODE", 0.3f, 1.0f},
+    {"CUBEEXPLODE", 0.3f, 1.0f}, {"SPHEREEXPLODE", 0.05f, 0.25f}, {"SKIDTOSTOP", 0.3f, 1.2f},
 };
 
 TEST(Recordings, AreElevenKiloHertzSixteenBitMonoPcm) {

@@ -16,7 +16,9 @@ namespace {
 using gen::CellStrip;
 using gen::Image;
 
-bool IsKey(const gen::Rgba& c) { return c.r == 0 && c.g == 0 && c.b == 0; }
+bool IsKey(const gen::Rgba& c) {
+  return c.r == 0 && c.g == 0 && c.b == 0;
+}
 
 Image LoadSheet(const char* name) {
   Image img;

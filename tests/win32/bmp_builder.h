@@ -9,7 +9,8 @@
 // A 24- or 32-bit bottom-up (or top-down) image; pixel(x, y) gives
 // 0x00RRGGBB (32-bit: 0xAARRGGBB) for the top-down coordinates.
 template <typename PixelFn>
-std::vector<unsigned char> MakeBmp(int w, int h, int bits, bool withFileHeader, PixelFn pixel, bool topDown = false) {
+std::vector<unsigned char> MakeBmp(int w, int h, int bits, bool withFileHeader, PixelFn pixel,
+                                   bool topDown = false) {
   int stride = ((w * bits + 31) / 32) * 4;
   BITMAPINFOHEADER info = {};
   info.biSize = sizeof(info);

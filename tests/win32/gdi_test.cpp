@@ -23,8 +23,17 @@ struct Canvas {
   int w, h;
   Canvas(int width, int height, int bitCount = 32, bool topDown = true) : w(width), h(height) {
     BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, topDown ? -height : height, 1, static_cast<WORD>(bitCount),
-                      BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER),
+                      width,
+                      topDown ? -height : height,
+                      1,
+                      static_cast<WORD>(bitCount),
+                      BI_RGB,
+                      0,
+                      0,
+                      0,
+                      0,
+                      0};
     void* p = nullptr;
     bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
     bits = static_cast<uint32_t*>(p);
@@ -150,9 +159,12 @@ TEST(WindowPicture, DrawingOnTheWindowDcIsPresentedOnRelease) {
 
 class ImageResources : public ::testing::Test {
  protected:
-  std::vector<unsigned char> file = MakeBmp(3, 2, 24, true, [](int x, int y) { return x == 2 && y == 0 ? 0xFF8000u : 0u; });
-  std::vector<unsigned char> packed = MakeBmp(3, 2, 24, false, [](int x, int y) { return x == 0 && y == 1 ? 0x123456u : 0u; });
-  std::vector<unsigned char> icon = MakeBmp(2, 2, 32, true, [](int x, int) { return x ? 0x80FF0000u : 0x00000000u; });
+  std::vector<unsigned char> file =
+      MakeBmp(3, 2, 24, true, [](int x, int y) { return x == 2 && y == 0 ? 0xFF8000u : 0u; });
+  std::vector<unsigned char> packed =
+      MakeBmp(3, 2, 24, false, [](int x, int y) { return x == 0 && y == 1 ? 0x123456u : 0u; });
+  std::vector<unsigned char> icon =
+      MakeBmp(2, 2, 32, true, [](int x, int) { return x ? 0x80FF0000u : 0x00000000u; });
   std::vector<unsigned char> cut = std::vector<unsigned char>(file.begin(), file.end() - 5);
   std::vector<unsigned char> eightBit = MakeBmp(3, 2, 24, true, [](int, int) { return 0u; });
   std::vector<unsigned char> liar = file;
@@ -235,7 +247,8 @@ TEST(EmbeddedResources, TheBuildEmbedsFilesUnderIdsAndStringTypes) {
   HRSRC seven = FindResourceA(self, MAKEINTRESOURCEA(7), RT_RCDATA);
   ASSERT_NE(seven, nullptr);
   ASSERT_EQ(SizeofResource(self, seven), 11u);
-  EXPECT_EQ(std::string(static_cast<const char*>(LockResource(LoadResource(self, seven))), 11), "seven bytes");
+  EXPECT_EQ(std::string(static_cast<const char*>(LockResource(LoadResource(self, seven))), 11),
+            "seven bytes");
   EXPECT_NE(FindResourceA(self, "BEGINLEVEL", "wav"), nullptr);
 }
 
@@ -246,9 +259,10 @@ namespace {
 TEST(GdiText, FontsAndTextAttributesAreKeptPerDc) {
   HDC dc = CreateCompatibleDC(nullptr);
   EXPECT_EQ(GetDeviceCaps(dc, LOGPIXELSY), 96);
-  HFONT font = CreateFontA(-MulDiv(30, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                           VARIABLE_PITCH, "A face name longer than thirty-one characters");
+  HFONT font =
+      CreateFontA(-MulDiv(30, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                  VARIABLE_PITCH, "A face name longer than thirty-one characters");
   ASSERT_NE(font, nullptr);
   LOGFONTA described = {};
   ASSERT_EQ(GetObjectA(font, sizeof(described), &described), static_cast<int>(sizeof(LOGFONTA)));

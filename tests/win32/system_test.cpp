@@ -17,8 +17,9 @@ TEST(Registry, SdkKeyNamesTheDataDirectory) {
   ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\directx sdk", 0, KEY_READ, &key), ERROR_SUCCESS);
   char value[512] = {};
   DWORD size = sizeof(value), type = 0;
-  ASSERT_EQ(RegQueryValueExA(key, GLORBS_SDK_PATH_VALUE, nullptr, &type, reinterpret_cast<LPBYTE>(value), &size),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegQueryValueExA(key, GLORBS_SDK_PATH_VALUE, nullptr, &type, reinterpret_cast<LPBYTE>(value), &size),
+      ERROR_SUCCESS);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(std::string(value), win32::DataDirectory());
   EXPECT_EQ(size, win32::DataDirectory().size() + 1);
@@ -34,7 +35,8 @@ TEST(Registry, SdkKeyNamesTheDataDirectory) {
   RegCloseKey(key);
 
   HKEY missing = reinterpret_cast<HKEY>(1);
-  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nobody", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Nobody", 0, KEY_READ, &missing),
+            ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(missing, nullptr);
   EXPECT_EQ(RegOpenKeyExA(reinterpret_cast<HKEY>(0x42), "x", 0, KEY_READ, &missing), ERROR_INVALID_HANDLE);
 }
@@ -42,14 +44,15 @@ TEST(Registry, SdkKeyNamesTheDataDirectory) {
 TEST(Registry, ValuesCanBeWrittenAndReadBack) {
   HKEY key = nullptr;
   DWORD disposition = 0;
-  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\GlorbsTest\\", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            &disposition),
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\GlorbsTest\\", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, &disposition),
             ERROR_SUCCESS);
   EXPECT_EQ(disposition, static_cast<DWORD>(REG_CREATED_NEW_KEY));
   DWORD number = 42;
   ASSERT_EQ(RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), 4), ERROR_SUCCESS);
   DWORD read = 0, size = 4, type = 0;
-  ASSERT_EQ(RegQueryValueExA(key, "NUMBER", nullptr, &type, reinterpret_cast<LPBYTE>(&read), &size), ERROR_SUCCESS);
+  ASSERT_EQ(RegQueryValueExA(key, "NUMBER", nullptr, &type, reinterpret_cast<LPBYTE>(&read), &size),
+            ERROR_SUCCESS);
   EXPECT_EQ(read, 42u);
   EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
   EXPECT_EQ(RegDeleteValueA(key, "Number"), ERROR_SUCCESS);
@@ -74,7 +77,8 @@ class Files : public ::testing::Test {
 
 TEST_F(Files, BackslashesAreSeparatorsAndOnlyRegularFilesOpen) {
   std::string windowsStyle = dir + "\\data.bin";
-  HANDLE f = CreateFileA(windowsStyle.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE f =
+      CreateFileA(windowsStyle.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(f, INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetFileSize(f, nullptr), 5u);
   char text[8] = {};
@@ -85,13 +89,16 @@ TEST_F(Files, BackslashesAreSeparatorsAndOnlyRegularFilesOpen) {
   EXPECT_TRUE(CloseHandle(f));
   EXPECT_FALSE(CloseHandle(f));
 
-  EXPECT_EQ(CreateFileA(dir.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(dir.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
   std::string missing = dir + "\\none.bin";
-  EXPECT_EQ(CreateFileA(missing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(missing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   std::string longName(5000, 'a');
-  EXPECT_EQ(CreateFileA(longName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(CreateFileA(longName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+            INVALID_HANDLE_VALUE);
 
   char out[8];
   EXPECT_TRUE(win32::NativePath("a\\b", out, sizeof(out)));
@@ -113,7 +120,11 @@ TEST(CodePages, CountsIncludeTheTerminatorOnlyWhenAskedFor) {
   EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "\xF0\x9F\x98\x80", 4, wide, 16), 2);
   EXPECT_EQ(wide[0], 0xD83D);
   EXPECT_EQ(wide[1], 0xDE00);
-  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "a\xFF" "b", 3, wide, 16), 3);
+  EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0,
+                                "a\xFF"
+                                "b",
+                                3, wide, 16),
+            3);
   EXPECT_EQ(wide[1], 0xFFFD);
 
   WCHAR small[3] = {9, 9, 9};

@@ -42,7 +42,9 @@ TestWindow::~TestWindow() {
   current = nullptr;
 }
 
-bool TestWindow::Saw(UINT message) const { return Count(message) > 0; }
+bool TestWindow::Saw(UINT message) const {
+  return Count(message) > 0;
+}
 
 size_t TestWindow::Count(UINT message) const {
   size_t n = 0;

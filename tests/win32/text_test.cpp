@@ -9,7 +9,9 @@
 
 namespace {
 
-int RedOf(COLORREF c) { return static_cast<int>(c & 0xFF); }
+int RedOf(COLORREF c) {
+  return static_cast<int>(c & 0xFF);
+}
 
 // A 32-bit DIB section selected into a memory DC, with one font selected.
 struct TextCanvas {
@@ -24,13 +26,14 @@ struct TextCanvas {
              DWORD quality = ANTIALIASED_QUALITY, bool topDown = true, DWORD italic = FALSE)
       : w(width), h(height) {
     BITMAPINFO info = {};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, topDown ? -height : height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    info.bmiHeader = {
+        sizeof(BITMAPINFOHEADER), width, topDown ? -height : height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     void* p = nullptr;
     bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
     bits = static_cast<uint32_t*>(p);
     oldBitmap = SelectObject(dc, bitmap);
-    font = CreateFontA(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
+    font = CreateFontA(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
     oldFont = SelectObject(dc, font);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkColor(dc, RGB(0, 0, 0));
@@ -226,7 +229,8 @@ TEST(TextFaces, WeightItalicAndTheImpactStandIn) {
   ASSERT_TRUE(TextOutA(impact.dc, 0, 0, "Glorbs", 6));
   EXPECT_GT(impact.Lit(), regular.Lit() * 5 / 4);
 
-  TextCanvas upright(60, 50, "Tahoma", 30), slanted(60, 50, "Tahoma", 30, FW_NORMAL, ANTIALIASED_QUALITY, true, TRUE);
+  TextCanvas upright(60, 50, "Tahoma", 30),
+      slanted(60, 50, "Tahoma", 30, FW_NORMAL, ANTIALIASED_QUALITY, true, TRUE);
   SetBkMode(upright.dc, TRANSPARENT);
   SetBkMode(slanted.dc, TRANSPARENT);
   ASSERT_TRUE(TextOutA(upright.dc, 10, 0, "l", 1));

@@ -28,8 +28,8 @@ TEST(WindowFrame, OuterSizeAtCreationLeavesTheFrameOutOfTheClientArea) {
   EXPECT_EQ(outer.top, 0);
   EXPECT_EQ(outer.right - outer.left, 640);
   EXPECT_EQ(outer.bottom - outer.top, 480);
-  EXPECT_EQ(client.right, 634);  // fixed frame of 3 on each side
-  EXPECT_EQ(client.bottom, 451); // caption 23 and frame 3 above, 3 below
+  EXPECT_EQ(client.right, 634);   // fixed frame of 3 on each side
+  EXPECT_EQ(client.bottom, 451);  // caption 23 and frame 3 above, 3 below
 
   // The client area in desktop terms, grown by AdjustWindowRectEx, is the window.
   POINT origin = {0, 0};
@@ -58,7 +58,8 @@ TEST(WindowFrame, FittingForWindowedDisplayGivesA640By480ClientArea) {
   AdjustWindowRectEx(&r, style, GetMenu(w.hwnd) != nullptr, GetWindowLongA(w.hwnd, GWL_EXSTYLE));
   EXPECT_EQ(r.right - r.left, 656);
   EXPECT_EQ(r.bottom - r.top, 519);
-  SetWindowPos(w.hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(w.hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   RECT client = Client(w.hwnd);
   EXPECT_EQ(client.right, 640);
   EXPECT_EQ(client.bottom, 480);
@@ -118,9 +119,11 @@ TEST(WindowLife, CreationSendsItsMessagesAndActivates) {
 TEST(WindowLife, OnlyOneTopLevelWindowAtATime) {
   TestWindow first;
   ASSERT_NE(first.hwnd, nullptr);
-  HWND second = CreateWindowExA(0, "TestClass", "Two", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  HWND second =
+      CreateWindowExA(0, "TestClass", "Two", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(second, nullptr);
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+            nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
 }
 

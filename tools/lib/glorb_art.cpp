@@ -23,7 +23,7 @@ Rgba SampleEye(float du, float dv, float open, float lookU, float lookV) {
   float e = (du * du) / (rx * rx) + (dv * dv) / (ry * ry);
   if (e > 1.0f) return {};
   float pu = du - lookU, pv = (dv - lookV) / std::max(open, 0.2f);
-  Rgba c = Rgb(0.95f, 0.97f, 1.0f);  // white of the eye
+  Rgba c = Rgb(0.95f, 0.97f, 1.0f);                                       // white of the eye
   if (pu * pu + pv * pv < 0.095f * 0.095f) c = Rgb(0.05f, 0.06f, 0.22f);  // pupil (never pure black)
   if ((pu + 0.035f) * (pu + 0.035f) + (pv + 0.04f) * (pv + 0.04f) < 0.03f * 0.03f) c = Rgb(1, 1, 1);
   c.a = SmoothStep(1.0f, 0.75f, e);
@@ -77,7 +77,9 @@ Rgba SampleGlorb(float u, float v, float phase, const GlorbLook& look) {
       }
     }
   }
-  out.r = Clamp01(out.r); out.g = Clamp01(out.g); out.b = Clamp01(out.b);
+  out.r = Clamp01(out.r);
+  out.g = Clamp01(out.g);
+  out.b = Clamp01(out.b);
   return out;
 }
 

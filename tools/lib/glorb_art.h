@@ -6,10 +6,10 @@
 namespace gen {
 
 struct GlorbLook {
-  Rgba rim = Rgb(0.25f, 1.0f, 0.75f);    // bright edge of the bell
-  Rgba body = Rgb(0.10f, 0.55f, 0.60f);  // inner bell
-  Rgba core = Rgb(1.0f, 0.45f, 0.85f);   // glowing heart
-  Rgba frill = Rgb(0.15f, 0.75f, 0.85f); // waving skirt
+  Rgba rim = Rgb(0.25f, 1.0f, 0.75f);     // bright edge of the bell
+  Rgba body = Rgb(0.10f, 0.55f, 0.60f);   // inner bell
+  Rgba core = Rgb(1.0f, 0.45f, 0.85f);    // glowing heart
+  Rgba frill = Rgb(0.15f, 0.75f, 0.85f);  // waving skirt
 };
 
 // Colour with coverage in .a (not premultiplied) at (u, v), in units of the

@@ -13,7 +13,9 @@
 
 namespace gen {
 
-float Clamp01(float v) { return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v); }
+float Clamp01(float v) {
+  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
 
 float SmoothStep(float e0, float e1, float x) {
   float t = Clamp01((x - e0) / (e1 - e0));
@@ -40,7 +42,10 @@ float FractalNoise(float x, float y, int period, int octaves, uint32_t seed) {
   for (int o = 0; o < octaves; ++o) {
     sum += amp * ValueNoise(x, y, period, seed + static_cast<uint32_t>(o) * 101u);
     norm += amp;
-    x *= 2.0f; y *= 2.0f; period *= 2; amp *= 0.5f;
+    x *= 2.0f;
+    y *= 2.0f;
+    period *= 2;
+    amp *= 0.5f;
   }
   return sum / norm;
 }
@@ -63,7 +68,9 @@ Rgba Image::SampleWrap(float x, float y) const {
 void Image::AddLight(int x, int y, Rgba c) {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
   Rgba& p = At(x, y);
-  p.r += c.r * c.a; p.g += c.g * c.a; p.b += c.b * c.a;
+  p.r += c.r * c.a;
+  p.g += c.g * c.a;
+  p.b += c.b * c.a;
 }
 
 void Image::BlendOver(int x, int y, Rgba c) {
@@ -104,10 +111,20 @@ uint8_t Quantise(float v, float bias) {
   return static_cast<uint8_t>(std::min(255.0f, std::max(0.0f, q)));
 }
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) { b.push_back(v & 0xFF); b.push_back((v >> 8) & 0xFF); }
-void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, v & 0xFFFF); Put16(b, v >> 16); }
-uint32_t Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | (Get16(p + 2) << 16); }
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+  b.push_back(v & 0xFF);
+  b.push_back((v >> 8) & 0xFF);
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+uint32_t Get16(const uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
+uint32_t Get32(const uint8_t* p) {
+  return Get16(p) | (Get16(p + 2) << 16);
+}
 
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -131,7 +148,8 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
 std::vector<uint8_t> BmpHeaders(int w, int h, int bpp, uint32_t compression, uint32_t infoSize,
                                 uint32_t imageSize) {
   std::vector<uint8_t> b;
-  b.push_back('B'); b.push_back('M');
+  b.push_back('B');
+  b.push_back('M');
   Put32(b, 14 + infoSize + imageSize);
   Put32(b, 0);
   Put32(b, 14 + infoSize);
@@ -142,8 +160,10 @@ std::vector<uint8_t> BmpHeaders(int w, int h, int bpp, uint32_t compression, uin
   Put16(b, static_cast<uint32_t>(bpp));
   Put32(b, compression);
   Put32(b, imageSize);
-  Put32(b, 2835); Put32(b, 2835);  // 72 dpi
-  Put32(b, 0); Put32(b, 0);
+  Put32(b, 2835);
+  Put32(b, 2835);  // 72 dpi
+  Put32(b, 0);
+  Put32(b, 0);
   return b;
 }
 
@@ -185,7 +205,9 @@ bool WriteBmp24(const std::string& path, const Image& img, bool dither) {
   for (int y = h - 1; y >= 0; --y) {
     for (int x = 0; x < w; ++x) {
       const uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-      b.push_back(p[2]); b.push_back(p[1]); b.push_back(p[0]);
+      b.push_back(p[2]);
+      b.push_back(p[1]);
+      b.push_back(p[0]);
     }
     for (uint32_t pad = static_cast<uint32_t>(w) * 3; pad < stride; ++pad) b.push_back(0);
   }
@@ -196,14 +218,20 @@ bool WriteBmp32(const std::string& path, const Image& img) {
   int w = img.Width(), h = img.Height();
   const uint32_t kV4Size = 108, kBiBitfields = 3;
   std::vector<uint8_t> b = BmpHeaders(w, h, 32, kBiBitfields, kV4Size, static_cast<uint32_t>(w) * h * 4);
-  Put32(b, 0x00FF0000); Put32(b, 0x0000FF00); Put32(b, 0x000000FF); Put32(b, 0xFF000000);
+  Put32(b, 0x00FF0000);
+  Put32(b, 0x0000FF00);
+  Put32(b, 0x000000FF);
+  Put32(b, 0xFF000000);
   Put32(b, 0x73524742);  // 'sRGB' colour space; endpoints and gamma unused
   for (int i = 0; i < 12; ++i) Put32(b, 0);
   std::vector<uint8_t> rgba = ToRgba8(img);
   for (int y = h - 1; y >= 0; --y)
     for (int x = 0; x < w; ++x) {
       const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-      b.push_back(p[2]); b.push_back(p[1]); b.push_back(p[0]); b.push_back(p[3]);
+      b.push_back(p[2]);
+      b.push_back(p[1]);
+      b.push_back(p[0]);
+      b.push_back(p[3]);
     }
   return WriteFile(path, b);
 }
@@ -237,7 +265,8 @@ bool ReadBmp(const std::string& path, Image* out) {
   int32_t w = static_cast<int32_t>(Get32(&b[18])), h = static_cast<int32_t>(Get32(&b[22]));
   uint32_t bpp = Get16(&b[28]), compression = Get32(&b[30]);
   if (infoSize < 40 || w <= 0 || h == 0 || w > 16384 || h > 16384 || h < -16384) return false;
-  if (!(bpp == 24 && compression == 0) && !(bpp == 32 && (compression == 0 || compression == 3))) return false;
+  if (!(bpp == 24 && compression == 0) && !(bpp == 32 && (compression == 0 || compression == 3)))
+    return false;
   bool bottomUp = h > 0;
   int rows = bottomUp ? h : -h;
   uint32_t stride = (static_cast<uint32_t>(w) * (bpp / 8) + 3) & ~3u;

@@ -11,16 +11,24 @@ namespace gen {
 struct Rgba {
   float r = 0, g = 0, b = 0, a = 0;
 };
-inline Rgba operator+(Rgba p, Rgba q) { return {p.r + q.r, p.g + q.g, p.b + q.b, p.a + q.a}; }
-inline Rgba operator*(Rgba p, float s) { return {p.r * s, p.g * s, p.b * s, p.a * s}; }
-inline Rgba Mix(Rgba p, Rgba q, float t) { return p * (1.0f - t) + q * t; }
-inline Rgba Rgb(float r, float g, float b) { return {r, g, b, 1.0f}; }
+inline Rgba operator+(Rgba p, Rgba q) {
+  return {p.r + q.r, p.g + q.g, p.b + q.b, p.a + q.a};
+}
+inline Rgba operator*(Rgba p, float s) {
+  return {p.r * s, p.g * s, p.b * s, p.a * s};
+}
+inline Rgba Mix(Rgba p, Rgba q, float t) {
+  return p * (1.0f - t) + q * t;
+}
+inline Rgba Rgb(float r, float g, float b) {
+  return {r, g, b, 1.0f};
+}
 
 float Clamp01(float v);
 float SmoothStep(float e0, float e1, float x);
 
 class Image {
-public:
+ public:
   Image() = default;
   Image(int width, int height, Rgba fill = {});
   int Width() const { return width_; }
@@ -38,7 +46,7 @@ public:
   // Averages factor x factor blocks (supersampling resolve).
   Image Downsample(int factor) const;
 
-private:
+ private:
   int width_ = 0, height_ = 0;
   std::vector<Rgba> px_;
 };

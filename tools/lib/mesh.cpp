@@ -10,7 +10,9 @@ namespace {
 const float kPi = 3.14159265358979f;
 }
 
-float Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
+float Length(Vec3 a) {
+  return std::sqrt(Dot(a, a));
+}
 Vec3 Normalize(Vec3 a) {
   float l = Length(a);
   return l > 1e-12f ? a * (1.0f / l) : Vec3{0, 0, 0};
@@ -23,7 +25,8 @@ Vec3 Mat4::Point(Vec3 p) const {
 }
 
 Vec3 Mat4::Direction(Vec3 d) const {
-  return Normalize({d.x * m[0][0] + d.y * m[1][0] + d.z * m[2][0], d.x * m[0][1] + d.y * m[1][1] + d.z * m[2][1],
+  return Normalize({d.x * m[0][0] + d.y * m[1][0] + d.z * m[2][0],
+                    d.x * m[0][1] + d.y * m[1][1] + d.z * m[2][1],
                     d.x * m[0][2] + d.y * m[1][2] + d.z * m[2][2]});
 }
 
@@ -40,50 +43,69 @@ Mat4 operator*(const Mat4& a, const Mat4& b) {
 
 Mat4 Translate(float x, float y, float z) {
   Mat4 r;
-  r.m[3][0] = x; r.m[3][1] = y; r.m[3][2] = z;
+  r.m[3][0] = x;
+  r.m[3][1] = y;
+  r.m[3][2] = z;
   return r;
 }
 
 Mat4 Scale(float x, float y, float z) {
   Mat4 r;
-  r.m[0][0] = x; r.m[1][1] = y; r.m[2][2] = z;
+  r.m[0][0] = x;
+  r.m[1][1] = y;
+  r.m[2][2] = z;
   return r;
 }
 
 Mat4 RotateX(float a) {
   Mat4 r;
-  r.m[1][1] = std::cos(a); r.m[1][2] = std::sin(a);
-  r.m[2][1] = -std::sin(a); r.m[2][2] = std::cos(a);
+  r.m[1][1] = std::cos(a);
+  r.m[1][2] = std::sin(a);
+  r.m[2][1] = -std::sin(a);
+  r.m[2][2] = std::cos(a);
   return r;
 }
 
 Mat4 RotateY(float a) {
   Mat4 r;
-  r.m[0][0] = std::cos(a); r.m[0][2] = -std::sin(a);
-  r.m[2][0] = std::sin(a); r.m[2][2] = std::cos(a);
+  r.m[0][0] = std::cos(a);
+  r.m[0][2] = -std::sin(a);
+  r.m[2][0] = std::sin(a);
+  r.m[2][2] = std::cos(a);
   return r;
 }
 
 Mat4 RotateZ(float a) {
   Mat4 r;
-  r.m[0][0] = std::cos(a); r.m[0][1] = std::sin(a);
-  r.m[1][0] = -std::sin(a); r.m[1][1] = std::cos(a);
+  r.m[0][0] = std::cos(a);
+  r.m[0][1] = std::sin(a);
+  r.m[1][0] = -std::sin(a);
+  r.m[1][1] = std::cos(a);
   return r;
 }
 
 Mat4 LookAtLH(Vec3 eye, Vec3 at, Vec3 up) {
   Vec3 z = Normalize(at - eye), x = Normalize(Cross(up, z)), y = Cross(z, x);
   Mat4 r;
-  r.m[0][0] = x.x; r.m[1][0] = x.y; r.m[2][0] = x.z;
-  r.m[0][1] = y.x; r.m[1][1] = y.y; r.m[2][1] = y.z;
-  r.m[0][2] = z.x; r.m[1][2] = z.y; r.m[2][2] = z.z;
-  r.m[3][0] = -Dot(x, eye); r.m[3][1] = -Dot(y, eye); r.m[3][2] = -Dot(z, eye);
+  r.m[0][0] = x.x;
+  r.m[1][0] = x.y;
+  r.m[2][0] = x.z;
+  r.m[0][1] = y.x;
+  r.m[1][1] = y.y;
+  r.m[2][1] = y.z;
+  r.m[0][2] = z.x;
+  r.m[1][2] = z.y;
+  r.m[2][2] = z.z;
+  r.m[3][0] = -Dot(x, eye);
+  r.m[3][1] = -Dot(y, eye);
+  r.m[3][2] = -Dot(z, eye);
   return r;
 }
 
 Mat4 Inverse(const Mat4& a) {
   const float(*m)[4] = a.m;
-  float det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+  float det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+              m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
               m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
   float inv = std::fabs(det) > 1e-20f ? 1.0f / det : 0.0f;
   Mat4 r;
@@ -96,8 +118,7 @@ Mat4 Inverse(const Mat4& a) {
   r.m[2][0] = (m[1][0] * m[2][1] - m[1][1] * m[2][0]) * inv;
   r.m[2][1] = (m[0][1] * m[2][0] - m[0][0] * m[2][1]) * inv;
   r.m[2][2] = (m[0][0] * m[1][1] - m[0][1] * m[1][0]) * inv;
-  for (int j = 0; j < 3; ++j)
-    r.m[3][j] = -(m[3][0] * r.m[0][j] + m[3][1] * r.m[1][j] + m[3][2] * r.m[2][j]);
+  for (int j = 0; j < 3; ++j) r.m[3][j] = -(m[3][0] * r.m[0][j] + m[3][1] * r.m[1][j] + m[3][2] * r.m[2][j]);
   return r;
 }
 
@@ -124,7 +145,9 @@ void Mesh::ComputeNormals() {
   std::vector<Vec3> sum(positions.size());
   for (const Face& f : faces) {
     Vec3 n = Cross(positions[f.b] - positions[f.a], positions[f.c] - positions[f.a]);
-    sum[f.a] = sum[f.a] + n; sum[f.b] = sum[f.b] + n; sum[f.c] = sum[f.c] + n;
+    sum[f.a] = sum[f.a] + n;
+    sum[f.b] = sum[f.b] + n;
+    sum[f.c] = sum[f.c] + n;
   }
   for (size_t i = 0; i < sum.size(); ++i) normals[i] = Normalize(sum[i]);
 }
@@ -205,7 +228,9 @@ void AddLathe(Mesh& m, const Mat4& xf, const std::vector<float>& radius, const s
   }
   float unit = std::max(std::fabs(uvUnit), 1e-3f);
   float uRepeats = std::max(1.0f, std::round(2 * kPi * rmax / unit));
-  auto texV = [&](size_t i) { return uvUnit > 0 ? along[i] / unit : 1.0f - along[i] / std::max(along[n - 1], 1e-6f); };
+  auto texV = [&](size_t i) {
+    return uvUnit > 0 ? along[i] / unit : 1.0f - along[i] / std::max(along[n - 1], 1e-6f);
+  };
   // Smooth lathes share one vertex row per profile point; faceted ones give
   // every band its own two rows so the bands keep hard edges between them.
   auto addRow = [&](size_t i) {
@@ -242,7 +267,8 @@ void AddSphere(Mesh& m, const Mat4& xf, float r, int segments, int rings, int ma
     rad.push_back(r * std::sin(a));
     h.push_back(-r * std::cos(a));
   }
-  rad.front() = 0; rad.back() = 0;
+  rad.front() = 0;
+  rad.back() = 0;
   AddLathe(m, xf, rad, h, segments, mat, true, -2 * kPi * r);  // latitude-longitude mapping
 }
 
@@ -273,8 +299,12 @@ void AddPrism(Mesh& m, const Mat4& xf, const std::vector<float>& xz, float h, in
   size_t n = xz.size() / 2;
   if (n < 3) return;
   float cx = 0, cz = 0;
-  for (size_t i = 0; i < n; ++i) { cx += xz[2 * i]; cz += xz[2 * i + 1]; }
-  cx /= n; cz /= n;
+  for (size_t i = 0; i < n; ++i) {
+    cx += xz[2 * i];
+    cz += xz[2 * i + 1];
+  }
+  cx /= n;
+  cz /= n;
   for (float side : {1.0f, -1.0f}) {
     Vec3 out = xf.Direction({0, side, 0});
     int centre = m.AddVertex(xf.Point({cx, side * h / 2, cz}), out, 0.5f, 0.5f);

@@ -7,7 +7,10 @@
 namespace gen {
 
 Rasterizer::Rasterizer(int width, int height, Rgba clear)
-    : w_(width), h_(height), colour_(width, height, clear), depth_(static_cast<size_t>(width) * height, 1e30f) {}
+    : w_(width),
+      h_(height),
+      colour_(width, height, clear),
+      depth_(static_cast<size_t>(width) * height, 1e30f) {}
 
 void Rasterizer::Draw(const Mesh& mesh, const Mat4& world, const Camera& cam, const Lighting& light,
                       const std::vector<const Image*>& textures) {
@@ -19,9 +22,10 @@ void Rasterizer::Draw(const Mesh& mesh, const Mat4& world, const Camera& cam, co
   for (size_t i = 0; i < mesh.positions.size(); ++i) {
     Vec3 vp = toView.Point(mesh.positions[i]);
     float invW = cam.ortho ? 1.0f : (vp.z > cam.nearZ ? 1.0f / vp.z : -1.0f);
-    float nx = vp.x * focal / aspect * (cam.ortho ? 1.0f : invW), ny = vp.y * focal * (cam.ortho ? 1.0f : invW);
-    pv[i] = {(nx * 0.5f + 0.5f) * w_, (0.5f - ny * 0.5f) * h_, vp.z, invW, world.Point(mesh.positions[i]),
-             world.Direction(mesh.normals[i]), mesh.u[i], mesh.v[i]};
+    float nx = vp.x * focal / aspect * (cam.ortho ? 1.0f : invW),
+          ny = vp.y * focal * (cam.ortho ? 1.0f : invW);
+    pv[i] = {(nx * 0.5f + 0.5f) * w_,        (0.5f - ny * 0.5f) * h_,          vp.z,      invW,
+             world.Point(mesh.positions[i]), world.Direction(mesh.normals[i]), mesh.u[i], mesh.v[i]};
   }
   for (int pass = 0; pass < 2; ++pass)
     for (const Mesh::Face& f : mesh.faces) {
@@ -35,8 +39,8 @@ void Rasterizer::Draw(const Mesh& mesh, const Mat4& world, const Camera& cam, co
     }
 }
 
-void Rasterizer::DrawTriangle(const Projected* p, const Material& mat, const Image* tex, const Lighting& light,
-                              Vec3 eye, bool additive) {
+void Rasterizer::DrawTriangle(const Projected* p, const Material& mat, const Image* tex,
+                              const Lighting& light, Vec3 eye, bool additive) {
   float area = (p[1].sx - p[0].sx) * (p[2].sy - p[0].sy) - (p[2].sx - p[0].sx) * (p[1].sy - p[0].sy);
   if (std::fabs(area) < 1e-9f) return;
   int x0 = std::max(0, static_cast<int>(std::floor(std::min({p[0].sx, p[1].sx, p[2].sx}))));
@@ -52,7 +56,9 @@ void Rasterizer::DrawTriangle(const Projected* p, const Material& mat, const Ima
       float b2 = 1.0f - b0 - b1;
       if (b0 < 0 || b1 < 0 || b2 < 0) continue;
       float w0 = b0 * p[0].invW, w1 = b1 * p[1].invW, w2 = b2 * p[2].invW, ws = w0 + w1 + w2;
-      w0 /= ws; w1 /= ws; w2 /= ws;
+      w0 /= ws;
+      w1 /= ws;
+      w2 /= ws;
       float z = w0 * p[0].z + w1 * p[1].z + w2 * p[2].z;
       float& depth = depth_[static_cast<size_t>(y) * w_ + x];
       if (z >= depth) continue;
@@ -70,12 +76,17 @@ void Rasterizer::DrawTriangle(const Projected* p, const Material& mat, const Ima
       if (lambert > 0) highlight = std::pow(std::max(0.0f, Dot(n, Normalize(toLight + toEye))), mat.power);
       float rim = std::pow(1.0f - std::fabs(Dot(n, toEye)), light.rimPower);
       Rgba c;
-      c.r = base.r * (light.ambient.r + lambert * light.colour.r) + mat.specular.r * highlight + mat.emissive.r + light.rim.r * rim;
-      c.g = base.g * (light.ambient.g + lambert * light.colour.g) + mat.specular.g * highlight + mat.emissive.g + light.rim.g * rim;
-      c.b = base.b * (light.ambient.b + lambert * light.colour.b) + mat.specular.b * highlight + mat.emissive.b + light.rim.b * rim;
+      c.r = base.r * (light.ambient.r + lambert * light.colour.r) + mat.specular.r * highlight +
+            mat.emissive.r + light.rim.r * rim;
+      c.g = base.g * (light.ambient.g + lambert * light.colour.g) + mat.specular.g * highlight +
+            mat.emissive.g + light.rim.g * rim;
+      c.b = base.b * (light.ambient.b + lambert * light.colour.b) + mat.specular.b * highlight +
+            mat.emissive.b + light.rim.b * rim;
       Rgba& dst = colour_.At(x, y);
       if (additive) {
-        dst.r += c.r; dst.g += c.g; dst.b += c.b;
+        dst.r += c.r;
+        dst.g += c.g;
+        dst.b += c.b;
         dst.a = std::max(dst.a, base.a);
       } else {
         dst = {c.r, c.g, c.b, 1.0f};

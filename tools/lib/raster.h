@@ -28,7 +28,7 @@ struct Lighting {
 };
 
 class Rasterizer {
-public:
+ public:
   Rasterizer(int width, int height, Rgba clear);
   // textures[i] is the picture of material i, or null.
   void Draw(const Mesh& mesh, const Mat4& world, const Camera& cam, const Lighting& light,
@@ -36,14 +36,14 @@ public:
   // Colour with .a = 1 where something was drawn.
   const Image& Result() const { return colour_; }
 
-private:
+ private:
   struct Projected {
     float sx, sy, z, invW;
     Vec3 world, normal;
     float u, v;
   };
-  void DrawTriangle(const Projected* p, const Material& mat, const Image* tex, const Lighting& light, Vec3 eye,
-                    bool additive);
+  void DrawTriangle(const Projected* p, const Material& mat, const Image* tex, const Lighting& light,
+                    Vec3 eye, bool additive);
   int w_, h_;
   Image colour_;
   std::vector<float> depth_;

@@ -9,15 +9,8 @@ struct ShipType {
 };
 
 const ShipType kShipTypes[9] = {
-    {"Space Station 7.x"},
-    {"Spaceship 2.x"},
-    {"Shusui.x"},
-    {"Spaceship 8.x"},
-    {"Orbiter.x"},
-    {"Spaceship 13.x"},
-    {"Spaceship 5.x"},
-    {"Star Sail.x"},
-    {"Heli.x"},
+    {"Space Station 7.x"}, {"Spaceship 2.x"}, {"Shusui.x"},    {"Spaceship 8.x"}, {"Orbiter.x"},
+    {"Spaceship 13.x"},    {"Spaceship 5.x"}, {"Star Sail.x"}, {"Heli.x"},
 };
 
 const char* const kPartModels[2] = {"Space Station 5.x", "Spaceship 5.x"};

@@ -82,7 +82,11 @@ void GlyphSegments(const char* strokes, float ox, float oy, const TextStyle& s, 
   const char* p = strokes;
   while (*p) {
     while (*p == ' ') ++p;
-    if (*p == '|') { havePrev = false; ++p; continue; }
+    if (*p == '|') {
+      havePrev = false;
+      ++p;
+      continue;
+    }
     if (!*p) break;
     char* end = nullptr;
     float gx = std::strtof(p, &end);
@@ -92,7 +96,9 @@ void GlyphSegments(const char* strokes, float ox, float oy, const TextStyle& s, 
     float x = ox + (gx + gy * s.slant) * scale;
     float y = oy - gy * scale;
     if (havePrev) out->push_back({px, py, x, y});
-    px = x; py = y; havePrev = true;
+    px = x;
+    py = y;
+    havePrev = true;
   }
 }
 
@@ -119,7 +125,8 @@ TextField::TextField(int w, int h, const std::string& text, float x, float y, co
   float scale = style.height / kGridHeight;
   for (size_t i = 0; i < text.size(); ++i) {
     const char* strokes = FindGlyph(text[i]);
-    if (strokes) GlyphSegments(strokes, x + static_cast<float>(i) * kAdvance * style.spacing * scale, y, style, &segs);
+    if (strokes)
+      GlyphSegments(strokes, x + static_cast<float>(i) * kAdvance * style.spacing * scale, y, style, &segs);
   }
   for (int py = 0; py < h; ++py)
     for (int px = 0; px < w; ++px) {

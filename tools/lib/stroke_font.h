@@ -10,16 +10,16 @@
 namespace gen {
 
 struct TextStyle {
-  float height = 40.0f;      // cap height in pixels
-  float stroke = 0.12f;      // stroke half-width as a fraction of the cap height
-  float spacing = 1.0f;      // extra scale on the advance
-  float slant = 0.0f;        // x shift per unit of height (italics)
+  float height = 40.0f;  // cap height in pixels
+  float stroke = 0.12f;  // stroke half-width as a fraction of the cap height
+  float spacing = 1.0f;  // extra scale on the advance
+  float slant = 0.0f;    // x shift per unit of height (italics)
 };
 
 // Distance in pixels from every pixel of a w x h canvas to the nearest stroke
 // centre line of `text` laid out with its baseline-left at (x, y).
 class TextField {
-public:
+ public:
   TextField(int w, int h, const std::string& text, float x, float y, const TextStyle& style);
   float Distance(int px, int py) const { return dist_[static_cast<size_t>(py) * w_ + px]; }
   float HalfWidth() const { return halfWidth_; }
@@ -28,7 +28,7 @@ public:
   int Width() const { return w_; }
   int Height() const { return h_; }
 
-private:
+ private:
   int w_, h_;
   float halfWidth_;
   std::vector<float> dist_;

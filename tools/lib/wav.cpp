@@ -8,11 +8,23 @@
 namespace gen {
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) { b.push_back(v & 0xFF); b.push_back((v >> 8) & 0xFF); }
-void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, v & 0xFFFF); Put16(b, v >> 16); }
-void PutTag(std::vector<uint8_t>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
-uint32_t Get16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t Get32(const uint8_t* p) { return Get16(p) | (Get16(p + 2) << 16); }
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+  b.push_back(v & 0xFF);
+  b.push_back((v >> 8) & 0xFF);
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+void PutTag(std::vector<uint8_t>& b, const char* tag) {
+  b.insert(b.end(), tag, tag + 4);
+}
+uint32_t Get16(const uint8_t* p) {
+  return p[0] | (p[1] << 8);
+}
+uint32_t Get32(const uint8_t* p) {
+  return Get16(p) | (Get16(p + 2) << 16);
+}
 
 }  // namespace
 

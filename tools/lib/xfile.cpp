@@ -13,7 +13,7 @@ namespace gen {
 namespace {
 
 class XWriter {
-public:
+ public:
   explicit XWriter(FILE* f) : f_(f) {}
   void Line(const char* text) { std::fprintf(f_, "%s\n", text); }
   void Num(const char* indent, float v, const char* tail) {
@@ -30,7 +30,8 @@ public:
   void Int(const char* indent, long v, const char* tail) { std::fprintf(f_, "%s%ld%s\n", indent, v, tail); }
   void Vectors(const std::vector<Vec3>& list) {
     Int("  ", static_cast<long>(list.size()), ";");
-    for (size_t i = 0; i < list.size(); ++i) Vec("  ", list[i].x, list[i].y, list[i].z, i + 1 < list.size() ? "," : ";");
+    for (size_t i = 0; i < list.size(); ++i)
+      Vec("  ", list[i].x, list[i].y, list[i].z, i + 1 < list.size() ? "," : ";");
   }
   void Faces(const Mesh& m) {
     Int("  ", static_cast<long>(m.faces.size()), ";");
@@ -41,13 +42,15 @@ public:
   }
   FILE* File() { return f_; }
 
-private:
+ private:
   FILE* f_;
 };
 
 void WriteMaterial(XWriter& w, const Material& m) {
   w.Line("    Material {");
-  w.Num("      ", m.diffuse.r, ";"); w.Num("", m.diffuse.g, ";"); w.Num("", m.diffuse.b, ";");
+  w.Num("      ", m.diffuse.r, ";");
+  w.Num("", m.diffuse.g, ";");
+  w.Num("", m.diffuse.b, ";");
   w.Num("", m.diffuse.a, ";;\n");
   w.Num("      ", m.power, ";\n");
   w.Vec("      ", m.specular.r, m.specular.g, m.specular.b, ";");
@@ -75,7 +78,8 @@ bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshN
   w.Line("  MeshMaterialList {");
   w.Int("    ", static_cast<long>(m.materials.size()), ";");
   w.Int("    ", static_cast<long>(m.faces.size()), ";");
-  for (size_t i = 0; i < m.faces.size(); ++i) w.Int("    ", m.faces[i].material, i + 1 < m.faces.size() ? "," : ";");
+  for (size_t i = 0; i < m.faces.size(); ++i)
+    w.Int("    ", m.faces[i].material, i + 1 < m.faces.size() ? "," : ";");
   for (const Material& mat : m.materials) WriteMaterial(w, mat);
   w.Line("  }");
   w.Line("");
@@ -100,13 +104,15 @@ namespace {
 
 // Tokens: '{', '}', quoted strings (without quotes) and bare words/numbers.
 class Tokens {
-public:
+ public:
   explicit Tokens(std::string text) : s_(std::move(text)) {}
   bool Next(std::string* tok) {
     for (;;) {
-      while (pos_ < s_.size() && (std::isspace(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == ';' || s_[pos_] == ','))
+      while (pos_ < s_.size() &&
+             (std::isspace(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == ';' || s_[pos_] == ','))
         ++pos_;
-      if (pos_ < s_.size() && (s_[pos_] == '#' || (s_[pos_] == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/'))) {
+      if (pos_ < s_.size() &&
+          (s_[pos_] == '#' || (s_[pos_] == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/'))) {
         while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
         continue;
       }
@@ -114,7 +120,11 @@ public:
     }
     if (pos_ >= s_.size()) return false;
     char c = s_[pos_];
-    if (c == '{' || c == '}') { *tok = std::string(1, c); ++pos_; return true; }
+    if (c == '{' || c == '}') {
+      *tok = std::string(1, c);
+      ++pos_;
+      return true;
+    }
     if (c == '"') {
       size_t end = s_.find('"', pos_ + 1);
       if (end == std::string::npos) return false;
@@ -123,7 +133,8 @@ public:
       return true;
     }
     size_t start = pos_;
-    while (pos_ < s_.size() && !std::isspace(static_cast<unsigned char>(s_[pos_])) && std::string(";,{}\"").find(s_[pos_]) == std::string::npos)
+    while (pos_ < s_.size() && !std::isspace(static_cast<unsigned char>(s_[pos_])) &&
+           std::string(";,{}\"").find(s_[pos_]) == std::string::npos)
       ++pos_;
     *tok = s_.substr(start, pos_ - start);
     return true;
@@ -149,7 +160,7 @@ public:
     return depth == 0;
   }
 
-private:
+ private:
   std::string s_;
   size_t pos_ = 0;
 };
@@ -191,7 +202,10 @@ bool ReadMaterial(Tokens& t, Material* m) {
   m->emissive = Rgb(float(v[8]), float(v[9]), float(v[10]));
   std::string tok;
   while (t.Next(&tok) && tok != "}") {
-    if (tok == "{") { if (!t.SkipBlock()) return false; continue; }
+    if (tok == "{") {
+      if (!t.SkipBlock()) return false;
+      continue;
+    }
     if (!OpenBlock(t)) return false;
     if (tok == "TextureFilename") {
       if (!t.Next(&m->texture)) return false;
@@ -247,7 +261,10 @@ bool ReadMeshBody(Tokens& t, ParsedMesh* p, std::string* error) {
   }
   std::string tok;
   while (t.Next(&tok) && tok != "}") {
-    if (!OpenBlock(t)) { *error = "bad block " + tok; return false; }
+    if (!OpenBlock(t)) {
+      *error = "bad block " + tok;
+      return false;
+    }
     bool ok = true;
     if (tok == "MeshMaterialList") {
       ok = ReadMaterialList(t, p);
@@ -266,9 +283,15 @@ bool ReadMeshBody(Tokens& t, ParsedMesh* p, std::string* error) {
     } else {
       ok = t.SkipBlock();
     }
-    if (!ok) { *error = "bad " + tok; return false; }
+    if (!ok) {
+      *error = "bad " + tok;
+      return false;
+    }
   }
-  if (tok != "}") { *error = "unterminated Mesh"; return false; }
+  if (tok != "}") {
+    *error = "unterminated Mesh";
+    return false;
+  }
   return true;
 }
 
@@ -276,7 +299,10 @@ bool ReadMeshBody(Tokens& t, ParsedMesh* p, std::string* error) {
 
 bool ReadXFile(const std::string& path, Mesh* out, std::string* error) {
   FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) { *error = "cannot open " + path; return false; }
+  if (!f) {
+    *error = "cannot open " + path;
+    return false;
+  }
   std::string text;
   char buf[65536];
   size_t n = 0;
@@ -295,14 +321,23 @@ bool ReadXFile(const std::string& path, Mesh* out, std::string* error) {
       if (!OpenBlock(t) || !ReadMeshBody(t, &p, error)) return false;
       found = true;
     } else if (tok == "Frame") {
-      if (!OpenBlock(t)) { *error = "bad Frame"; return false; }  // descend: its Mesh is found next
+      if (!OpenBlock(t)) {
+        *error = "bad Frame";
+        return false;
+      }  // descend: its Mesh is found next
     } else if (tok == "{" || tok == "}") {
       continue;
     } else if (tok == "template" || tok == "FrameTransformMatrix" || tok == "Header") {
-      if (!OpenBlock(t) || !t.SkipBlock()) { *error = "bad " + tok; return false; }
+      if (!OpenBlock(t) || !t.SkipBlock()) {
+        *error = "bad " + tok;
+        return false;
+      }
     }
   }
-  if (!found) { *error = "no Mesh"; return false; }
+  if (!found) {
+    *error = "no Mesh";
+    return false;
+  }
   *out = Mesh();
   out->materials = p.materials;
   for (size_t i = 0; i < p.pos.size(); ++i) {

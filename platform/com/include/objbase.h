@@ -50,8 +50,12 @@ typedef const CLSID& REFCLSID;
 typedef GUID* LPGUID;
 typedef const GUID* LPCGUID;
 
-inline bool operator==(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
+inline bool operator==(const GUID& a, const GUID& b) {
+  return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+inline bool operator!=(const GUID& a, const GUID& b) {
+  return !(a == b);
+}
 #define IsEqualGUID(a, b) ((a) == (b))
 #define IsEqualIID(a, b) ((a) == (b))
 #define IsEqualCLSID(a, b) ((a) == (b))
@@ -111,7 +115,6 @@ inline void SafeRelease(T*& p) {
     p = nullptr;
   }
 }
-
 
 // Reference counting for the COM-style classes of platform/ and dxsupport:
 // derive from ComObject<IWhatever>, answer QueryInterface with Answer().

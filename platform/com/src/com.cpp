@@ -20,15 +20,21 @@ std::vector<FactoryEntry>& Factories() {
 
 }  // namespace
 
-HRESULT CoInitialize(LPVOID reserved) { return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED); }
+HRESULT CoInitialize(LPVOID reserved) {
+  return CoInitializeEx(reserved, COINIT_APARTMENTTHREADED);
+}
 
-HRESULT CoInitializeEx(LPVOID, DWORD) { return g_initCount++ == 0 ? S_OK : S_FALSE; }
+HRESULT CoInitializeEx(LPVOID, DWORD) {
+  return g_initCount++ == 0 ? S_OK : S_FALSE;
+}
 
 void CoUninitialize() {
   if (g_initCount > 0) --g_initCount;
 }
 
-int CoInitializeCount() { return g_initCount; }
+int CoInitializeCount() {
+  return g_initCount;
+}
 
 void CoRegisterClassFactory(REFCLSID clsid, CoClassFactory factory) {
   for (FactoryEntry& e : Factories()) {

@@ -55,12 +55,18 @@
 
 DEFINE_GUID(IID_IDirect3D8, 0x1dd9e8da, 0x1c77, 0x4d40, 0xb0, 0xcf, 0x98, 0xfe, 0xfd, 0xff, 0x95, 0x12);
 DEFINE_GUID(IID_IDirect3DDevice8, 0x7385e5df, 0x8fe8, 0x41d5, 0x86, 0xb6, 0xd7, 0xb4, 0x85, 0x47, 0xb6, 0xcf);
-DEFINE_GUID(IID_IDirect3DResource8, 0x1b36bb7b, 0x09b7, 0x410a, 0xb4, 0x45, 0x7d, 0x14, 0x30, 0xd7, 0xb3, 0x3f);
-DEFINE_GUID(IID_IDirect3DBaseTexture8, 0xb4211cfa, 0x51b9, 0x4a9f, 0xab, 0x78, 0xdb, 0x99, 0xb2, 0xbb, 0x67, 0x8e);
-DEFINE_GUID(IID_IDirect3DTexture8, 0xe4cdd575, 0x2866, 0x4f01, 0xb1, 0x2e, 0x7e, 0xec, 0xe1, 0xec, 0x93, 0x58);
-DEFINE_GUID(IID_IDirect3DSurface8, 0xb96eebca, 0xb326, 0x4ea5, 0x88, 0x2f, 0x2f, 0xf5, 0xba, 0xe0, 0x21, 0xdd);
-DEFINE_GUID(IID_IDirect3DVertexBuffer8, 0x8aeeeac7, 0x05f9, 0x44d4, 0xb5, 0x91, 0x00, 0x0b, 0x0d, 0xf1, 0xcb, 0x95);
-DEFINE_GUID(IID_IDirect3DIndexBuffer8, 0x0e689c9a, 0x053d, 0x44a0, 0x9d, 0x92, 0xdb, 0x0e, 0x3d, 0x75, 0x0f, 0x86);
+DEFINE_GUID(IID_IDirect3DResource8, 0x1b36bb7b, 0x09b7, 0x410a, 0xb4, 0x45, 0x7d, 0x14, 0x30, 0xd7, 0xb3,
+            0x3f);
+DEFINE_GUID(IID_IDirect3DBaseTexture8, 0xb4211cfa, 0x51b9, 0x4a9f, 0xab, 0x78, 0xdb, 0x99, 0xb2, 0xbb, 0x67,
+            0x8e);
+DEFINE_GUID(IID_IDirect3DTexture8, 0xe4cdd575, 0x2866, 0x4f01, 0xb1, 0x2e, 0x7e, 0xec, 0xe1, 0xec, 0x93,
+            0x58);
+DEFINE_GUID(IID_IDirect3DSurface8, 0xb96eebca, 0xb326, 0x4ea5, 0x88, 0x2f, 0x2f, 0xf5, 0xba, 0xe0, 0x21,
+            0xdd);
+DEFINE_GUID(IID_IDirect3DVertexBuffer8, 0x8aeeeac7, 0x05f9, 0x44d4, 0xb5, 0x91, 0x00, 0x0b, 0x0d, 0xf1, 0xcb,
+            0x95);
+DEFINE_GUID(IID_IDirect3DIndexBuffer8, 0x0e689c9a, 0x053d, 0x44a0, 0x9d, 0x92, 0xdb, 0x0e, 0x3d, 0x75, 0x0f,
+            0x86);
 
 struct IDirect3D8;
 struct IDirect3DDevice8;
@@ -87,16 +93,19 @@ struct IDirect3D8 : public IUnknown {
   STDMETHOD_(UINT, GetAdapterModeCount)(UINT Adapter) PURE;
   STDMETHOD(EnumAdapterModes)(UINT Adapter, UINT Mode, D3DDISPLAYMODE* pMode) PURE;
   STDMETHOD(GetAdapterDisplayMode)(UINT Adapter, D3DDISPLAYMODE* pMode) PURE;
-  STDMETHOD(CheckDeviceType)(UINT Adapter, D3DDEVTYPE CheckType, D3DFORMAT DisplayFormat,
-                             D3DFORMAT BackBufferFormat, BOOL Windowed) PURE;
-  STDMETHOD(CheckDeviceFormat)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage,
-                               D3DRESOURCETYPE RType, D3DFORMAT CheckFormat) PURE;
-  STDMETHOD(CheckDepthStencilMatch)(UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat,
-                                    D3DFORMAT RenderTargetFormat, D3DFORMAT DepthStencilFormat) PURE;
+  STDMETHOD(CheckDeviceType)
+  (UINT Adapter, D3DDEVTYPE CheckType, D3DFORMAT DisplayFormat, D3DFORMAT BackBufferFormat,
+   BOOL Windowed) PURE;
+  STDMETHOD(CheckDeviceFormat)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, DWORD Usage, D3DRESOURCETYPE RType,
+   D3DFORMAT CheckFormat) PURE;
+  STDMETHOD(CheckDepthStencilMatch)
+  (UINT Adapter, D3DDEVTYPE DeviceType, D3DFORMAT AdapterFormat, D3DFORMAT RenderTargetFormat,
+   D3DFORMAT DepthStencilFormat) PURE;
   STDMETHOD(GetDeviceCaps)(UINT Adapter, D3DDEVTYPE DeviceType, D3DCAPS8* pCaps) PURE;
-  STDMETHOD(CreateDevice)(UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
-                          D3DPRESENT_PARAMETERS* pPresentationParameters,
-                          IDirect3DDevice8** ppReturnedDeviceInterface) PURE;
+  STDMETHOD(CreateDevice)
+  (UINT Adapter, D3DDEVTYPE DeviceType, HWND hFocusWindow, DWORD BehaviorFlags,
+   D3DPRESENT_PARAMETERS* pPresentationParameters, IDirect3DDevice8** ppReturnedDeviceInterface) PURE;
 };
 
 // Returns a new IDirect3D8 (one reference), or null for any other SDK version.
@@ -158,26 +167,31 @@ struct IDirect3DDevice8 : public IUnknown {
   STDMETHOD(GetDisplayMode)(D3DDISPLAYMODE* pMode) PURE;
   STDMETHOD(GetCreationParameters)(D3DDEVICE_CREATION_PARAMETERS* pParameters) PURE;
   STDMETHOD(Reset)(D3DPRESENT_PARAMETERS* pPresentationParameters) PURE;
-  STDMETHOD(Present)(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
-                     const RGNDATA* pDirtyRegion) PURE;
+  STDMETHOD(Present)
+  (const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+   const RGNDATA* pDirtyRegion) PURE;
   STDMETHOD(GetBackBuffer)(UINT BackBuffer, D3DBACKBUFFER_TYPE Type, IDirect3DSurface8** ppBackBuffer) PURE;
   STDMETHOD(GetDepthStencilSurface)(IDirect3DSurface8** ppZStencilSurface) PURE;
 
   // Resources.
-  STDMETHOD(CreateTexture)(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                           IDirect3DTexture8** ppTexture) PURE;
-  STDMETHOD(CreateVertexBuffer)(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
-                                IDirect3DVertexBuffer8** ppVertexBuffer) PURE;
-  STDMETHOD(CreateIndexBuffer)(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
-                               IDirect3DIndexBuffer8** ppIndexBuffer) PURE;
-  STDMETHOD(CreateImageSurface)(UINT Width, UINT Height, D3DFORMAT Format, IDirect3DSurface8** ppSurface) PURE;
-  STDMETHOD(CopyRects)(IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
-                       IDirect3DSurface8* pDestinationSurface, const POINT* pDestPointsArray) PURE;
+  STDMETHOD(CreateTexture)
+  (UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+   IDirect3DTexture8** ppTexture) PURE;
+  STDMETHOD(CreateVertexBuffer)
+  (UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool, IDirect3DVertexBuffer8** ppVertexBuffer) PURE;
+  STDMETHOD(CreateIndexBuffer)
+  (UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, IDirect3DIndexBuffer8** ppIndexBuffer) PURE;
+  STDMETHOD(CreateImageSurface)
+  (UINT Width, UINT Height, D3DFORMAT Format, IDirect3DSurface8** ppSurface) PURE;
+  STDMETHOD(CopyRects)
+  (IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
+   IDirect3DSurface8* pDestinationSurface, const POINT* pDestPointsArray) PURE;
 
   // Scene.
   STDMETHOD(BeginScene)() PURE;
   STDMETHOD(EndScene)() PURE;
-  STDMETHOD(Clear)(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) PURE;
+  STDMETHOD(Clear)
+  (DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z, DWORD Stencil) PURE;
 
   // Fixed-function state.
   STDMETHOD(SetTransform)(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) PURE;
@@ -214,11 +228,14 @@ struct IDirect3DDevice8 : public IUnknown {
   STDMETHOD(SetIndices)(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) PURE;
   STDMETHOD(GetIndices)(IDirect3DIndexBuffer8** ppIndexData, UINT* pBaseVertexIndex) PURE;
   STDMETHOD(DrawPrimitive)(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex, UINT PrimitiveCount) PURE;
-  STDMETHOD(DrawIndexedPrimitive)(D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex, UINT NumVertices,
-                                  UINT StartIndex, UINT PrimitiveCount) PURE;
-  STDMETHOD(DrawPrimitiveUP)(D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount,
-                             const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) PURE;
-  STDMETHOD(DrawIndexedPrimitiveUP)(D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertexIndices,
-                                    UINT PrimitiveCount, const void* pIndexData, D3DFORMAT IndexDataFormat,
-                                    const void* pVertexStreamZeroData, UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(DrawIndexedPrimitive)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex, UINT NumVertices, UINT StartIndex,
+   UINT PrimitiveCount) PURE;
+  STDMETHOD(DrawPrimitiveUP)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT PrimitiveCount, const void* pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
+  STDMETHOD(DrawIndexedPrimitiveUP)
+  (D3DPRIMITIVETYPE PrimitiveType, UINT MinVertexIndex, UINT NumVertexIndices, UINT PrimitiveCount,
+   const void* pIndexData, D3DFORMAT IndexDataFormat, const void* pVertexStreamZeroData,
+   UINT VertexStreamZeroStride) PURE;
 };

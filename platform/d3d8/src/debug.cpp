@@ -6,7 +6,9 @@
 
 namespace d3d8 {
 
-void DebugOutput(const std::string& text) { std::fprintf(stderr, "glorbs3d d3d8: %s", text.c_str()); }
+void DebugOutput(const std::string& text) {
+  std::fprintf(stderr, "glorbs3d d3d8: %s", text.c_str());
+}
 
 void DebugOutputOnce(const char* text) {
   static std::set<std::string> said;

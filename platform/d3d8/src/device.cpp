@@ -28,16 +28,27 @@ void PresentPictureThunk(const host::Picture& picture, void* user) {
 void Device::WindowEvent(const host::Event& event, void* user) {
   Device* d = static_cast<Device*>(user);
   switch (event.type) {
-    case host::EventType::FocusLost: d->focused_ = false; break;
-    case host::EventType::FocusGained: d->focused_ = true; break;
-    case host::EventType::Minimized: d->minimized_ = true; break;
+    case host::EventType::FocusLost:
+      d->focused_ = false;
+      break;
+    case host::EventType::FocusGained:
+      d->focused_ = true;
+      break;
+    case host::EventType::Minimized:
+      d->minimized_ = true;
+      break;
     case host::EventType::Restored:
-    case host::EventType::Maximized: d->minimized_ = false; break;
-    default: break;
+    case host::EventType::Maximized:
+      d->minimized_ = false;
+      break;
+    default:
+      break;
   }
 }
 
-bool Device::Away() const { return minimized_ || !focused_; }
+bool Device::Away() const {
+  return minimized_ || !focused_;
+}
 
 Device::Device(Direct3D* d3d, HWND focusWindow, DWORD behavior)
     : d3d_(d3d), focusWindow_(focusWindow), behavior_(behavior) {
@@ -89,8 +100,10 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   if (FAILED(hr)) return hr;
   params_ = *params;
   const FormatInfo* color = FindFormat(params_.BackBufferFormat);
-  const FormatInfo* depth = params_.EnableAutoDepthStencil ? FindFormat(params_.AutoDepthStencilFormat) : nullptr;
-  if (!CreateTarget(params_.BackBufferWidth, params_.BackBufferHeight, color, depth)) return D3DERR_OUTOFVIDEOMEMORY;
+  const FormatInfo* depth =
+      params_.EnableAutoDepthStencil ? FindFormat(params_.AutoDepthStencilFormat) : nullptr;
+  if (!CreateTarget(params_.BackBufferWidth, params_.BackBufferHeight, color, depth))
+    return D3DERR_OUTOFVIDEOMEMORY;
   ResetState();
   host::SetPicturePresenter(&PresentPictureThunk, this);
   minimized_ = host::IsMinimized();
@@ -117,7 +130,8 @@ ULONG Device::Release() {
 
 HRESULT Device::ValidateParams(const D3DPRESENT_PARAMETERS& p) const {
   if (p.BackBufferCount > 1 || p.MultiSampleType != D3DMULTISAMPLE_NONE) return D3DERR_INVALIDCALL;
-  if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC) return D3DERR_INVALIDCALL;
+  if (p.SwapEffect < D3DSWAPEFFECT_DISCARD || p.SwapEffect > D3DSWAPEFFECT_COPY_VSYNC)
+    return D3DERR_INVALIDCALL;
   const bool formatOk = p.BackBufferFormat == D3DFMT_X8R8G8B8 || p.BackBufferFormat == D3DFMT_A8R8G8B8 ||
                         (p.Windowed && p.BackBufferFormat == D3DFMT_UNKNOWN);
   if (!formatOk) return D3DERR_INVALIDCALL;
@@ -162,9 +176,11 @@ bool Device::CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatI
   if (depth) {
     GL(GenRenderbuffers)(1, &target_.depth);
     GL(BindRenderbuffer)(GL_RENDERBUFFER, target_.depth);
-    GL(RenderbufferStorage)(GL_RENDERBUFFER, depth->stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
-    GL(FramebufferRenderbuffer)(GL_DRAW_FRAMEBUFFER, depth->stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT,
-                                GL_RENDERBUFFER, target_.depth);
+    GL(RenderbufferStorage)
+    (GL_RENDERBUFFER, depth->stencil ? GL_DEPTH24_STENCIL8 : GL_DEPTH_COMPONENT16, w, h);
+    GL(FramebufferRenderbuffer)
+    (GL_DRAW_FRAMEBUFFER, depth->stencil ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER,
+     target_.depth);
   }
   if (GL(CheckFramebufferStatus)(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     DebugOutput("the back buffer cannot be made\n");
@@ -179,11 +195,11 @@ bool Device::CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatI
   GL(ClearDepth)(1.0);
   GL(Clear)(GL_COLOR_BUFFER_BIT | (depth ? GL_DEPTH_BUFFER_BIT : 0));
   rasterDirty_ = true;
-  if (!backSurface_)
-    backSurface_ = std::make_unique<Surface>(this, Surface::Kind::BackBuffer, color, w, h);
+  if (!backSurface_) backSurface_ = std::make_unique<Surface>(this, Surface::Kind::BackBuffer, color, w, h);
   backSurface_->Resize(color, w, h);
   if (depth) {
-    if (!depthSurface_) depthSurface_ = std::make_unique<Surface>(this, Surface::Kind::DepthStencil, depth, w, h);
+    if (!depthSurface_)
+      depthSurface_ = std::make_unique<Surface>(this, Surface::Kind::DepthStencil, depth, w, h);
     depthSurface_->Resize(depth, w, h);
   } else {
     depthSurface_.reset();
@@ -321,7 +337,8 @@ void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
   const FormatInfo& f = *target_.colorFormat;
   gl_.BindReadFramebuffer(target_.fbo);
   GL(PixelStorei)(GL_PACK_ROW_LENGTH, destPitch / f.bytesPerPixel);
-  GL(ReadPixels)(r.left, r.top, r.right - r.left, r.bottom - r.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, dest);
+  GL(ReadPixels)
+  (r.left, r.top, r.right - r.left, r.bottom - r.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, dest);
   GL(PixelStorei)(GL_PACK_ROW_LENGTH, 0);
   if (!f.forceOpaque) return;
   for (LONG y = 0; y < r.bottom - r.top; ++y)
@@ -331,14 +348,17 @@ void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
 void Device::WriteTarget(const RECT& r, const BYTE* src, UINT srcPitch) {
   gl_.BindForUpdate(0, target_.color);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, srcPitch / target_.colorFormat->bytesPerPixel);
-  GL(TexSubImage2D)(GL_TEXTURE_2D, 0, r.left, r.top, r.right - r.left, r.bottom - r.top, GL_BGRA,
-                    GL_UNSIGNED_INT_8_8_8_8_REV, src);
+  GL(TexSubImage2D)
+  (GL_TEXTURE_2D, 0, r.left, r.top, r.right - r.left, r.bottom - r.top, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+   src);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, 0);
 }
 
 // ---------------------------------------------------------- small queries
 
-UINT Device::GetAvailableTextureMem() { return 256u << 20; }
+UINT Device::GetAvailableTextureMem() {
+  return 256u << 20;
+}
 
 HRESULT Device::GetDirect3D(IDirect3D8** d3d) {
   if (!d3d) return D3DERR_INVALIDCALL;
@@ -398,18 +418,21 @@ HRESULT Device::EndScene() {
   return D3D_OK;
 }
 
-HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) {
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                      DWORD stencil) {
   if ((count && !rects) || flags == 0 || (flags & ~7u)) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_ZBUFFER) && !target_.depthFormat) return D3DERR_INVALIDCALL;
-  if ((flags & D3DCLEAR_STENCIL) && !(target_.depthFormat && target_.depthFormat->stencil)) return D3DERR_INVALIDCALL;
+  if ((flags & D3DCLEAR_STENCIL) && !(target_.depthFormat && target_.depthFormat->stencil))
+    return D3DERR_INVALIDCALL;
   if (!(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;  // NaN too
   host::MakeGLCurrent();
   gl_.BindDrawFramebuffer(target_.fbo);
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
     gl_.ColorMask(0xF);
-    GL(ClearColor)(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-                   (color >> 24) / 255.0f);
+    GL(ClearColor)
+    (((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+     (color >> 24) / 255.0f);
     bits |= GL_COLOR_BUFFER_BIT;
   }
   if (flags & D3DCLEAR_ZBUFFER) {
@@ -468,7 +491,8 @@ HRESULT ReadDrawable(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) {
   std::vector<uint32_t> rows(static_cast<size_t>(w) * h);
   GL(ReadPixels)(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
   // Like a window, the copy holds its bottom row first.
-  for (UINT y = 0; y < h; ++y) std::memcpy(out + static_cast<size_t>(y) * w, &rows[static_cast<size_t>(h - 1 - y) * w], w * 4);
+  for (UINT y = 0; y < h; ++y)
+    std::memcpy(out + static_cast<size_t>(y) * w, &rows[static_cast<size_t>(h - 1 - y) * w], w * 4);
   d->gl().BindDrawFramebuffer(0);
   d->gl().BindReadFramebuffer(0);
   d->gl().Forget(tex);

@@ -17,7 +17,7 @@
 
 namespace d3d8 {
 
-constexpr int kStages = 2;           // texture stages 0 and 1
+constexpr int kStages = 2;            // texture stages 0 and 1
 constexpr DWORD kRenderStates = 256;  // render-state values are below this
 constexpr DWORD kStageStates = 32;    // texture-stage-state values are below this
 constexpr DWORD kMaxLightIndex = 4096;
@@ -51,7 +51,7 @@ struct StateBlock {
   bool world = false, view = false, projection = false, material = false, viewport = false;
   bool textures[kStages] = {};
   bool fvf = false, stream = false, indices = false;
-  std::map<DWORD, bool> lightValues;  // index -> light record captured
+  std::map<DWORD, bool> lightValues;   // index -> light record captured
   std::map<DWORD, bool> lightEnables;  // index -> enable flag captured
 };
 
@@ -87,8 +87,10 @@ class Device final : public IDirect3DDevice8 {
   HRESULT STDMETHODCALLTYPE GetDisplayMode(D3DDISPLAYMODE* mode) override;
   HRESULT STDMETHODCALLTYPE GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* params) override;
   HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* params) override;
-  HRESULT STDMETHODCALLTYPE Present(const RECT* src, const RECT* dst, HWND override, const RGNDATA* dirty) override;
-  HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface8** surface) override;
+  HRESULT STDMETHODCALLTYPE Present(const RECT* src, const RECT* dst, HWND override,
+                                    const RGNDATA* dirty) override;
+  HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT index, D3DBACKBUFFER_TYPE type,
+                                          IDirect3DSurface8** surface) override;
   HRESULT STDMETHODCALLTYPE GetDepthStencilSurface(IDirect3DSurface8** surface) override;
   HRESULT STDMETHODCALLTYPE BeginScene() override;
   HRESULT STDMETHODCALLTYPE EndScene() override;
@@ -123,12 +125,16 @@ class Device final : public IDirect3DDevice8 {
   HRESULT STDMETHODCALLTYPE GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
   HRESULT STDMETHODCALLTYPE GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) override;
   HRESULT STDMETHODCALLTYPE SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
-  HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
-  HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+  HRESULT STDMETHODCALLTYPE GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                                 DWORD* value) override;
+  HRESULT STDMETHODCALLTYPE SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
+                                                 DWORD value) override;
   HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD handle) override;
   HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override;
-  HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
-  HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer, UINT* stride) override;
+  HRESULT STDMETHODCALLTYPE SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer,
+                                            UINT stride) override;
+  HRESULT STDMETHODCALLTYPE GetStreamSource(UINT stream, IDirect3DVertexBuffer8** buffer,
+                                            UINT* stride) override;
   HRESULT STDMETHODCALLTYPE SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertex) override;
   HRESULT STDMETHODCALLTYPE GetIndices(IDirect3DIndexBuffer8** buffer, UINT* baseVertex) override;
 
@@ -155,8 +161,12 @@ class Device final : public IDirect3DDevice8 {
   // False once host has let the OpenGL context go: objects died with it.
   bool HasContext() const { return host::GetGLContext() != nullptr; }
   uint64_t programsBuilt() const { return programs_.built(); }
-  void ResourceCreated(D3DPOOL pool) { if (pool == D3DPOOL_DEFAULT) ++defaultPoolCount_; }
-  void ResourceGone(D3DPOOL pool) { if (pool == D3DPOOL_DEFAULT) --defaultPoolCount_; }
+  void ResourceCreated(D3DPOOL pool) {
+    if (pool == D3DPOOL_DEFAULT) ++defaultPoolCount_;
+  }
+  void ResourceGone(D3DPOOL pool) {
+    if (pool == D3DPOOL_DEFAULT) --defaultPoolCount_;
+  }
   // A dying resource leaves the device state and every state block.
   void Forget(Texture* texture);
   void Forget(VertexBuffer* buffer);

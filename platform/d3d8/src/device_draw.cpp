@@ -18,8 +18,13 @@ struct PrimInfo {
   UINT perPrimitive, extra;  // vertices = count x perPrimitive + extra
 };
 const PrimInfo kPrimitives[] = {
-    {0, 0, 0},          {GL_POINTS, 1, 0},         {GL_LINES, 2, 0},         {GL_LINE_STRIP, 1, 1},
-    {GL_TRIANGLES, 3, 0}, {GL_TRIANGLE_STRIP, 1, 2}, {GL_TRIANGLE_FAN, 1, 2},
+    {0, 0, 0},
+    {GL_POINTS, 1, 0},
+    {GL_LINES, 2, 0},
+    {GL_LINE_STRIP, 1, 1},
+    {GL_TRIANGLES, 3, 0},
+    {GL_TRIANGLE_STRIP, 1, 2},
+    {GL_TRIANGLE_FAN, 1, 2},
 };
 constexpr UINT kMaxPrimitives = 0xFFFFF;
 constexpr uint64_t kMaxUserBytes = 64u << 20;  // vertices handed over by pointer, per draw
@@ -31,8 +36,11 @@ bool Primitive(D3DPRIMITIVETYPE type, UINT count, GLenum* mode, UINT* vertices) 
   return true;
 }
 
-const GLenum kCompare[9] = {GL_ALWAYS, GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
-GLenum Compare(DWORD f) { return f < 9 ? kCompare[f] : GL_ALWAYS; }
+const GLenum kCompare[9] = {GL_ALWAYS,  GL_NEVER,    GL_LESS,   GL_EQUAL, GL_LEQUAL,
+                            GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+GLenum Compare(DWORD f) {
+  return f < 9 ? kCompare[f] : GL_ALWAYS;
+}
 
 const GLenum kBlend[14] = {GL_ONE,
                            GL_ZERO,
@@ -55,12 +63,17 @@ GLenum Blend(DWORD b, bool targetHasAlpha) {
   return g;
 }
 
-const GLenum kBlendOp[6] = {GL_FUNC_ADD, GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN, GL_MAX};
-const GLenum kStencilOp[9] = {GL_KEEP, GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR, GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
+const GLenum kBlendOp[6] = {GL_FUNC_ADD, GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT,
+                            GL_MIN,      GL_MAX};
+const GLenum kStencilOp[9] = {GL_KEEP, GL_KEEP,   GL_ZERO,      GL_REPLACE,  GL_INCR,
+                              GL_DECR, GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
 const GLenum kFill[4] = {GL_FILL, GL_POINT, GL_LINE, GL_FILL};
-const GLenum kAddress[6] = {GL_REPEAT, GL_REPEAT, GL_MIRRORED_REPEAT, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER, GL_CLAMP_TO_EDGE};
+const GLenum kAddress[6] = {GL_REPEAT,        GL_REPEAT,          GL_MIRRORED_REPEAT,
+                            GL_CLAMP_TO_EDGE, GL_CLAMP_TO_BORDER, GL_CLAMP_TO_EDGE};
 
-GLenum Table(const GLenum* table, size_t size, DWORD v) { return v < size ? table[v] : table[0]; }
+GLenum Table(const GLenum* table, size_t size, DWORD v) {
+  return v < size ? table[v] : table[0];
+}
 
 // A stage whose operation reads TEXTURE while no texture is set yields its
 // other argument (both TEXTURE: the current colour), so a texture-less stage
@@ -79,7 +92,8 @@ void ResolveMissingTexture(uint8_t& op, uint8_t& a1, uint8_t& a2) {
 }
 
 uint8_t MaterialSource(DWORD v, bool colorVertex, bool diffuse, bool specular) {
-  if (!colorVertex || (v == D3DMCS_COLOR1 && !diffuse) || (v == D3DMCS_COLOR2 && !specular) || v > D3DMCS_COLOR2)
+  if (!colorVertex || (v == D3DMCS_COLOR1 && !diffuse) || (v == D3DMCS_COLOR2 && !specular) ||
+      v > D3DMCS_COLOR2)
     return D3DMCS_MATERIAL;
   return static_cast<uint8_t>(v);
 }
@@ -91,16 +105,26 @@ void ColorToFloats(D3DCOLOR c, float* out) {
   out[3] = (c >> 24) / 255.0f;
 }
 
-void Put(float* dst, const D3DCOLORVALUE& c) { dst[0] = c.r, dst[1] = c.g, dst[2] = c.b, dst[3] = c.a; }
+void Put(float* dst, const D3DCOLORVALUE& c) {
+  dst[0] = c.r, dst[1] = c.g, dst[2] = c.b, dst[3] = c.a;
+}
 
 // Rows of the inverse-transpose of the upper 3x3 of m (normals transform by it).
 void NormalMatrix(const D3DMATRIX& m, float* rows) {
-  const float a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31, h = m._32, i = m._33;
+  const float a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31, h = m._32,
+              i = m._33;
   const float A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
   const float det = a * A + b * B + c * C;
   const float k = det != 0.0f ? 1.0f / det : 0.0f;
   // inverse[r][c] = cofactor[c][r] / det, so its transpose is cofactor / det.
-  const float cof[9] = {A, B, C, -(b * i - c * h), a * i - c * g, -(a * h - b * g), b * f - c * e, -(a * f - c * d),
+  const float cof[9] = {A,
+                        B,
+                        C,
+                        -(b * i - c * h),
+                        a * i - c * g,
+                        -(a * h - b * g),
+                        b * f - c * e,
+                        -(a * f - c * d),
                         a * e - b * d};
   for (int r = 0; r < 3; ++r) {
     for (int col = 0; col < 3; ++col) rows[r * 4 + col] = cof[r * 3 + col] * k;
@@ -265,9 +289,11 @@ void Device::ApplyRasterState() {
 GLuint Device::Sampler(DWORD stage) {
   const DWORD* t = state_.tss[stage];
   auto clamp3 = [](DWORD v) { return std::min<DWORD>(v, 5); };
-  const DWORD minF = t[D3DTSS_MINFILTER] >= D3DTEXF_LINEAR ? 1 : 0, magF = t[D3DTSS_MAGFILTER] >= D3DTEXF_LINEAR ? 1 : 0;
+  const DWORD minF = t[D3DTSS_MINFILTER] >= D3DTEXF_LINEAR ? 1 : 0,
+              magF = t[D3DTSS_MAGFILTER] >= D3DTEXF_LINEAR ? 1 : 0;
   const DWORD mip = std::min<DWORD>(t[D3DTSS_MIPFILTER], 2);
-  const uint32_t key = minF | magF << 1 | mip << 2 | clamp3(t[D3DTSS_ADDRESSU]) << 4 | clamp3(t[D3DTSS_ADDRESSV]) << 8;
+  const uint32_t key =
+      minF | magF << 1 | mip << 2 | clamp3(t[D3DTSS_ADDRESSU]) << 4 | clamp3(t[D3DTSS_ADDRESSV]) << 8;
   auto found = samplers_.find(key);
   if (found != samplers_.end()) return found->second;
   static const GLenum kMin[2][3] = {{GL_NEAREST, GL_NEAREST_MIPMAP_NEAREST, GL_NEAREST_MIPMAP_LINEAR},
@@ -313,14 +339,18 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
   const FvfLayout& l = layout_;
   const GLsizei s = static_cast<GLsizei>(stride);
   gl_.Attrib(0, GlAttrib{true, buffer, l.positionFloats, GL_FLOAT, GL_FALSE, s, offset});
-  gl_.Attrib(1, l.normal >= 0 ? GlAttrib{true, buffer, 3, GL_FLOAT, GL_FALSE, s, offset + l.normal} : GlAttrib{});
-  gl_.Attrib(2, l.diffuse >= 0 ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.diffuse}
-                               : GlAttrib{});
-  gl_.Attrib(3, l.specular >= 0 ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.specular}
-                                : GlAttrib{});
+  gl_.Attrib(
+      1, l.normal >= 0 ? GlAttrib{true, buffer, 3, GL_FLOAT, GL_FALSE, s, offset + l.normal} : GlAttrib{});
+  gl_.Attrib(2, l.diffuse >= 0
+                    ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.diffuse}
+                    : GlAttrib{});
+  gl_.Attrib(3, l.specular >= 0
+                    ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.specular}
+                    : GlAttrib{});
   for (int i = 0; i < kStages; ++i) {
     const int set = key_.stages[i].texSet;
-    const bool used = key_.stages[i].colorOp != D3DTOP_DISABLE && key_.stages[i].hasTexture && set < l.texCount;
+    const bool used =
+        key_.stages[i].colorOp != D3DTOP_DISABLE && key_.stages[i].hasTexture && set < l.texCount;
     gl_.Attrib(4 + i, used ? GlAttrib{true, buffer, l.texDim[set], GL_FLOAT, GL_FALSE, s, offset + l.tex[set]}
                            : GlAttrib{});
   }
@@ -364,7 +394,8 @@ uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
 
 HRESULT Device::CheckStream(UINT firstVertex, UINT vertices, UINT* available) {
   VertexBuffer* vb = state_.stream;
-  if (!layout_.size || !vb || state_.stride < layout_.size || vb->memory().lockCount) return D3DERR_INVALIDCALL;
+  if (!layout_.size || !vb || state_.stride < layout_.size || vb->memory().lockCount)
+    return D3DERR_INVALIDCALL;
   const uint64_t size = vb->size();
   *available = size < layout_.size ? 0 : static_cast<UINT>((size - layout_.size) / state_.stride + 1);
   if (static_cast<uint64_t>(firstVertex) + vertices > *available) return D3DERR_INVALIDCALL;
@@ -390,7 +421,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
   UINT n = 0, available = 0;
   if (!Primitive(type, count, &mode, &n)) return D3DERR_INVALIDCALL;
   IndexBuffer* ib = state_.indices;
-  if (!ib || ib->memory().lockCount || static_cast<uint64_t>(startIndex) + n > ib->count()) return D3DERR_INVALIDCALL;
+  if (!ib || ib->memory().lockCount || static_cast<uint64_t>(startIndex) + n > ib->count())
+    return D3DERR_INVALIDCALL;
   HRESULT hr = CheckStream(0, 0, &available);
   if (FAILED(hr) || count == 0) return hr;
   // Every index must name a vertex of the stream (the whole buffer's largest
@@ -405,9 +437,10 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
   UploadBuffer(gl_, ib->memory(), GL_ELEMENT_ARRAY_BUFFER, ib->dynamic());
   gl_.BindElementBuffer(ib->memory().gl);
   const GLenum type32 = ib->indexSize() == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
-  GL(DrawElementsBaseVertex)(mode, static_cast<GLsizei>(n), type32,
-                             reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * ib->indexSize()),
-                             static_cast<GLint>(state_.baseVertex));
+  GL(DrawElementsBaseVertex)
+  (mode, static_cast<GLsizei>(n), type32,
+   reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * ib->indexSize()),
+   static_cast<GLint>(state_.baseVertex));
   return D3D_OK;
 }
 
@@ -432,7 +465,8 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* d
 }
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT count,
-                                       const void* indices, D3DFORMAT indexFormat, const void* data, UINT stride) {
+                                       const void* indices, D3DFORMAT indexFormat, const void* data,
+                                       UINT stride) {
   GLenum mode = 0;
   UINT n = 0;
   if (!data || !indices || !Primitive(type, count, &mode, &n) || !layout_.size || stride < layout_.size ||
@@ -458,8 +492,9 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   HRESULT hr = PrepareDraw(streamBuffer_, 0, stride);
   if (FAILED(hr)) return hr;
   gl_.BindElementBuffer(streamBuffer_);
-  GL(DrawElementsBaseVertex)(mode, static_cast<GLsizei>(n), isize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                             reinterpret_cast<const void*>(indexAt), static_cast<GLint>(at / stride));
+  GL(DrawElementsBaseVertex)
+  (mode, static_cast<GLsizei>(n), isize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+   reinterpret_cast<const void*>(indexAt), static_cast<GLint>(at / stride));
   return D3D_OK;
 }
 

@@ -32,8 +32,8 @@ bool KnownPool(D3DPOOL pool) {
 
 }  // namespace
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IDirect3DTexture8** texture) {
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, IDirect3DTexture8** texture) {
   if (!texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
   const FormatInfo* f = FindFormat(format);
@@ -93,11 +93,13 @@ namespace {
 
 // One rectangle copy in bytes: from `src` (pitch sp) to `dst` (pitch dp).
 void CopyRows(const BYTE* src, UINT sp, BYTE* dst, UINT dp, UINT rowBytes, UINT rows) {
-  for (UINT y = 0; y < rows; ++y) std::memmove(dst + static_cast<size_t>(y) * dp, src + static_cast<size_t>(y) * sp, rowBytes);
+  for (UINT y = 0; y < rows; ++y)
+    std::memmove(dst + static_cast<size_t>(y) * dp, src + static_cast<size_t>(y) * sp, rowBytes);
 }
 
 bool Inside(LONG x, LONG y, LONG w, LONG h, UINT sw, UINT sh) {
-  return x >= 0 && y >= 0 && w > 0 && h > 0 && x + w <= static_cast<LONG>(sw) && y + h <= static_cast<LONG>(sh);
+  return x >= 0 && y >= 0 && w > 0 && h > 0 && x + w <= static_cast<LONG>(sw) &&
+         y + h <= static_cast<LONG>(sh);
 }
 
 }  // namespace
@@ -131,8 +133,8 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* rects, UINT cou
     const POINT p = points ? points[i] : POINT{r.left, r.top};
     const RECT to = {p.x, p.y, static_cast<LONG>(p.x + w), static_cast<LONG>(p.y + h)};
     if (sm && dm) {
-      CopyRows(&sm->bytes[r.top * sm->pitch + r.left * bpp], sm->pitch, &dm->bytes[to.top * dm->pitch + to.left * bpp],
-               dm->pitch, w * bpp, h);
+      CopyRows(&sm->bytes[r.top * sm->pitch + r.left * bpp], sm->pitch,
+               &dm->bytes[to.top * dm->pitch + to.left * bpp], dm->pitch, w * bpp, h);
     } else if (sm) {
       WriteTarget(to, &sm->bytes[r.top * sm->pitch + r.left * bpp], sm->pitch);
     } else if (dm) {

@@ -63,8 +63,14 @@ const StateInfo kRenderStateTable[] = {
     {D3DRS_STENCILMASK, 0xFFFFFFFF, RASTER},
     {D3DRS_STENCILWRITEMASK, 0xFFFFFFFF, RASTER},
     {D3DRS_TEXTUREFACTOR, 0xFFFFFFFF, MISC},
-    {D3DRS_WRAP0, 0, 0}, {D3DRS_WRAP1, 0, 0}, {D3DRS_WRAP2, 0, 0}, {D3DRS_WRAP3, 0, 0},
-    {D3DRS_WRAP4, 0, 0}, {D3DRS_WRAP5, 0, 0}, {D3DRS_WRAP6, 0, 0}, {D3DRS_WRAP7, 0, 0},
+    {D3DRS_WRAP0, 0, 0},
+    {D3DRS_WRAP1, 0, 0},
+    {D3DRS_WRAP2, 0, 0},
+    {D3DRS_WRAP3, 0, 0},
+    {D3DRS_WRAP4, 0, 0},
+    {D3DRS_WRAP5, 0, 0},
+    {D3DRS_WRAP6, 0, 0},
+    {D3DRS_WRAP7, 0, 0},
     {D3DRS_CLIPPING, TRUE, 0},
     {D3DRS_LIGHTING, TRUE, PROGRAM},
     {D3DRS_AMBIENT, 0, MATERIAL},
@@ -100,19 +106,32 @@ const StateInfo kRenderStateTable[] = {
 
 // Stage defaults; COLOROP, ALPHAOP and TEXCOORDINDEX depend on the stage.
 const StateInfo kStageStateTable[] = {
-    {D3DTSS_COLOROP, D3DTOP_DISABLE, PROGRAM},       {D3DTSS_COLORARG1, D3DTA_TEXTURE, PROGRAM},
-    {D3DTSS_COLORARG2, D3DTA_CURRENT, PROGRAM},      {D3DTSS_ALPHAOP, D3DTOP_DISABLE, PROGRAM},
-    {D3DTSS_ALPHAARG1, D3DTA_TEXTURE, PROGRAM},      {D3DTSS_ALPHAARG2, D3DTA_CURRENT, PROGRAM},
-    {D3DTSS_BUMPENVMAT00, 0, 0},                     {D3DTSS_BUMPENVMAT01, 0, 0},
-    {D3DTSS_BUMPENVMAT10, 0, 0},                     {D3DTSS_BUMPENVMAT11, 0, 0},
-    {D3DTSS_TEXCOORDINDEX, 0, PROGRAM},              {D3DTSS_ADDRESSU, D3DTADDRESS_WRAP, SAMPLER},
-    {D3DTSS_ADDRESSV, D3DTADDRESS_WRAP, SAMPLER},    {D3DTSS_BORDERCOLOR, 0, SAMPLER},
-    {D3DTSS_MAGFILTER, D3DTEXF_POINT, SAMPLER},      {D3DTSS_MINFILTER, D3DTEXF_POINT, SAMPLER},
-    {D3DTSS_MIPFILTER, D3DTEXF_NONE, SAMPLER},       {D3DTSS_MIPMAPLODBIAS, 0, 0},
-    {D3DTSS_MAXMIPLEVEL, 0, 0},                      {D3DTSS_MAXANISOTROPY, 1, 0},
-    {D3DTSS_BUMPENVLSCALE, 0, 0},                    {D3DTSS_BUMPENVLOFFSET, 0, 0},
-    {D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE, 0}, {D3DTSS_ADDRESSW, D3DTADDRESS_WRAP, 0},
-    {D3DTSS_COLORARG0, D3DTA_CURRENT, PROGRAM},      {D3DTSS_ALPHAARG0, D3DTA_CURRENT, PROGRAM},
+    {D3DTSS_COLOROP, D3DTOP_DISABLE, PROGRAM},
+    {D3DTSS_COLORARG1, D3DTA_TEXTURE, PROGRAM},
+    {D3DTSS_COLORARG2, D3DTA_CURRENT, PROGRAM},
+    {D3DTSS_ALPHAOP, D3DTOP_DISABLE, PROGRAM},
+    {D3DTSS_ALPHAARG1, D3DTA_TEXTURE, PROGRAM},
+    {D3DTSS_ALPHAARG2, D3DTA_CURRENT, PROGRAM},
+    {D3DTSS_BUMPENVMAT00, 0, 0},
+    {D3DTSS_BUMPENVMAT01, 0, 0},
+    {D3DTSS_BUMPENVMAT10, 0, 0},
+    {D3DTSS_BUMPENVMAT11, 0, 0},
+    {D3DTSS_TEXCOORDINDEX, 0, PROGRAM},
+    {D3DTSS_ADDRESSU, D3DTADDRESS_WRAP, SAMPLER},
+    {D3DTSS_ADDRESSV, D3DTADDRESS_WRAP, SAMPLER},
+    {D3DTSS_BORDERCOLOR, 0, SAMPLER},
+    {D3DTSS_MAGFILTER, D3DTEXF_POINT, SAMPLER},
+    {D3DTSS_MINFILTER, D3DTEXF_POINT, SAMPLER},
+    {D3DTSS_MIPFILTER, D3DTEXF_NONE, SAMPLER},
+    {D3DTSS_MIPMAPLODBIAS, 0, 0},
+    {D3DTSS_MAXMIPLEVEL, 0, 0},
+    {D3DTSS_MAXANISOTROPY, 1, 0},
+    {D3DTSS_BUMPENVLSCALE, 0, 0},
+    {D3DTSS_BUMPENVLOFFSET, 0, 0},
+    {D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE, 0},
+    {D3DTSS_ADDRESSW, D3DTADDRESS_WRAP, 0},
+    {D3DTSS_COLORARG0, D3DTA_CURRENT, PROGRAM},
+    {D3DTSS_ALPHAARG0, D3DTA_CURRENT, PROGRAM},
     {D3DTSS_RESULTARG, D3DTA_CURRENT, 0},
 };
 
@@ -152,7 +171,8 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
   D3DMATRIX r{};
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j)
-      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+      r.m[i][j] =
+          a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
   return r;
 }
 
@@ -296,7 +316,8 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
 
 namespace {
 bool KnownTransform(D3DTRANSFORMSTATETYPE t) {
-  return t == D3DTS_VIEW || t == D3DTS_PROJECTION || t == D3DTS_WORLD || (t >= D3DTS_TEXTURE0 && t <= D3DTS_TEXTURE7);
+  return t == D3DTS_VIEW || t == D3DTS_PROJECTION || t == D3DTS_WORLD ||
+         (t >= D3DTS_TEXTURE0 && t <= D3DTS_TEXTURE7);
 }
 }  // namespace
 
@@ -311,8 +332,9 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
   if (!matrix || !KnownTransform(state)) return D3DERR_INVALIDCALL;
   if (recording_ && (state == D3DTS_VIEW || state == D3DTS_PROJECTION || state == D3DTS_WORLD)) {
     *TransformSlot(recording_->values, state) = *matrix;
-    (state == D3DTS_VIEW ? recording_->view : state == D3DTS_PROJECTION ? recording_->projection : recording_->world) =
-        true;
+    (state == D3DTS_VIEW         ? recording_->view
+     : state == D3DTS_PROJECTION ? recording_->projection
+                                 : recording_->world) = true;
     return D3D_OK;
   }
   SetTransformNow(state, *matrix);

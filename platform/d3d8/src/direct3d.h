@@ -19,8 +19,9 @@ class Direct3D final : public IDirect3D8 {
   HRESULT STDMETHODCALLTYPE GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
   HRESULT STDMETHODCALLTYPE CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
                                             D3DFORMAT backBufferFormat, BOOL windowed) override;
-  HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD usage,
-                                              D3DRESOURCETYPE resourceType, D3DFORMAT format) override;
+  HRESULT STDMETHODCALLTYPE CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
+                                              DWORD usage, D3DRESOURCETYPE resourceType,
+                                              D3DFORMAT format) override;
   HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                                    D3DFORMAT targetFormat, D3DFORMAT depthFormat) override;
   HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override;

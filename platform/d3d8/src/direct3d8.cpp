@@ -22,19 +22,29 @@ struct Mode {
 };
 const Mode kModes[] = {{640, 480}, {800, 600}, {1024, 768}};
 
-bool IsDisplayFormat(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8; }
-bool IsBackBufferFormat(D3DFORMAT f) { return f == D3DFMT_X8R8G8B8 || f == D3DFMT_A8R8G8B8; }
+bool IsDisplayFormat(D3DFORMAT f) {
+  return f == D3DFMT_X8R8G8B8;
+}
+bool IsBackBufferFormat(D3DFORMAT f) {
+  return f == D3DFMT_X8R8G8B8 || f == D3DFMT_A8R8G8B8;
+}
 
 }  // namespace
 
-Device* CurrentDevice() { return g_device; }
-void SetCurrentDevice(Device* device) { g_device = device; }
+Device* CurrentDevice() {
+  return g_device;
+}
+void SetCurrentDevice(Device* device) {
+  g_device = device;
+}
 
 UINT MaxTextureSize() {
   return g_maxTextureLimit && g_maxTextureLimit < kMaxTextureSize ? g_maxTextureLimit : kMaxTextureSize;
 }
 
-void SetMaxTextureSizeLimit(UINT maxSize) { g_maxTextureLimit = maxSize; }
+void SetMaxTextureSizeLimit(UINT maxSize) {
+  g_maxTextureLimit = maxSize;
+}
 
 HRESULT Direct3D::QueryInterface(REFIID riid, void** object) {
   if (!object) return E_POINTER;
@@ -51,7 +61,9 @@ ULONG Direct3D::Release() {
   return left;
 }
 
-UINT Direct3D::GetAdapterModeCount(UINT adapter) { return adapter == 0 ? sizeof(kModes) / sizeof(kModes[0]) : 0; }
+UINT Direct3D::GetAdapterModeCount(UINT adapter) {
+  return adapter == 0 ? sizeof(kModes) / sizeof(kModes[0]) : 0;
+}
 
 HRESULT Direct3D::EnumAdapterModes(UINT adapter, UINT mode, D3DDISPLAYMODE* out) {
   if (adapter != 0 || !out || mode >= GetAdapterModeCount(0)) return D3DERR_INVALIDCALL;
@@ -69,8 +81,8 @@ HRESULT Direct3D::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
   return D3D_OK;
 }
 
-HRESULT Direct3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT backBufferFormat,
-                                  BOOL) {
+HRESULT Direct3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat,
+                                  D3DFORMAT backBufferFormat, BOOL) {
   if (adapter != 0) return D3DERR_INVALIDCALL;
   if (type != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
   if (!IsDisplayFormat(displayFormat) || !IsBackBufferFormat(backBufferFormat)) return D3DERR_NOTAVAILABLE;
@@ -103,11 +115,11 @@ void FillCaps(D3DCAPS8* c) {
   const DWORD allCmp = 0xFF, allBlend = 0x1FFF;
   c->DeviceType = D3DDEVTYPE_HAL;
   c->PresentationIntervals = D3DPRESENT_INTERVAL_ONE | D3DPRESENT_INTERVAL_IMMEDIATE;
-  c->DevCaps = D3DDEVCAPS_EXECUTESYSTEMMEMORY | D3DDEVCAPS_TLVERTEXSYSTEMMEMORY | D3DDEVCAPS_TEXTUREVIDEOMEMORY |
-               D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_CANRENDERAFTERFLIP | D3DDEVCAPS_DRAWPRIMITIVES2 |
-               D3DDEVCAPS_DRAWPRIMITIVES2EX | D3DDEVCAPS_HWRASTERIZATION;
-  c->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
-                         D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
+  c->DevCaps = D3DDEVCAPS_EXECUTESYSTEMMEMORY | D3DDEVCAPS_TLVERTEXSYSTEMMEMORY |
+               D3DDEVCAPS_TEXTUREVIDEOMEMORY | D3DDEVCAPS_DRAWPRIMTLVERTEX | D3DDEVCAPS_CANRENDERAFTERFLIP |
+               D3DDEVCAPS_DRAWPRIMITIVES2 | D3DDEVCAPS_DRAWPRIMITIVES2EX | D3DDEVCAPS_HWRASTERIZATION;
+  c->PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW |
+                         D3DPMISCCAPS_CULLCCW | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
   c->RasterCaps = D3DPRASTERCAPS_ZTEST;
   c->ZCmpCaps = c->AlphaCmpCaps = allCmp;
   c->SrcBlendCaps = c->DestBlendCaps = allBlend;
@@ -122,11 +134,12 @@ void FillCaps(D3DCAPS8* c) {
   c->MaxAnisotropy = 1;
   c->MaxVertexW = 1e10f;
   c->StencilCaps = 0xFF;
-  c->FVFCaps = 8;  // texture coordinate sets
+  c->FVFCaps = 8;                                                           // texture coordinate sets
   c->TextureOpCaps = 0x03FFFFFF & ~((1u << 21) | (1u << 22) | (1u << 16));  // no bump mapping, no premodulate
   c->MaxTextureBlendStages = 2;
   c->MaxSimultaneousTextures = 2;
-  c->VertexProcessingCaps = D3DVTXPCAPS_DIRECTIONALLIGHTS | D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
+  c->VertexProcessingCaps =
+      D3DVTXPCAPS_DIRECTIONALLIGHTS | D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
   c->MaxActiveLights = kMaxLights;
   c->MaxPointSize = 1.0f;
   c->MaxPrimitiveCount = 0xFFFFF;
@@ -148,8 +161,9 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
   *device = nullptr;
   if (adapter != 0 || !params) return D3DERR_INVALIDCALL;
   if (type != D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;
-  const DWORD processing = behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
-                                       D3DCREATE_MIXED_VERTEXPROCESSING);
+  const DWORD processing =
+      behavior & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                  D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
   if (g_device) {
     DebugOutput("only one device can exist at a time\n");

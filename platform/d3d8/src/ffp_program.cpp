@@ -10,7 +10,9 @@
 
 namespace d3d8 {
 
-bool ProgramKey::operator==(const ProgramKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
+bool ProgramKey::operator==(const ProgramKey& o) const {
+  return std::memcmp(this, &o, sizeof(*this)) == 0;
+}
 
 size_t ProgramKeyHash::operator()(const ProgramKey& k) const {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(&k);
@@ -71,7 +73,8 @@ std::string LightCode(const ProgramKey& k, int i) {
     if (k.lightType[i] == D3DLIGHT_SPOT) {
       s += "    vec4 sp = " + at(6) + ";\n";
       s += "    float rho = dot(-L, " + at(4) + ".xyz);\n";
-      s += "    float spot = rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow((rho - sp.y) / max(sp.x - sp.y, 1e-6), sp.z));\n";
+      s += "    float spot = rho > sp.x ? 1.0 : (rho <= sp.y ? 0.0 : pow((rho - sp.y) / max(sp.x - sp.y, "
+           "1e-6), sp.z));\n";
       s += "    att *= spot;\n";
     }
   }
@@ -116,7 +119,8 @@ std::string LightingCode(const ProgramKey& k) {
 std::string ArgSource(uint8_t arg, int stage) {
   static const char* const kSources[6] = {"diffuse", "current", "", "uMisc[0]", "specular", "temp"};
   uint8_t which = arg & D3DTA_SELECTMASK;
-  std::string s = which == D3DTA_TEXTURE ? "tex" + std::to_string(stage) : (which < 6 ? kSources[which] : "current");
+  std::string s =
+      which == D3DTA_TEXTURE ? "tex" + std::to_string(stage) : (which < 6 ? kSources[which] : "current");
   if (arg & D3DTA_ALPHAREPLICATE) s += ".aaaa";
   if (arg & D3DTA_COMPLEMENT) s = "(vec4(1.0) - " + s + ")";
   return s;
@@ -127,29 +131,52 @@ std::string ArgSource(uint8_t arg, int stage) {
 std::string OpCode(uint8_t op, int stage) {
   std::string t = "tex" + std::to_string(stage);
   switch (op) {
-    case D3DTOP_SELECTARG1: return "a1";
-    case D3DTOP_SELECTARG2: return "a2";
-    case D3DTOP_MODULATE: return "a1 * a2";
-    case D3DTOP_MODULATE2X: return "a1 * a2 * 2.0";
-    case D3DTOP_MODULATE4X: return "a1 * a2 * 4.0";
-    case D3DTOP_ADD: return "a1 + a2";
-    case D3DTOP_ADDSIGNED: return "a1 + a2 - vec4(0.5)";
-    case D3DTOP_ADDSIGNED2X: return "(a1 + a2 - vec4(0.5)) * 2.0";
-    case D3DTOP_SUBTRACT: return "a1 - a2";
-    case D3DTOP_ADDSMOOTH: return "a1 + a2 - a1 * a2";
-    case D3DTOP_BLENDDIFFUSEALPHA: return "mix(a2, a1, diffuse.a)";
-    case D3DTOP_BLENDTEXTUREALPHA: return "mix(a2, a1, " + t + ".a)";
-    case D3DTOP_BLENDFACTORALPHA: return "mix(a2, a1, uMisc[0].a)";
-    case D3DTOP_BLENDTEXTUREALPHAPM: return "a1 + a2 * (1.0 - " + t + ".a)";
-    case D3DTOP_BLENDCURRENTALPHA: return "mix(a2, a1, current.a)";
-    case D3DTOP_MODULATEALPHA_ADDCOLOR: return "a1 + a1.aaaa * a2";
-    case D3DTOP_MODULATECOLOR_ADDALPHA: return "a1 * a2 + a1.aaaa";
-    case D3DTOP_MODULATEINVALPHA_ADDCOLOR: return "(1.0 - a1.aaaa) * a2 + a1";
-    case D3DTOP_MODULATEINVCOLOR_ADDALPHA: return "(vec4(1.0) - a1) * a2 + a1.aaaa";
-    case D3DTOP_DOTPRODUCT3: return "vec4(dot(a1.rgb - 0.5, a2.rgb - 0.5) * 4.0)";
-    case D3DTOP_MULTIPLYADD: return "a0 + a1 * a2";
-    case D3DTOP_LERP: return "mix(a2, a1, a0)";
-    default: return "";
+    case D3DTOP_SELECTARG1:
+      return "a1";
+    case D3DTOP_SELECTARG2:
+      return "a2";
+    case D3DTOP_MODULATE:
+      return "a1 * a2";
+    case D3DTOP_MODULATE2X:
+      return "a1 * a2 * 2.0";
+    case D3DTOP_MODULATE4X:
+      return "a1 * a2 * 4.0";
+    case D3DTOP_ADD:
+      return "a1 + a2";
+    case D3DTOP_ADDSIGNED:
+      return "a1 + a2 - vec4(0.5)";
+    case D3DTOP_ADDSIGNED2X:
+      return "(a1 + a2 - vec4(0.5)) * 2.0";
+    case D3DTOP_SUBTRACT:
+      return "a1 - a2";
+    case D3DTOP_ADDSMOOTH:
+      return "a1 + a2 - a1 * a2";
+    case D3DTOP_BLENDDIFFUSEALPHA:
+      return "mix(a2, a1, diffuse.a)";
+    case D3DTOP_BLENDTEXTUREALPHA:
+      return "mix(a2, a1, " + t + ".a)";
+    case D3DTOP_BLENDFACTORALPHA:
+      return "mix(a2, a1, uMisc[0].a)";
+    case D3DTOP_BLENDTEXTUREALPHAPM:
+      return "a1 + a2 * (1.0 - " + t + ".a)";
+    case D3DTOP_BLENDCURRENTALPHA:
+      return "mix(a2, a1, current.a)";
+    case D3DTOP_MODULATEALPHA_ADDCOLOR:
+      return "a1 + a1.aaaa * a2";
+    case D3DTOP_MODULATECOLOR_ADDALPHA:
+      return "a1 * a2 + a1.aaaa";
+    case D3DTOP_MODULATEINVALPHA_ADDCOLOR:
+      return "(1.0 - a1.aaaa) * a2 + a1";
+    case D3DTOP_MODULATEINVCOLOR_ADDALPHA:
+      return "(vec4(1.0) - a1) * a2 + a1.aaaa";
+    case D3DTOP_DOTPRODUCT3:
+      return "vec4(dot(a1.rgb - 0.5, a2.rgb - 0.5) * 4.0)";
+    case D3DTOP_MULTIPLYADD:
+      return "a0 + a1 * a2";
+    case D3DTOP_LERP:
+      return "mix(a2, a1, a0)";
+    default:
+      return "";
   }
 }
 
@@ -193,7 +220,8 @@ std::string VertexSource(const ProgramKey& k) {
     s += "  gl_Position = vec4(ndc * w, w);\n";
   } else {
     // Rows are stored top first, so y flips; z goes from 0..w to -w..w.
-    s += "  vec4 c = mat4(uTransform[0], uTransform[1], uTransform[2], uTransform[3]) * vec4(aPos.xyz, 1.0);\n";
+    s += "  vec4 c = mat4(uTransform[0], uTransform[1], uTransform[2], uTransform[3]) * vec4(aPos.xyz, "
+         "1.0);\n";
     s += "  gl_Position = vec4(c.x + c.w * vp.z * 0.5, -c.y + c.w * vp.w * 0.5, 2.0 * c.z - c.w, c.w);\n";
   }
   s += std::string("  vec4 diffuseIn = ") + (k.hasDiffuse ? "aDiffuse" : "vec4(1.0)") + ";\n";
@@ -212,7 +240,8 @@ std::string FragmentSource(const ProgramKey& k) {
   s += q + "in vec4 vDiffuse;\n" + q + "in vec4 vSpecular;\nin vec4 vTex0;\nin vec4 vTex1;\n";
   s += "uniform sampler2D uTex0;\nuniform sampler2D uTex1;\n";
   s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\nout vec4 fragColor;\n";
-  s += "void main() {\n  vec4 diffuse = vDiffuse, specular = vSpecular, current = diffuse, temp = vec4(0.0);\n";
+  s += "void main() {\n  vec4 diffuse = vDiffuse, specular = vSpecular, current = diffuse, temp = "
+       "vec4(0.0);\n";
   for (int i = 0; i < 2; ++i) {
     const ProgramKey::Stage& st = k.stages[i];
     if (st.colorOp == D3DTOP_DISABLE || st.colorOp == 0) break;

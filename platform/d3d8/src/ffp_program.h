@@ -56,8 +56,9 @@ enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, kUniformGroups };
 // Sizes (in vec4) of the uniform arrays, one array per group.
 constexpr int kTransformVec4 = 11;  // world-view-projection, world-view, normal matrix (3 rows)
 constexpr int kMaterialVec4 = 6;    // diffuse, ambient, specular, emissive, (power), global ambient
-constexpr int kLightVec4 = 7;       // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
-constexpr int kMiscVec4 = 3;        // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
+constexpr int kLightVec4 =
+    7;  // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
+constexpr int kMiscVec4 = 3;  // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
 
 struct Program {
   GLuint id = 0;

@@ -25,7 +25,9 @@ bool IsDepthFormat(D3DFORMAT format);
 
 // Bytes of one row of `width` pixels: rows are packed with no padding, so a
 // lock's Pitch is width x bytes per pixel.
-inline UINT RowPitch(const FormatInfo& f, UINT width) { return width * f.bytesPerPixel; }
+inline UINT RowPitch(const FormatInfo& f, UINT width) {
+  return width * f.bytesPerPixel;
+}
 
 // Converts one pixel of the format to 0xAARRGGBB (forceOpaque formats give
 // alpha 0xFF), and back. Used by CopyRects between formats and by read-backs.

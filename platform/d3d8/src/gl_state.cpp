@@ -168,7 +168,8 @@ void GlState::Attrib(int index, const GlAttrib& a) {
   if (!c.enabled || c.buffer != a.buffer || c.size != a.size || c.type != a.type ||
       c.normalized != a.normalized || c.stride != a.stride || c.offset != a.offset) {
     BindArrayBuffer(a.buffer);
-    GL(VertexAttribPointer)(index, a.size, a.type, a.normalized, a.stride, reinterpret_cast<const void*>(a.offset));
+    GL(VertexAttribPointer)
+    (index, a.size, a.type, a.normalized, a.stride, reinterpret_cast<const void*>(a.offset));
   }
   c = a;
 }

@@ -21,7 +21,8 @@ HRESULT LockPixels(PixelMemory& m, const FormatInfo& f, D3DLOCKED_RECT* out, con
   m.locked = true;
   if (!(flags & D3DLOCK_READONLY)) m.dirty = true;
   out->Pitch = static_cast<INT>(m.pitch);
-  out->pBits = m.bytes.data() + static_cast<size_t>(r.top) * m.pitch + static_cast<size_t>(r.left) * f.bytesPerPixel;
+  out->pBits =
+      m.bytes.data() + static_cast<size_t>(r.top) * m.pitch + static_cast<size_t>(r.left) * f.bytesPerPixel;
   return D3D_OK;
 }
 
@@ -63,7 +64,10 @@ Surface::Surface(Device* device, Kind kind, const FormatInfo* format, UINT width
 }
 
 Surface::Surface(Texture* texture, UINT level)
-    : device_(texture->device()), texture_(texture), level_(level), kind_(Kind::TextureLevel),
+    : device_(texture->device()),
+      texture_(texture),
+      level_(level),
+      kind_(Kind::TextureLevel),
       format_(&texture->format()) {}
 
 Surface::~Surface() {
@@ -93,7 +97,9 @@ ULONG Surface::Release() {
   return left;
 }
 
-HRESULT Surface::GetDevice(IDirect3DDevice8** device) { return GetDeviceOf<Surface>(device_, device); }
+HRESULT Surface::GetDevice(IDirect3DDevice8** device) {
+  return GetDeviceOf<Surface>(device_, device);
+}
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
   if (!container) return D3DERR_INVALIDCALL;
@@ -103,8 +109,12 @@ HRESULT Surface::GetContainer(REFIID riid, void** container) {
   return E_NOINTERFACE;
 }
 
-UINT Surface::width() const { return kind_ == Kind::TextureLevel ? texture_->level(level_).width : own_.width; }
-UINT Surface::height() const { return kind_ == Kind::TextureLevel ? texture_->level(level_).height : own_.height; }
+UINT Surface::width() const {
+  return kind_ == Kind::TextureLevel ? texture_->level(level_).width : own_.width;
+}
+UINT Surface::height() const {
+  return kind_ == Kind::TextureLevel ? texture_->level(level_).height : own_.height;
+}
 
 HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   if (!desc) return D3DERR_INVALIDCALL;
@@ -115,7 +125,9 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   *desc = D3DSURFACE_DESC{};
   desc->Format = format_->format;
   desc->Type = D3DRTYPE_SURFACE;
-  desc->Usage = kind_ == Kind::BackBuffer ? D3DUSAGE_RENDERTARGET : kind_ == Kind::DepthStencil ? D3DUSAGE_DEPTHSTENCIL : 0;
+  desc->Usage = kind_ == Kind::BackBuffer     ? D3DUSAGE_RENDERTARGET
+                : kind_ == Kind::DepthStencil ? D3DUSAGE_DEPTHSTENCIL
+                                              : 0;
   desc->Pool = kind_ == Kind::Image ? D3DPOOL_SYSTEMMEM : D3DPOOL_DEFAULT;
   desc->Width = own_.width;
   desc->Height = own_.height;
@@ -208,7 +220,9 @@ ULONG Texture::Release() {
   return left;
 }
 
-HRESULT Texture::GetDevice(IDirect3DDevice8** device) { return GetDeviceOf<Texture>(device_, device); }
+HRESULT Texture::GetDevice(IDirect3DDevice8** device) {
+  return GetDeviceOf<Texture>(device_, device);
+}
 
 DWORD Texture::SetPriority(DWORD priority) {
   DWORD old = priority_;
@@ -276,8 +290,9 @@ GLuint Texture::Bind(GlState& gl, int unit) {
     if (format_.forceOpaque) GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     for (size_t i = 0; i < levels_.size(); ++i) {
       PixelMemory& m = levels_[i];
-      GL(TexImage2D)(GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8, m.width, m.height, 0, format_.glFormat,
-                     format_.glType, m.bytes.data());
+      GL(TexImage2D)
+      (GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8, m.width, m.height, 0, format_.glFormat, format_.glType,
+       m.bytes.data());
       m.dirty = false;
     }
     anyDirty_ = false;
@@ -289,8 +304,9 @@ GLuint Texture::Bind(GlState& gl, int unit) {
   for (size_t i = 0; i < levels_.size(); ++i) {
     PixelMemory& m = levels_[i];
     if (!m.dirty) continue;
-    GL(TexSubImage2D)(GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, m.width, m.height, format_.glFormat,
-                      format_.glType, m.bytes.data());
+    GL(TexSubImage2D)
+    (GL_TEXTURE_2D, static_cast<GLint>(i), 0, 0, m.width, m.height, format_.glFormat, format_.glType,
+     m.bytes.data());
     m.dirty = false;
   }
   anyDirty_ = false;
@@ -303,7 +319,8 @@ HRESULT LockBuffer(BufferMemory& m, UINT offset, UINT size, BYTE** data, DWORD f
   if (!data) return D3DERR_INVALIDCALL;
   *data = nullptr;
   const UINT length = static_cast<UINT>(m.bytes.size());
-  if (offset > length || (size && size > length - offset) || (offset == length && length)) return D3DERR_INVALIDCALL;
+  if (offset > length || (size && size > length - offset) || (offset == length && length))
+    return D3DERR_INVALIDCALL;
   if (size == 0) size = length - offset;
   ++m.lockCount;
   if (!(flags & D3DLOCK_READONLY)) {
@@ -395,8 +412,12 @@ DWORD Buffer<Iface, Derived>::SetPriority(DWORD priority) {
 template class Buffer<IDirect3DVertexBuffer8, VertexBuffer>;
 template class Buffer<IDirect3DIndexBuffer8, IndexBuffer>;
 
-VertexBuffer::~VertexBuffer() { device_->Forget(this); }
-IndexBuffer::~IndexBuffer() { device_->Forget(this); }
+VertexBuffer::~VertexBuffer() {
+  device_->Forget(this);
+}
+IndexBuffer::~IndexBuffer() {
+  device_->Forget(this);
+}
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
   if (!desc) return D3DERR_INVALIDCALL;

@@ -71,7 +71,8 @@ class Surface final : public IDirect3DSurface8 {
 
 class Texture final : public IDirect3DTexture8 {
  public:
-  Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, const FormatInfo& format, D3DPOOL pool);
+  Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, const FormatInfo& format,
+          D3DPOOL pool);
   ~Texture() override;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -87,7 +88,8 @@ class Texture final : public IDirect3DTexture8 {
   DWORD STDMETHODCALLTYPE GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
   HRESULT STDMETHODCALLTYPE GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
   HRESULT STDMETHODCALLTYPE GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) override;
-  HRESULT STDMETHODCALLTYPE LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+  HRESULT STDMETHODCALLTYPE LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
+                                     DWORD flags) override;
   HRESULT STDMETHODCALLTYPE UnlockRect(UINT level) override;
   HRESULT STDMETHODCALLTYPE AddDirtyRect(const RECT* rect) override;
 

@@ -7,18 +7,18 @@
 
 namespace dinput8 {
 
-#define DINPUT8_DIAGNOSTICS(X)                                                       \
-  X(DIAG_USER_MAP_DAMAGED, "a saved map could not be read; defaults were used")      \
-  X(DIAG_USER_MAP_NOT_SAVED, "a map could not be saved")                             \
-  X(DIAG_UNSUPPORTED_CALL, "a call or property this layer does not offer")           \
-  X(DIAG_BUFFER_OVERFLOW, "a device buffer was full; newer events were dropped")     \
+#define DINPUT8_DIAGNOSTICS(X)                                                   \
+  X(DIAG_USER_MAP_DAMAGED, "a saved map could not be read; defaults were used")  \
+  X(DIAG_USER_MAP_NOT_SAVED, "a map could not be saved")                         \
+  X(DIAG_UNSUPPORTED_CALL, "a call or property this layer does not offer")       \
+  X(DIAG_BUFFER_OVERFLOW, "a device buffer was full; newer events were dropped") \
   X(DIAG_BAD_TARGET, "the configuration target surface could not be used")
 
 enum Diagnostic {
 #define DINPUT8_ENUM(name, text) name,
   DINPUT8_DIAGNOSTICS(DINPUT8_ENUM)
 #undef DINPUT8_ENUM
-  DIAG_COUNT
+      DIAG_COUNT
 };
 
 // How often each diagnostic fired since the start or the last reset.

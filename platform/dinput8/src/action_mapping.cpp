@@ -14,8 +14,12 @@ namespace {
 
 constexpr DWORD kMaxActions = 4096;
 
-DWORD PadAxis(DWORD a) { return MakeObjectId(OBJ_ABSAXIS, a); }
-DWORD PadButton(DWORD b) { return MakeObjectId(OBJ_BUTTON, b); }
+DWORD PadAxis(DWORD a) {
+  return MakeObjectId(OBJ_ABSAXIS, a);
+}
+DWORD PadButton(DWORD b) {
+  return MakeObjectId(OBJ_BUTTON, b);
+}
 
 // The default controller layout by semantic; two choices each, the second
 // for pads that lack the first.
@@ -43,14 +47,25 @@ const PadDefault kPadDefaults[] = {
 };
 
 // Order in which leftover genre actions take free controls.
-const DWORD kFreeAxes[] = {host::PAD_LEFTX, host::PAD_LEFTY,        host::PAD_RIGHTX,
+const DWORD kFreeAxes[] = {host::PAD_LEFTX,  host::PAD_LEFTY,       host::PAD_RIGHTX,
                            host::PAD_RIGHTY, host::PAD_TRIGGERLEFT, host::PAD_TRIGGERRIGHT};
-const DWORD kFreeButtons[] = {host::PAD_A,          host::PAD_B,         host::PAD_X,
-                              host::PAD_Y,          host::PAD_LEFTSHOULDER, host::PAD_RIGHTSHOULDER,
-                              host::PAD_START,      host::PAD_BACK,      host::PAD_LEFTSTICK,
-                              host::PAD_RIGHTSTICK, host::PAD_DPAD_UP,   host::PAD_DPAD_DOWN,
-                              host::PAD_DPAD_LEFT,  host::PAD_DPAD_RIGHT, PAD_TRIGGER_BUTTON_RIGHT,
-                              PAD_TRIGGER_BUTTON_LEFT, host::PAD_GUIDE};
+const DWORD kFreeButtons[] = {host::PAD_A,
+                              host::PAD_B,
+                              host::PAD_X,
+                              host::PAD_Y,
+                              host::PAD_LEFTSHOULDER,
+                              host::PAD_RIGHTSHOULDER,
+                              host::PAD_START,
+                              host::PAD_BACK,
+                              host::PAD_LEFTSTICK,
+                              host::PAD_RIGHTSTICK,
+                              host::PAD_DPAD_UP,
+                              host::PAD_DPAD_DOWN,
+                              host::PAD_DPAD_LEFT,
+                              host::PAD_DPAD_RIGHT,
+                              PAD_TRIGGER_BUTTON_RIGHT,
+                              PAD_TRIGGER_BUTTON_LEFT,
+                              host::PAD_GUIDE};
 
 struct Placement {
   const DeviceIdentity& device;
@@ -99,16 +114,21 @@ bool FormatIsValid(const DIACTIONFORMATA* f) {
   return f->dwDataSize >= f->dwNumActions * 4;
 }
 
-bool SemanticIsAxis(DWORD semantic) { return DISEM_TYPE_GET(semantic) == DISEM_TYPE_AXIS; }
+bool SemanticIsAxis(DWORD semantic) {
+  return DISEM_TYPE_GET(semantic) == DISEM_TYPE_AXIS;
+}
 
 bool SuitsDevice(DWORD semantic, DeviceKind kind) {
   const DWORD genre = semantic & DISEM_GENRE_MASK;
   const DWORD type = DISEM_TYPE_GET(semantic);
   switch (kind) {
-    case DeviceKind::Keyboard: return genre == DIPHYSICAL_KEYBOARD && type == DISEM_TYPE_BUTTON;
-    case DeviceKind::Mouse: return genre == DIPHYSICAL_MOUSE && type != DISEM_TYPE_POV;
+    case DeviceKind::Keyboard:
+      return genre == DIPHYSICAL_KEYBOARD && type == DISEM_TYPE_BUTTON;
+    case DeviceKind::Mouse:
+      return genre == DIPHYSICAL_MOUSE && type != DISEM_TYPE_POV;
     case DeviceKind::Pad:
-      return genre != 0 && (genre & 0x80000000u) == 0 && (type == DISEM_TYPE_AXIS || type == DISEM_TYPE_BUTTON);
+      return genre != 0 && (genre & 0x80000000u) == 0 &&
+             (type == DISEM_TYPE_AXIS || type == DISEM_TYPE_BUTTON);
   }
   return false;
 }
@@ -119,7 +139,8 @@ DWORD PhysicalObject(DWORD semantic, const DeviceIdentity& device) {
   if (device.kind == DeviceKind::Keyboard) return MakeObjectId(OBJ_BUTTON, index);
   if (device.kind != DeviceKind::Mouse) return 0;
   // Mouse semantics carry the object's offset in the mouse state record.
-  if (SemanticIsAxis(semantic)) return index <= DIMOFS_Z && index % 4 == 0 ? MakeObjectId(OBJ_RELAXIS, index / 4) : 0;
+  if (SemanticIsAxis(semantic))
+    return index <= DIMOFS_Z && index % 4 == 0 ? MakeObjectId(OBJ_RELAXIS, index / 4) : 0;
   if (index >= DIMOFS_BUTTON0 && index < DIMOFS_BUTTON0 + MOUSE_BUTTON_OBJECTS)
     return MakeObjectId(OBJ_BUTTON, index - DIMOFS_BUTTON0);
   return 0;

@@ -109,7 +109,9 @@ const uint8_t kGlyphs[95][7] = {
 
 }  // namespace
 
-void Canvas::Fill(uint32_t argb) { std::fill(pixels_.begin(), pixels_.end(), argb); }
+void Canvas::Fill(uint32_t argb) {
+  std::fill(pixels_.begin(), pixels_.end(), argb);
+}
 
 void Canvas::FillRect(int x, int y, int w, int h, uint32_t argb) {
   const int x0 = std::max(0, x), y0 = std::max(0, y);

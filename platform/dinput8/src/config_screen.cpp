@@ -18,13 +18,25 @@ namespace {
 
 // HID usages of the keys the window itself answers to.
 enum : uint16_t {
-  HID_RETURN = 40, HID_ESCAPE = 41, HID_BACKSPACE = 42, HID_TAB = 43, HID_SPACE = 44, HID_F5 = 62,
-  HID_F10 = 67, HID_PAGEUP = 75, HID_DELETE = 76, HID_PAGEDOWN = 78, HID_RIGHT = 79, HID_LEFT = 80,
-  HID_DOWN = 81, HID_UP = 82, HID_KP_ENTER = 88,
+  HID_RETURN = 40,
+  HID_ESCAPE = 41,
+  HID_BACKSPACE = 42,
+  HID_TAB = 43,
+  HID_SPACE = 44,
+  HID_F5 = 62,
+  HID_F10 = 67,
+  HID_PAGEUP = 75,
+  HID_DELETE = 76,
+  HID_PAGEDOWN = 78,
+  HID_RIGHT = 79,
+  HID_LEFT = 80,
+  HID_DOWN = 81,
+  HID_UP = 82,
+  HID_KP_ENTER = 88,
 };
 
-constexpr int32_t kCaptureAxis = 24000;   // of 32767: a deliberate push of a stick
-constexpr int kCaptureMouseTravel = 40;   // pixels of motion that pick a mouse axis
+constexpr int32_t kCaptureAxis = 24000;  // of 32767: a deliberate push of a stick
+constexpr int kCaptureMouseTravel = 40;  // pixels of motion that pick a mouse axis
 
 bool Inside(int x, int y, int left, int top, int w, int h) {
   return x >= left && x < left + w && y >= top && y < top + h;
@@ -45,14 +57,17 @@ ConfigScreen::ConfigScreen(const DIACTIONFORMATA& format, const char* userName, 
     }
     if (!d.rows.empty()) devices_.push_back(std::move(d));
   }
-  status_ = edit_ ? "Choose an action and press Enter to change its control." : "These are the current controls.";
+  status_ =
+      edit_ ? "Choose an action and press Enter to change its control." : "These are the current controls.";
 }
 
 const DIACTIONA& ConfigScreen::RowAction(size_t row) const {
   return format_.rgoAction[devices_[device_].rows[row]];
 }
 
-bool ConfigScreen::RowFixed(size_t row) const { return (RowAction(row).dwFlags & DIA_APPFIXED) != 0; }
+bool ConfigScreen::RowFixed(size_t row) const {
+  return (RowAction(row).dwFlags & DIA_APPFIXED) != 0;
+}
 
 void ConfigScreen::OnEvent(const host::Event& e) {
   if (done_) return;
@@ -65,55 +80,98 @@ void ConfigScreen::OnEvent(const host::Event& e) {
     return;
   }
   switch (e.type) {
-    case host::EventType::KeyDown: OnBrowseKey(e.key); break;
+    case host::EventType::KeyDown:
+      OnBrowseKey(e.key);
+      break;
     case host::EventType::MouseButton:
       if (e.down && e.button == 1) OnClick(e.a, e.b);
       break;
-    case host::EventType::MouseWheel: MoveRow(-e.dy); break;
+    case host::EventType::MouseWheel:
+      MoveRow(-e.dy);
+      break;
     case host::EventType::PadButton:
       if (e.down) OnBrowsePad(e);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
 void ConfigScreen::OnBrowseKey(uint16_t hid) {
   switch (hid) {
-    case HID_UP: MoveRow(-1); break;
-    case HID_DOWN: MoveRow(1); break;
-    case HID_PAGEUP: MoveRow(-layout::kVisibleRows); break;
-    case HID_PAGEDOWN: MoveRow(layout::kVisibleRows); break;
-    case HID_LEFT: NextDevice(-1); break;
+    case HID_UP:
+      MoveRow(-1);
+      break;
+    case HID_DOWN:
+      MoveRow(1);
+      break;
+    case HID_PAGEUP:
+      MoveRow(-layout::kVisibleRows);
+      break;
+    case HID_PAGEDOWN:
+      MoveRow(layout::kVisibleRows);
+      break;
+    case HID_LEFT:
+      NextDevice(-1);
+      break;
     case HID_RIGHT:
-    case HID_TAB: NextDevice(1); break;
+    case HID_TAB:
+      NextDevice(1);
+      break;
     case HID_RETURN:
     case HID_KP_ENTER:
     case HID_SPACE:
-      if (edit_) StartCapture();
-      else Finish(true);
+      if (edit_)
+        StartCapture();
+      else
+        Finish(true);
       break;
     case HID_DELETE:
-    case HID_BACKSPACE: ClearSelected(); break;
-    case HID_F5: ResetDevice(); break;
-    case HID_F10: Finish(true); break;
-    case HID_ESCAPE: Finish(false); break;
-    default: break;
+    case HID_BACKSPACE:
+      ClearSelected();
+      break;
+    case HID_F5:
+      ResetDevice();
+      break;
+    case HID_F10:
+      Finish(true);
+      break;
+    case HID_ESCAPE:
+      Finish(false);
+      break;
+    default:
+      break;
   }
 }
 
 void ConfigScreen::OnBrowsePad(const host::Event& e) {
   switch (e.button) {
-    case host::PAD_DPAD_UP: MoveRow(-1); break;
-    case host::PAD_DPAD_DOWN: MoveRow(1); break;
-    case host::PAD_LEFTSHOULDER: NextDevice(-1); break;
-    case host::PAD_RIGHTSHOULDER: NextDevice(1); break;
-    case host::PAD_A:
-      if (edit_) StartCapture();
-      else Finish(true);
+    case host::PAD_DPAD_UP:
+      MoveRow(-1);
       break;
-    case host::PAD_START: Finish(true); break;
-    case host::PAD_B: Finish(false); break;
-    default: break;
+    case host::PAD_DPAD_DOWN:
+      MoveRow(1);
+      break;
+    case host::PAD_LEFTSHOULDER:
+      NextDevice(-1);
+      break;
+    case host::PAD_RIGHTSHOULDER:
+      NextDevice(1);
+      break;
+    case host::PAD_A:
+      if (edit_)
+        StartCapture();
+      else
+        Finish(true);
+      break;
+    case host::PAD_START:
+      Finish(true);
+      break;
+    case host::PAD_B:
+      Finish(false);
+      break;
+    default:
+      break;
   }
 }
 
@@ -165,9 +223,9 @@ void ConfigScreen::StartCapture() {
   capturing_ = true;
   captureMotion_[0] = captureMotion_[1] = 0;
   const bool axis = SemanticIsAxis(RowAction(row_).dwSemantic);
-  status_ = std::string(axis ? "Move an axis" : "Press a control") + " of the " + devices_[device_].identity.name +
-            " for \"" + (RowAction(row_).lptszActionName ? RowAction(row_).lptszActionName : "") +
-            "\" (Esc: keep it)";
+  status_ = std::string(axis ? "Move an axis" : "Press a control") + " of the " +
+            devices_[device_].identity.name + " for \"" +
+            (RowAction(row_).lptszActionName ? RowAction(row_).lptszActionName : "") + "\" (Esc: keep it)";
 }
 
 void ConfigScreen::OnCapture(const host::Event& e) {
@@ -202,8 +260,10 @@ void ConfigScreen::OnCapture(const host::Event& e) {
       if (e.type == host::EventType::PadAxis && std::abs(e.b) >= kCaptureAxis && e.a >= 0 && e.a < 6) {
         const bool trigger = e.a >= host::PAD_TRIGGERLEFT;
         const bool wantAxis = SemanticIsAxis(RowAction(row_).dwSemantic);
-        if (wantAxis || !trigger) Bind(MakeObjectId(OBJ_ABSAXIS, static_cast<DWORD>(e.a)));
-        else Bind(MakeObjectId(OBJ_BUTTON, PAD_TRIGGER_BUTTON_LEFT + (e.a - host::PAD_TRIGGERLEFT)));
+        if (wantAxis || !trigger)
+          Bind(MakeObjectId(OBJ_ABSAXIS, static_cast<DWORD>(e.a)));
+        else
+          Bind(MakeObjectId(OBJ_BUTTON, PAD_TRIGGER_BUTTON_LEFT + (e.a - host::PAD_TRIGGERLEFT)));
       }
       break;
   }
@@ -235,7 +295,8 @@ void ConfigScreen::Bind(DWORD objId) {
   d.bindings[action].how = DIAH_USERCONFIG;
   d.changed = true;
   capturing_ = false;
-  status_ = std::string(format_.rgoAction[action].lptszActionName ? format_.rgoAction[action].lptszActionName : "") +
+  status_ = std::string(format_.rgoAction[action].lptszActionName ? format_.rgoAction[action].lptszActionName
+                                                                  : "") +
             ": " + ObjectName(d.identity, objId);
 }
 
@@ -272,11 +333,14 @@ bool ConfigScreen::Save() const {
 
 namespace {
 
-void OnScreenEvent(const host::Event& e, void* user) { static_cast<ConfigScreen*>(user)->OnEvent(e); }
+void OnScreenEvent(const host::Event& e, void* user) {
+  static_cast<ConfigScreen*>(user)->OnEvent(e);
+}
 
 bool TargetUsable(IDirect3DSurface8* target) {
   D3DSURFACE_DESC desc{};
-  if (FAILED(target->GetDesc(&desc)) || desc.Width < Canvas::kWidth || desc.Height < Canvas::kHeight) return false;
+  if (FAILED(target->GetDesc(&desc)) || desc.Width < Canvas::kWidth || desc.Height < Canvas::kHeight)
+    return false;
   return desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_R5G6B5 ||
          desc.Format == D3DFMT_X1R5G5B5 || desc.Format == D3DFMT_A1R5G5B5;
 }
@@ -308,14 +372,16 @@ void DropQueuedInput(HWND window) {
 
 }  // namespace
 
-HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGUREDEVICESPARAMSA params, DWORD flags,
-                            LPVOID ref) {
-  if (!params || params->dwSize != sizeof(DICONFIGUREDEVICESPARAMSA) || (flags & ~DICD_EDIT)) return DIERR_INVALIDPARAM;
+HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGUREDEVICESPARAMSA params,
+                            DWORD flags, LPVOID ref) {
+  if (!params || params->dwSize != sizeof(DICONFIGUREDEVICESPARAMSA) || (flags & ~DICD_EDIT))
+    return DIERR_INVALIDPARAM;
   if (params->dwcFormats < 1 || !FormatIsValid(params->lprgFormats)) return DIERR_INVALIDPARAM;
   if (params->dwcUsers > 0 && !params->lptszUserNames) return DIERR_INVALIDPARAM;
   IDirect3DSurface8* target = nullptr;
   if (params->lpUnkDDSTarget) {
-    if (FAILED(params->lpUnkDDSTarget->QueryInterface(IID_IDirect3DSurface8, reinterpret_cast<void**>(&target))) ||
+    if (FAILED(params->lpUnkDDSTarget->QueryInterface(IID_IDirect3DSurface8,
+                                                      reinterpret_cast<void**>(&target))) ||
         !TargetUsable(target)) {
       SafeRelease(target);
       Count(DIAG_BAD_TARGET);

@@ -104,7 +104,7 @@ void PresentConfigScreen(const Canvas& canvas, IDirect3DSurface8* target);
 // Validates the parameters, runs the window until the user confirms or
 // cancels, saves the edited maps and returns DI_OK, or the reason it could
 // not run.
-HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGUREDEVICESPARAMSA params, DWORD flags,
-                            LPVOID ref);
+HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGUREDEVICESPARAMSA params,
+                            DWORD flags, LPVOID ref);
 
 }  // namespace dinput8

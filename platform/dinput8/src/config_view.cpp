@@ -47,7 +47,8 @@ void DrawConfigScreen(const ConfigScreen& s, Canvas& c) {
   using namespace layout;
   c.Fill(kBackground);
   c.FillRect(0, 0, Canvas::kWidth, 30, kTitleFill);
-  const std::string title = std::string(s.edit_ ? "Configure devices: " : "View devices: ") + s.format_.tszActionMap;
+  const std::string title =
+      std::string(s.edit_ ? "Configure devices: " : "View devices: ") + s.format_.tszActionMap;
   c.DrawText(12, 8, Clip(title, 50), kText);
   if (s.devices_.empty()) {
     c.DrawText(kListLeft, kListTop, "No device serves these actions.", kDim);
@@ -64,9 +65,11 @@ void DrawConfigScreen(const ConfigScreen& s, Canvas& c) {
       const DWORD action = d.rows[row];
       const DIACTIONA& a = s.format_.rgoAction[action];
       const int y = kListTop + static_cast<int>(i) * kRowH;
-      if (row == s.row_) c.FillRect(8, y - 2, Canvas::kWidth - 16, kRowH, s.capturing_ ? kCaptureFill : kHighlightFill);
+      if (row == s.row_)
+        c.FillRect(8, y - 2, Canvas::kWidth - 16, kRowH, s.capturing_ ? kCaptureFill : kHighlightFill);
       const bool fixed = (a.dwFlags & DIA_APPFIXED) != 0;
-      c.DrawText(kListLeft, y + 1, Clip(a.lptszActionName ? a.lptszActionName : "", 25), fixed ? kDim : kText);
+      c.DrawText(kListLeft, y + 1, Clip(a.lptszActionName ? a.lptszActionName : "", 25),
+                 fixed ? kDim : kText);
       const DWORD obj = d.bindings[action].objId;
       std::string control = obj ? ObjectName(d.identity, obj) : "-";
       if (fixed) control += " (fixed)";
@@ -80,9 +83,10 @@ void DrawConfigScreen(const ConfigScreen& s, Canvas& c) {
     DrawButton(c, kOkX, "OK");
     DrawButton(c, kCancelX, "Cancel");
     DrawButton(c, kDefaultsX, "Defaults");
-    c.DrawText(kListLeft, kHelpY,
-               "Up/Down: action  Enter: change  Del: clear  Left/Right: device  F5: defaults  F10: OK  Esc: cancel",
-               kDim, 1);
+    c.DrawText(
+        kListLeft, kHelpY,
+        "Up/Down: action  Enter: change  Del: clear  Left/Right: device  F5: defaults  F10: OK  Esc: cancel",
+        kDim, 1);
   } else {
     DrawButton(c, kCloseX, "Close");
     c.DrawText(kListLeft, kHelpY, "Up/Down: action  Left/Right: device  Enter or Esc: close", kDim, 1);
@@ -112,7 +116,8 @@ void PresentConfigScreen(const Canvas& canvas, IDirect3DSurface8* target) {
       continue;
     }
     uint16_t* out = reinterpret_cast<uint16_t*>(row);
-    for (int x = 0; x < Canvas::kWidth; ++x) out[x] = desc.Format == D3DFMT_R5G6B5 ? To565(src[x]) : To1555(src[x]);
+    for (int x = 0; x < Canvas::kWidth; ++x)
+      out[x] = desc.Format == D3DFMT_R5G6B5 ? To565(src[x]) : To1555(src[x]);
   }
   target->UnlockRect();
 }

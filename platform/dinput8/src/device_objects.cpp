@@ -18,10 +18,23 @@ const char* const kMouseButtonNames[MOUSE_BUTTON_OBJECTS] = {"Left button", "Rig
                                                              "Button 4", "Button 5"};
 const char* const kPadAxisNames[PAD_AXIS_OBJECTS] = {"Left stick X",  "Left stick Y", "Right stick X",
                                                      "Right stick Y", "Left trigger", "Right trigger"};
-const char* const kPadButtonNames[PAD_BUTTON_OBJECTS] = {
-    "A",          "B",           "X",          "Y",          "Back",        "Guide",
-    "Start",      "Left stick",  "Right stick", "Left shoulder", "Right shoulder", "D-pad up",
-    "D-pad down", "D-pad left",  "D-pad right", "Left trigger button", "Right trigger button"};
+const char* const kPadButtonNames[PAD_BUTTON_OBJECTS] = {"A",
+                                                         "B",
+                                                         "X",
+                                                         "Y",
+                                                         "Back",
+                                                         "Guide",
+                                                         "Start",
+                                                         "Left stick",
+                                                         "Right stick",
+                                                         "Left shoulder",
+                                                         "Right shoulder",
+                                                         "D-pad up",
+                                                         "D-pad down",
+                                                         "D-pad left",
+                                                         "D-pad right",
+                                                         "Left trigger button",
+                                                         "Right trigger button"};
 
 bool PadHasButtonObject(const DeviceIdentity& d, DWORD b) {
   if (b == PAD_TRIGGER_BUTTON_LEFT) return (d.padAxes >> host::PAD_TRIGGERLEFT) & 1;
@@ -32,7 +45,8 @@ bool PadHasButtonObject(const DeviceIdentity& d, DWORD b) {
 std::string GuidHex(const GUID& g) {
   char text[40] = {};
   std::snprintf(text, sizeof text, "%08x%04x%04x%02x%02x%02x%02x%02x%02x%02x%02x", g.Data1, g.Data2, g.Data3,
-                g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
+                g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
+                g.Data4[7]);
   return text;
 }
 
@@ -94,7 +108,8 @@ std::vector<DeviceObject> ObjectsOf(const DeviceIdentity& d) {
   switch (d.kind) {
     case DeviceKind::Keyboard:
       for (DWORD dik = 1; dik < 256; ++dik) {
-        if (const char* name = KeyName(static_cast<BYTE>(dik))) objects.push_back({MakeObjectId(OBJ_BUTTON, dik), name});
+        if (const char* name = KeyName(static_cast<BYTE>(dik)))
+          objects.push_back({MakeObjectId(OBJ_BUTTON, dik), name});
       }
       break;
     case DeviceKind::Mouse:
@@ -118,7 +133,8 @@ const char* ObjectName(const DeviceIdentity& d, DWORD id) {
   const DWORD n = ObjectInstance(id);
   switch (d.kind) {
     case DeviceKind::Keyboard: {
-      const char* name = id == MakeObjectId(OBJ_BUTTON, n) && n < 256 ? KeyName(static_cast<BYTE>(n)) : nullptr;
+      const char* name =
+          id == MakeObjectId(OBJ_BUTTON, n) && n < 256 ? KeyName(static_cast<BYTE>(n)) : nullptr;
       return name ? name : "";
     }
     case DeviceKind::Mouse:
@@ -126,7 +142,8 @@ const char* ObjectName(const DeviceIdentity& d, DWORD id) {
       if (id == MakeObjectId(OBJ_BUTTON, n) && n < MOUSE_BUTTON_OBJECTS) return kMouseButtonNames[n];
       return "";
     case DeviceKind::Pad:
-      if (id == MakeObjectId(OBJ_ABSAXIS, n) && n < PAD_AXIS_OBJECTS && ((d.padAxes >> n) & 1)) return kPadAxisNames[n];
+      if (id == MakeObjectId(OBJ_ABSAXIS, n) && n < PAD_AXIS_OBJECTS && ((d.padAxes >> n) & 1))
+        return kPadAxisNames[n];
       if (id == MakeObjectId(OBJ_BUTTON, n) && n < PAD_BUTTON_OBJECTS && PadHasButtonObject(d, n))
         return kPadButtonNames[n];
       return "";
@@ -134,6 +151,8 @@ const char* ObjectName(const DeviceIdentity& d, DWORD id) {
   return "";
 }
 
-bool HasObject(const DeviceIdentity& d, DWORD id) { return *ObjectName(d, id) != '\0'; }
+bool HasObject(const DeviceIdentity& d, DWORD id) {
+  return *ObjectName(d, id) != '\0';
+}
 
 }  // namespace dinput8

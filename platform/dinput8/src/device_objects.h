@@ -15,9 +15,15 @@ namespace dinput8 {
 constexpr DWORD OBJ_RELAXIS = 0x01;
 constexpr DWORD OBJ_ABSAXIS = 0x02;
 constexpr DWORD OBJ_BUTTON = 0x04;
-inline DWORD MakeObjectId(DWORD type, DWORD instance) { return type | (instance << 8); }
-inline DWORD ObjectInstance(DWORD id) { return (id >> 8) & 0xFFFF; }
-inline bool ObjectIsAxis(DWORD id) { return (id & (OBJ_RELAXIS | OBJ_ABSAXIS)) != 0; }
+inline DWORD MakeObjectId(DWORD type, DWORD instance) {
+  return type | (instance << 8);
+}
+inline DWORD ObjectInstance(DWORD id) {
+  return (id >> 8) & 0xFFFF;
+}
+inline bool ObjectIsAxis(DWORD id) {
+  return (id & (OBJ_RELAXIS | OBJ_ABSAXIS)) != 0;
+}
 
 enum class DeviceKind { Keyboard, Mouse, Pad };
 

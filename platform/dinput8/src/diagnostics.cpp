@@ -12,19 +12,25 @@ namespace {
 int counts[DIAG_COUNT] = {};
 }
 
-int DiagnosticCount(Diagnostic which) { return which < DIAG_COUNT ? counts[which] : 0; }
+int DiagnosticCount(Diagnostic which) {
+  return which < DIAG_COUNT ? counts[which] : 0;
+}
 
 void ResetDiagnostics() {
   for (int& c : counts) c = 0;
 }
 
-std::string SavedMapDirectory() { return UserMapDirectory(); }
+std::string SavedMapDirectory() {
+  return UserMapDirectory();
+}
 
 void Count(Diagnostic which) {
   if (which < DIAG_COUNT) ++counts[which];
 }
 
-void Say(const std::string& text) { OutputDebugStringA(("DirectInput: " + text + "\n").c_str()); }
+void Say(const std::string& text) {
+  OutputDebugStringA(("DirectInput: " + text + "\n").c_str());
+}
 
 void Unsupported(const char* what) {
   static std::set<std::string> said;

@@ -58,8 +58,9 @@ class DirectInput : public ComObject<IDirectInput8A> {
     return DIERR_DEVICENOTREG;
   }
 
-  STDMETHODIMP EnumDevicesBySemantics(LPCSTR userName, LPDIACTIONFORMATA format, LPDIENUMDEVICESBYSEMANTICSCBA callback,
-                                      LPVOID ref, DWORD flags) override {
+  STDMETHODIMP EnumDevicesBySemantics(LPCSTR userName, LPDIACTIONFORMATA format,
+                                      LPDIENUMDEVICESBYSEMANTICSCBA callback, LPVOID ref,
+                                      DWORD flags) override {
     if (!FormatIsValid(format) || !callback || (flags & ~DIEDBSFL_VALID)) return DIERR_INVALIDPARAM;
     struct Candidate {
       DeviceIdentity identity;
@@ -74,7 +75,8 @@ class DirectInput : public ComObject<IDirectInput8A> {
       const DIDEVICEINSTANCEA info = InstanceRecord(candidates[i].identity);
       // The callback gets a device of its own to keep (AddRef) or drop.
       InputDevice* device = new InputDevice(candidates[i].identity);
-      const BOOL go = callback(&info, device, candidates[i].flags, static_cast<DWORD>(candidates.size() - i - 1), ref);
+      const BOOL go =
+          callback(&info, device, candidates[i].flags, static_cast<DWORD>(candidates.size() - i - 1), ref);
       device->Release();
       if (go == DIENUM_STOP) break;
     }

@@ -42,10 +42,12 @@ void OnHostEvent(const host::Event& e, void*) {
       return;
     case host::EventType::PadRemoved:
       for (InputDevice* d : devices) {
-        if (d->Identity().kind == DeviceKind::Pad && d->Identity().padInstance == e.device) d->LoseAcquisition(true);
+        if (d->Identity().kind == DeviceKind::Pad && d->Identity().padInstance == e.device)
+          d->LoseAcquisition(true);
       }
       return;
-    default: break;
+    default:
+      break;
   }
   for (InputDevice* d : devices) d->OnEvent(e);
 }
@@ -70,9 +72,13 @@ void DetachDevice(InputDevice* device) {
   }
 }
 
-DWORD NextSequence() { return ++State().sequence; }
+DWORD NextSequence() {
+  return ++State().sequence;
+}
 
-bool WindowFocused() { return State().focused; }
+bool WindowFocused() {
+  return State().focused;
+}
 
 void CapturePointer(bool on) {
   Router& r = State();

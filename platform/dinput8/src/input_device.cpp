@@ -97,9 +97,12 @@ HRESULT InputDevice::GetProperty(REFGUID prop, LPDIPROPHEADER h) {
   }
   if (!PropertyHeaderOk(h, sizeof(DIPROPDWORD)) || h->dwHow != DIPH_DEVICE) return DIERR_INVALIDPARAM;
   DWORD& out = reinterpret_cast<DIPROPDWORD*>(h)->dwData;
-  if (prop == DIPROP_BUFFERSIZE) out = bufferSize_;
-  else if (prop == DIPROP_AXISMODE) out = axisMode_;
-  else if (prop == DIPROP_DEADZONE) out = deadZone_;
+  if (prop == DIPROP_BUFFERSIZE)
+    out = bufferSize_;
+  else if (prop == DIPROP_AXISMODE)
+    out = axisMode_;
+  else if (prop == DIPROP_DEADZONE)
+    out = deadZone_;
   else {
     Unsupported("this GetProperty property");
     return DIERR_UNSUPPORTED;
@@ -238,7 +241,9 @@ void InputDevice::OnEvent(const host::Event& e) {
         if (dik) Emit(MakeObjectId(OBJ_BUTTON, dik), e.down ? kPressed : 0, e.time);
       }
       break;
-    case DeviceKind::Mouse: OnMouse(e); break;
+    case DeviceKind::Mouse:
+      OnMouse(e);
+      break;
     case DeviceKind::Pad:
       if (e.device != identity_.padInstance) break;
       if (e.type == host::EventType::PadButton && e.button < host::PAD_BUTTON_COUNT)
@@ -334,7 +339,8 @@ HRESULT InputDevice::BuildActionMap(LPDIACTIONFORMATA format, LPCSTR userName, D
 HRESULT InputDevice::SetActionMap(LPDIACTIONFORMATA format, LPCSTR userName, DWORD flags) {
   if (!FormatIsValid(format) || (flags & ~(DIDSAM_NOUSER | DIDSAM_FORCESAVE))) return DIERR_INVALIDPARAM;
   if (acquired_) return DIERR_ACQUIRED;
-  if (format->dwBufferSize > kMaxBufferSize || format->lAxisMin >= format->lAxisMax) return DIERR_INVALIDPARAM;
+  if (format->dwBufferSize > kMaxBufferSize || format->lAxisMin >= format->lAxisMax)
+    return DIERR_INVALIDPARAM;
   bindings_.clear();
   std::vector<ActionBinding> saved(format->dwNumActions);
   for (DWORD i = 0; i < format->dwNumActions; ++i) {

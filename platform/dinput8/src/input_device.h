@@ -21,7 +21,8 @@ class InputDevice : public ComObject<IDirectInputDevice8A> {
   STDMETHOD(SetProperty)(REFGUID rguidProp, LPCDIPROPHEADER pdiph) override;
   STDMETHOD(Acquire)() override;
   STDMETHOD(Unacquire)() override;
-  STDMETHOD(GetDeviceData)(DWORD cbObjectData, LPDIDEVICEOBJECTDATA rgdod, LPDWORD pdwInOut, DWORD dwFlags) override;
+  STDMETHOD(GetDeviceData)
+  (DWORD cbObjectData, LPDIDEVICEOBJECTDATA rgdod, LPDWORD pdwInOut, DWORD dwFlags) override;
   STDMETHOD(SetCooperativeLevel)(HWND hwnd, DWORD dwFlags) override;
   STDMETHOD(GetDeviceInfo)(LPDIDEVICEINSTANCEA pdidi) override;
   STDMETHOD(Poll)() override;

@@ -142,18 +142,19 @@ bool SaveUserMap(const char* userName, const DIACTIONFORMATA& format, const Devi
     return false;
   }
   std::ostringstream text;
-  text << kHeader << "\nversion " << kVersion << "\nmap " << format.tszActionMap << "\ndevice " << device.mapKey
-       << "\n";
+  text << kHeader << "\nversion " << kVersion << "\nmap " << format.tszActionMap << "\ndevice "
+       << device.mapKey << "\n";
   size_t count = 0;
   char line[96] = {};
   for (DWORD i = 0; i < format.dwNumActions && i < bindings.size(); ++i) {
     if (!bindings[i].suits) continue;
     const DIACTIONA& a = format.rgoAction[i];
     if (bindings[i].objId)
-      std::snprintf(line, sizeof line, "bind %lu %08x %x\n", static_cast<unsigned long>(a.uAppData), a.dwSemantic,
-                    bindings[i].objId);
+      std::snprintf(line, sizeof line, "bind %lu %08x %x\n", static_cast<unsigned long>(a.uAppData),
+                    a.dwSemantic, bindings[i].objId);
     else
-      std::snprintf(line, sizeof line, "bind %lu %08x none\n", static_cast<unsigned long>(a.uAppData), a.dwSemantic);
+      std::snprintf(line, sizeof line, "bind %lu %08x none\n", static_cast<unsigned long>(a.uAppData),
+                    a.dwSemantic);
     text << line;
     ++count;
   }

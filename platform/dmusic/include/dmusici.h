@@ -13,25 +13,40 @@ typedef LONG MUSIC_TIME;          // DMUS_PPQ units per quarter note
 
 // ------------------------------------------------------------- identifiers
 
-DEFINE_GUID(CLSID_DirectMusicLoader, 0xD2AC2892, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(IID_IDirectMusicLoader8, 0x19E7C08C, 0x0A44, 0x4E6A, 0xA1, 0x16, 0x59, 0x5A, 0x7C, 0xD5, 0xDE, 0x8C);
-DEFINE_GUID(CLSID_DirectMusicPerformance, 0xD2AC2881, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+DEFINE_GUID(CLSID_DirectMusicLoader, 0xD2AC2892, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
             0xBD);
-DEFINE_GUID(IID_IDirectMusicPerformance8, 0x679C4137, 0xC62E, 0x4147, 0xB2, 0xB4, 0x9D, 0x56, 0x9A, 0xCB, 0x25,
-            0x4C);
-DEFINE_GUID(GUID_DirectMusicAllTypes, 0xD2AC2893, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(CLSID_DirectMusicSegment, 0xD2AC2882, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(IID_IDirectMusicSegment, 0xF96029A2, 0x4282, 0x11D2, 0x87, 0x17, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(IID_IDirectMusicSegment8, 0xC6784488, 0x41A3, 0x418F, 0xAA, 0x15, 0xB3, 0x50, 0x93, 0xBA, 0x42, 0xD4);
-DEFINE_GUID(IID_IDirectMusicAudioPath8, 0xC87631F5, 0x23BE, 0x4986, 0x88, 0x36, 0x05, 0x83, 0x2F, 0xCC, 0x48, 0xF9);
-DEFINE_GUID(GUID_StandardMIDIFile, 0x06621075, 0xE92E, 0x11D1, 0xA8, 0xC5, 0x00, 0xC0, 0x4F, 0xA3, 0x72, 0x6E);
-DEFINE_GUID(CLSID_DirectMusicScript, 0x810B5013, 0xE88D, 0x11D2, 0x8B, 0xC1, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xB6);
-DEFINE_GUID(IID_IDirectMusicScript8, 0x2252373A, 0x5814, 0x489B, 0x82, 0x09, 0x31, 0xFE, 0xDE, 0xBA, 0xF1, 0x37);
-DEFINE_GUID(CLSID_DirectMusicChordMap, 0xD2AC288F, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(IID_IDirectMusicChordMap8, 0xD2AC28BE, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(CLSID_DirectMusicStyle, 0xD2AC288A, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
-DEFINE_GUID(IID_IDirectMusicStyle8, 0xFD24AD8A, 0xA260, 0x453D, 0xBF, 0x50, 0x6F, 0x93, 0x84, 0xF7, 0x09, 0x85);
-DEFINE_GUID(GUID_IDirectMusicStyle, 0xD2AC28A1, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD);
+DEFINE_GUID(IID_IDirectMusicLoader8, 0x19E7C08C, 0x0A44, 0x4E6A, 0xA1, 0x16, 0x59, 0x5A, 0x7C, 0xD5, 0xDE,
+            0x8C);
+DEFINE_GUID(CLSID_DirectMusicPerformance, 0xD2AC2881, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93,
+            0xB1, 0xBD);
+DEFINE_GUID(IID_IDirectMusicPerformance8, 0x679C4137, 0xC62E, 0x4147, 0xB2, 0xB4, 0x9D, 0x56, 0x9A, 0xCB,
+            0x25, 0x4C);
+DEFINE_GUID(GUID_DirectMusicAllTypes, 0xD2AC2893, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(CLSID_DirectMusicSegment, 0xD2AC2882, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(IID_IDirectMusicSegment, 0xF96029A2, 0x4282, 0x11D2, 0x87, 0x17, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(IID_IDirectMusicSegment8, 0xC6784488, 0x41A3, 0x418F, 0xAA, 0x15, 0xB3, 0x50, 0x93, 0xBA, 0x42,
+            0xD4);
+DEFINE_GUID(IID_IDirectMusicAudioPath8, 0xC87631F5, 0x23BE, 0x4986, 0x88, 0x36, 0x05, 0x83, 0x2F, 0xCC, 0x48,
+            0xF9);
+DEFINE_GUID(GUID_StandardMIDIFile, 0x06621075, 0xE92E, 0x11D1, 0xA8, 0xC5, 0x00, 0xC0, 0x4F, 0xA3, 0x72,
+            0x6E);
+DEFINE_GUID(CLSID_DirectMusicScript, 0x810B5013, 0xE88D, 0x11D2, 0x8B, 0xC1, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xB6);
+DEFINE_GUID(IID_IDirectMusicScript8, 0x2252373A, 0x5814, 0x489B, 0x82, 0x09, 0x31, 0xFE, 0xDE, 0xBA, 0xF1,
+            0x37);
+DEFINE_GUID(CLSID_DirectMusicChordMap, 0xD2AC288F, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(IID_IDirectMusicChordMap8, 0xD2AC28BE, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(CLSID_DirectMusicStyle, 0xD2AC288A, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
+DEFINE_GUID(IID_IDirectMusicStyle8, 0xFD24AD8A, 0xA260, 0x453D, 0xBF, 0x50, 0x6F, 0x93, 0x84, 0xF7, 0x09,
+            0x85);
+DEFINE_GUID(GUID_IDirectMusicStyle, 0xD2AC28A1, 0xB39B, 0x11D1, 0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1,
+            0xBD);
 
 // ------------------------------------------------------------ result codes
 
@@ -157,7 +172,8 @@ struct IDirectMusicSegment : public IUnknown {
   // applies to instances started afterwards.
   STDMETHOD(SetRepeats)(DWORD repeats) PURE;
   // Wave segments carry no tracks: every parameter is DMUS_E_NOT_FOUND.
-  STDMETHOD(GetParam)(REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, MUSIC_TIME* next, void* data) PURE;
+  STDMETHOD(GetParam)
+  (REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, MUSIC_TIME* next, void* data) PURE;
   // GUID_StandardMIDIFile is accepted (it only shapes how MIDI data is
   // downloaded); other types are DMUS_E_SET_UNSUPPORTED.
   STDMETHOD(SetParam)(REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, void* data) PURE;
@@ -184,7 +200,8 @@ struct IDirectMusicPerformance : public IUnknown {
   // null) at `time` (0: now) aligned by the flags: DMUS_SEGF_GRID, _BEAT,
   // _MEASURE wait for the next boundary of that grid. Segment states are
   // not kept: one must be null.
-  STDMETHOD(Stop)(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time, DWORD flags) PURE;
+  STDMETHOD(Stop)
+  (IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time, DWORD flags) PURE;
   // S_OK while an instance of the segment sounds, else S_FALSE.
   STDMETHOD(IsPlaying)(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) PURE;
   // Stops all sound, releases the audio paths and the downloads made to
@@ -199,17 +216,18 @@ struct IDirectMusicPerformance8 : public IDirectMusicPerformance {
   // `defaultPathType` 0 makes no default path. DSERR_NODRIVER when there is
   // no usable sound device; E_NOTIMPL for DirectMusic or DirectSound objects
   // asked for, or audio parameters given.
-  STDMETHOD(InitAudio)(IDirectMusic** music, IDirectSound** sound, HWND window, DWORD defaultPathType,
-                       DWORD pchannelCount, DWORD flags, DMUS_AUDIOPARAMS* params) PURE;
+  STDMETHOD(InitAudio)
+  (IDirectMusic** music, IDirectSound** sound, HWND window, DWORD defaultPathType, DWORD pchannelCount,
+   DWORD flags, DMUS_AUDIOPARAMS* params) PURE;
   // Starts one more instance of a downloaded segment, at once. Primary
   // segments (no DMUS_SEGF_SECONDARY) replace the primary one playing;
   // secondary ones overlap freely. A null path means the default path.
   // Delayed or aligned starts, transitions, names, "from" objects and
   // segment states are E_NOTIMPL; a segment not downloaded to this
   // performance is DMUS_E_NOT_DOWNLOADED_TO_PORT.
-  STDMETHOD(PlaySegmentEx)(IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags,
-                           LONGLONG startTime, IDirectMusicSegmentState** state, IUnknown* from,
-                           IUnknown* audioPath) PURE;
+  STDMETHOD(PlaySegmentEx)
+  (IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags, LONGLONG startTime,
+   IDirectMusicSegmentState** state, IUnknown* from, IUnknown* audioPath) PURE;
   // Stop for a segment (or, null, everything) with a reference time of 0.
   STDMETHOD(StopEx)(IUnknown* objectToStop, LONGLONG stopTime, DWORD flags) PURE;
   // No configuration objects exist here (segments have none): a null

@@ -7,7 +7,9 @@
 
 namespace dmusic {
 
-void Say(const std::string& text) { OutputDebugStringA(("dmusic: " + text + "\n").c_str()); }
+void Say(const std::string& text) {
+  OutputDebugStringA(("dmusic: " + text + "\n").c_str());
+}
 
 void SayOnce(const char* feature) {
   static std::set<std::string> said;

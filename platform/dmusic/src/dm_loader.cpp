@@ -32,7 +32,9 @@ bool IsDirectory(std::string path) {
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool IsAbsolute(const std::string& path) { return !path.empty() && (path[0] == '/' || path[0] == '\\'); }
+bool IsAbsolute(const std::string& path) {
+  return !path.empty() && (path[0] == '/' || path[0] == '\\');
+}
 
 bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -49,7 +51,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
 }
 
 // The object's identity, whichever of its interfaces a caller holds.
-const void* Identity(IUnknown* object) { return dynamic_cast<const void*>(object); }
+const void* Identity(IUnknown* object) {
+  return dynamic_cast<const void*>(object);
+}
 
 }  // namespace
 
@@ -70,13 +74,14 @@ class Loader : public ComObject<IDirectMusicLoader8> {
     if (desc->dwValidData & DMUS_OBJ_MEMORY) {
       if (!desc->pbMemData) return E_POINTER;
       if (desc->llMemLength < 0) return E_INVALIDARG;
-      return Make(desc->guidClass, riid, desc->pbMemData, static_cast<size_t>(desc->llMemLength), "memory data",
-                  object);
+      return Make(desc->guidClass, riid, desc->pbMemData, static_cast<size_t>(desc->llMemLength),
+                  "memory data", object);
     }
     if (desc->dwValidData & DMUS_OBJ_FILENAME) {
       WCHAR name[DMUS_MAX_FILENAME] = {};
       std::copy(desc->wszFileName, desc->wszFileName + DMUS_MAX_FILENAME - 1, name);
-      return LoadFile(desc->guidClass, riid, Narrow(name), (desc->dwValidData & DMUS_OBJ_FULLPATH) != 0, object);
+      return LoadFile(desc->guidClass, riid, Narrow(name), (desc->dwValidData & DMUS_OBJ_FULLPATH) != 0,
+                      object);
     }
     if (desc->dwValidData & DMUS_OBJ_STREAM) {
       SayOnce("loading from a stream");

@@ -24,8 +24,8 @@ class Segment : public ComObject<IDirectMusicSegment8> {
 
   STDMETHOD(QueryInterface)(REFIID riid, void** object) override;
   STDMETHOD(SetRepeats)(DWORD repeats) override;
-  STDMETHOD(GetParam)(REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, MUSIC_TIME* next,
-                      void* data) override;
+  STDMETHOD(GetParam)
+  (REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, MUSIC_TIME* next, void* data) override;
   STDMETHOD(SetParam)(REFGUID type, DWORD group, DWORD index, MUSIC_TIME time, void* data) override;
   STDMETHOD(GetAudioPathConfig)(IUnknown** config) override;
   STDMETHOD(Download)(IUnknown* audioPath) override;
@@ -68,15 +68,16 @@ class Performance : public ComObject<IDirectMusicPerformance8> {
   ~Performance() override;
 
   STDMETHOD(QueryInterface)(REFIID riid, void** object) override;
-  STDMETHOD(Stop)(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
-                  DWORD flags) override;
+  STDMETHOD(Stop)
+  (IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time, DWORD flags) override;
   STDMETHOD(IsPlaying)(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) override;
   STDMETHOD(CloseDown)() override;
-  STDMETHOD(InitAudio)(IDirectMusic** music, IDirectSound** sound, HWND window, DWORD defaultPathType,
-                       DWORD pchannelCount, DWORD flags, DMUS_AUDIOPARAMS* params) override;
-  STDMETHOD(PlaySegmentEx)(IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags,
-                           LONGLONG startTime, IDirectMusicSegmentState** state, IUnknown* from,
-                           IUnknown* audioPath) override;
+  STDMETHOD(InitAudio)
+  (IDirectMusic** music, IDirectSound** sound, HWND window, DWORD defaultPathType, DWORD pchannelCount,
+   DWORD flags, DMUS_AUDIOPARAMS* params) override;
+  STDMETHOD(PlaySegmentEx)
+  (IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags, LONGLONG startTime,
+   IDirectMusicSegmentState** state, IUnknown* from, IUnknown* audioPath) override;
   STDMETHOD(StopEx)(IUnknown* objectToStop, LONGLONG stopTime, DWORD flags) override;
   STDMETHOD(CreateAudioPath)(IUnknown* config, BOOL activate, IDirectMusicAudioPath** path) override;
   STDMETHOD(GetDefaultAudioPath)(IDirectMusicAudioPath** path) override;

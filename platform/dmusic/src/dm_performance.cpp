@@ -49,7 +49,9 @@ STDMETHODIMP AudioPath::QueryInterface(REFIID riid, void** object) {
   return Answer(riid, object, {&IID_IUnknown, &IID_IDirectMusicAudioPath8});
 }
 
-Performance::~Performance() { CloseDown(); }
+Performance::~Performance() {
+  CloseDown();
+}
 
 STDMETHODIMP Performance::QueryInterface(REFIID riid, void** object) {
   return Answer(riid, object, {&IID_IUnknown, &IID_IDirectMusicPerformance8});
@@ -61,7 +63,9 @@ Performance* Performance::FromTarget(IUnknown* target) {
   return nullptr;
 }
 
-void Performance::AddDownload(Segment* segment) { downloads_.push_back(segment); }
+void Performance::AddDownload(Segment* segment) {
+  downloads_.push_back(segment);
+}
 
 void Performance::RemoveDownload(Segment* segment) {
   downloads_.erase(std::remove(downloads_.begin(), downloads_.end(), segment), downloads_.end());
@@ -76,8 +80,8 @@ STDMETHODIMP Performance::InitAudio(IDirectMusic** music, IDirectSound** sound, 
   if (open_) return DMUS_E_ALREADY_INITED;
   if (music || sound) return Unsupported("handing out DirectMusic or DirectSound objects");
   if (params) return Unsupported("audio parameters");
-  const bool knownType = std::find(std::begin(kDefaultPathTypes), std::end(kDefaultPathTypes), defaultPathType) !=
-                         std::end(kDefaultPathTypes);
+  const bool knownType = std::find(std::begin(kDefaultPathTypes), std::end(kDefaultPathTypes),
+                                   defaultPathType) != std::end(kDefaultPathTypes);
   if (defaultPathType != 0 && !knownType) return E_INVALIDARG;
   if (!mixer::Open()) return DSERR_NODRIVER;
   open_ = true;
@@ -104,9 +108,9 @@ STDMETHODIMP Performance::CloseDown() {
   return S_OK;
 }
 
-STDMETHODIMP Performance::PlaySegmentEx(IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags,
-                                        LONGLONG startTime, IDirectMusicSegmentState** state, IUnknown* from,
-                                        IUnknown* audioPath) {
+STDMETHODIMP Performance::PlaySegmentEx(IUnknown* source, WCHAR* segmentName, IUnknown* transition,
+                                        DWORD flags, LONGLONG startTime, IDirectMusicSegmentState** state,
+                                        IUnknown* from, IUnknown* audioPath) {
   if (!open_) return DMUS_E_NOT_INIT;
   if (!source) return E_POINTER;
   if (segmentName || transition) return Unsupported("playing by name or with a transition");

@@ -122,7 +122,9 @@ void Close() {
   SetVoiceCount(0);
 }
 
-bool IsOpen() { return State().users > 0; }
+bool IsOpen() {
+  return State().users > 0;
+}
 
 Mix_Chunk* Decode(const std::vector<uint8_t>& riff) {
   if (!IsOpen()) return nullptr;
@@ -173,7 +175,9 @@ bool IsPlaying(const void* owner, const Mix_Chunk* chunk) {
   return false;
 }
 
-uint64_t Now() { return framesMixed.load(); }
+uint64_t Now() {
+  return framesMixed.load();
+}
 
 }  // namespace mixer
 }  // namespace dmusic

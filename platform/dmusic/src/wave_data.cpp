@@ -11,10 +11,12 @@ namespace {
 
 const uint16_t kWaveFormatPcm = 1;
 
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Read16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t Read32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-         (static_cast<uint32_t>(p[3]) << 24);
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 void Put16(std::vector<uint8_t>& v, uint16_t x) {
   v.push_back(static_cast<uint8_t>(x));
@@ -24,7 +26,9 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
   Put16(v, static_cast<uint16_t>(x));
   Put16(v, static_cast<uint16_t>(x >> 16));
 }
-void PutTag(std::vector<uint8_t>& v, const char* tag) { v.insert(v.end(), tag, tag + 4); }
+void PutTag(std::vector<uint8_t>& v, const char* tag) {
+  v.insert(v.end(), tag, tag + 4);
+}
 
 HRESULT Refuse(HRESULT hr, const char* reason, const char** why) {
   if (why) *why = reason;
@@ -41,7 +45,8 @@ HRESULT FindChunks(const uint8_t* p, const uint8_t* end, Chunk* fmt, Chunk* data
   while (end - p >= 8) {
     const uint32_t size = Read32(p + 4);
     const uint8_t* body = p + 8;
-    if (size > static_cast<size_t>(end - body)) return Refuse(DMUS_E_INVALIDFILE, "a chunk runs past the end", why);
+    if (size > static_cast<size_t>(end - body))
+      return Refuse(DMUS_E_INVALIDFILE, "a chunk runs past the end", why);
     if (std::memcmp(p, "fmt ", 4) == 0 && !fmt->data) *fmt = {body, size};
     if (std::memcmp(p, "data", 4) == 0 && !data->data) *data = {body, size};
     // Chunks are padded to an even size; a missing pad after the last one is harmless.
@@ -86,7 +91,8 @@ HRESULT ParseWave(const uint8_t* bytes, size_t size, WaveData* out, const char**
   if (std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)
     return Refuse(DMUS_E_INVALIDFILE, "not a RIFF WAVE file", why);
   const uint32_t riffSize = Read32(bytes + 4);
-  if (riffSize < 4 || riffSize > size - 8) return Refuse(DMUS_E_INVALIDFILE, "truncated (RIFF size past the end)", why);
+  if (riffSize < 4 || riffSize > size - 8)
+    return Refuse(DMUS_E_INVALIDFILE, "truncated (RIFF size past the end)", why);
 
   Chunk fmt;
   Chunk data;
@@ -102,7 +108,8 @@ HRESULT ParseWave(const uint8_t* bytes, size_t size, WaveData* out, const char**
   if (tag != kWaveFormatPcm) return Refuse(DMUS_E_NOTPCM, "not integer PCM", why);
   if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 1000 || rate > 192000)
     return Refuse(DMUS_E_NOTPCM, "unsupported channels, bits or rate", why);
-  if (blockAlign != channels * (bits / 8)) return Refuse(DMUS_E_INVALIDFILE, "block align does not match", why);
+  if (blockAlign != channels * (bits / 8))
+    return Refuse(DMUS_E_INVALIDFILE, "block align does not match", why);
 
   out->channels = channels;
   out->samplesPerSec = rate;

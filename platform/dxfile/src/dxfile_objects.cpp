@@ -26,8 +26,10 @@ HRESULT CopyName(const std::string& name, LPSTR out, LPDWORD size) {
     return DXFILE_OK;
   }
   if (*size < needed) return DXFILEERR_BADVALUE;
-  if (needed > 0) std::memcpy(out, name.c_str(), needed);
-  else if (*size > 0) out[0] = '\0';
+  if (needed > 0)
+    std::memcpy(out, name.c_str(), needed);
+  else if (*size > 0)
+    out[0] = '\0';
   *size = needed;
   return DXFILE_OK;
 }
@@ -112,8 +114,10 @@ STDMETHODIMP DataObject::GetNextObject(LPDIRECTXFILEOBJECT* child) {
   *child = nullptr;
   if (nextChild_ >= node_->children.size()) return DXFILEERR_NOMOREOBJECTS;
   const ChildObject& c = node_->children[nextChild_++];
-  if (c.data) *child = new DataObject(doc_, c.data);
-  else *child = new Reference(doc_, &c);
+  if (c.data)
+    *child = new DataObject(doc_, c.data);
+  else
+    *child = new Reference(doc_, &c);
   return DXFILE_OK;
 }
 

@@ -40,10 +40,14 @@ struct Punctuation {
   TokenKind kind;
 };
 constexpr Punctuation kPunctuation[] = {
-    {kTokOBrace, '{', TokenKind::OBrace},     {kTokCBrace, '}', TokenKind::CBrace},
-    {kTokOParen, '(', TokenKind::OParen},     {kTokCParen, ')', TokenKind::CParen},
-    {kTokOBracket, '[', TokenKind::OBracket}, {kTokCBracket, ']', TokenKind::CBracket},
-    {kTokDot, '.', TokenKind::Dot},           {kTokComma, ',', TokenKind::Comma},
+    {kTokOBrace, '{', TokenKind::OBrace},
+    {kTokCBrace, '}', TokenKind::CBrace},
+    {kTokOParen, '(', TokenKind::OParen},
+    {kTokCParen, ')', TokenKind::CParen},
+    {kTokOBracket, '[', TokenKind::OBracket},
+    {kTokCBracket, ']', TokenKind::CBracket},
+    {kTokDot, '.', TokenKind::Dot},
+    {kTokComma, ',', TokenKind::Comma},
     {kTokSemicolon, ';', TokenKind::Semicolon},
 };
 
@@ -53,8 +57,8 @@ struct Keyword {
   const char* text;
 };
 constexpr Keyword kKeywords[] = {
-    {31, "template"}, {40, "WORD"},   {41, "DWORD"},   {42, "FLOAT"},   {43, "DOUBLE"},
-    {44, "CHAR"},     {45, "UCHAR"},  {46, "SWORD"},   {47, "SDWORD"},  {48, "VOID"},
+    {31, "template"}, {40, "WORD"},    {41, "DWORD"},   {42, "FLOAT"},  {43, "DOUBLE"},
+    {44, "CHAR"},     {45, "UCHAR"},   {46, "SWORD"},   {47, "SDWORD"}, {48, "VOID"},
     {49, "STRING"},   {50, "UNICODE"}, {51, "CSTRING"}, {52, "array"},
 };
 
@@ -64,8 +68,12 @@ Token Simple(TokenKind kind) {
   return t;
 }
 
-bool IsNameStart(int c) { return std::isalpha(c) || c == '_'; }
-bool IsNameChar(int c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.'; }
+bool IsNameStart(int c) {
+  return std::isalpha(c) || c == '_';
+}
+bool IsNameChar(int c) {
+  return std::isalnum(c) || c == '_' || c == '-' || c == '.';
+}
 
 int HexValue(int c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -179,7 +187,10 @@ Token Lexer::LexTextNumber() {
   if (bytes_[pos_] == '-' || bytes_[pos_] == '+') ++pos_;
   size_t digits = 0;
   while (pos_ < size_ && (std::isdigit(bytes_[pos_]) || bytes_[pos_] == '.')) {
-    if (bytes_[pos_] == '.') isFloat = true; else ++digits;
+    if (bytes_[pos_] == '.')
+      isFloat = true;
+    else
+      ++digits;
     ++pos_;
   }
   if (digits == 0) return Fail(DXFILEERR_BADVALUE);
@@ -250,8 +261,8 @@ uint16_t Lexer::ReadWord() {
 }
 
 uint32_t Lexer::ReadDword() {
-  const uint32_t v = uint32_t(bytes_[pos_]) | uint32_t(bytes_[pos_ + 1]) << 8 | uint32_t(bytes_[pos_ + 2]) << 16 |
-                     uint32_t(bytes_[pos_ + 3]) << 24;
+  const uint32_t v = uint32_t(bytes_[pos_]) | uint32_t(bytes_[pos_ + 1]) << 8 |
+                     uint32_t(bytes_[pos_ + 2]) << 16 | uint32_t(bytes_[pos_ + 3]) << 24;
   pos_ += 4;
   return v;
 }
@@ -319,7 +330,8 @@ Token Lexer::LexBinary() {
     case kTokString: {
       if (!Need(4)) return Fail(DXFILEERR_PARSEERROR);
       const uint32_t length = ReadDword();
-      if (!Need(length) || (code == kTokString && !Need(size_t(length) + 2))) return Fail(DXFILEERR_PARSEERROR);
+      if (!Need(length) || (code == kTokString && !Need(size_t(length) + 2)))
+        return Fail(DXFILEERR_PARSEERROR);
       t.kind = code == kTokName ? TokenKind::Name : TokenKind::String;
       t.text.assign(reinterpret_cast<const char*>(bytes_ + pos_), length);
       pos_ += length;

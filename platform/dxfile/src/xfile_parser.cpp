@@ -16,10 +16,10 @@ struct PrimitiveName {
   Primitive primitive;
 };
 constexpr PrimitiveName kPrimitives[] = {
-    {"WORD", Primitive::Word},     {"DWORD", Primitive::Dword},   {"FLOAT", Primitive::Float},
-    {"DOUBLE", Primitive::Double}, {"CHAR", Primitive::Char},     {"UCHAR", Primitive::Uchar},
-    {"BYTE", Primitive::Uchar},    {"SWORD", Primitive::Sword},   {"SDWORD", Primitive::Sdword},
-    {"STRING", Primitive::String}, {"LPSTR", Primitive::String},  {"CSTRING", Primitive::String},
+    {"WORD", Primitive::Word},      {"DWORD", Primitive::Dword},  {"FLOAT", Primitive::Float},
+    {"DOUBLE", Primitive::Double},  {"CHAR", Primitive::Char},    {"UCHAR", Primitive::Uchar},
+    {"BYTE", Primitive::Uchar},     {"SWORD", Primitive::Sword},  {"SDWORD", Primitive::Sdword},
+    {"STRING", Primitive::String},  {"LPSTR", Primitive::String}, {"CSTRING", Primitive::String},
     {"UNICODE", Primitive::String},
 };
 
@@ -52,7 +52,9 @@ void Append(std::vector<uint8_t>& out, const void* bytes, size_t size) {
   out.insert(out.end(), p, p + size);
 }
 
-bool IsSeparator(TokenKind k) { return k == TokenKind::Comma || k == TokenKind::Semicolon; }
+bool IsSeparator(TokenKind k) {
+  return k == TokenKind::Comma || k == TokenKind::Semicolon;
+}
 
 class Parser {
  public:
@@ -240,7 +242,8 @@ HRESULT Parser::ReadValues(const Template& t, DataNode* node, std::vector<Member
   return DXFILE_OK;
 }
 
-HRESULT Parser::ReadMember(const MemberDecl& m, uint64_t count, DataNode* node, int typeDepth, int64_t* value) {
+HRESULT Parser::ReadMember(const MemberDecl& m, uint64_t count, DataNode* node, int typeDepth,
+                           int64_t* value) {
   const Template* sub = nullptr;
   if (m.primitive == Primitive::None) {
     auto found = doc_->templates.find(m.typeName);
@@ -249,7 +252,8 @@ HRESULT Parser::ReadMember(const MemberDecl& m, uint64_t count, DataNode* node, 
   }
   for (uint64_t i = 0; i < count; ++i) {
     const uint64_t before = valuesTaken_;
-    const HRESULT hr = sub ? ReadValues(*sub, node, nullptr, typeDepth + 1) : ReadPrimitive(m.primitive, node, value);
+    const HRESULT hr =
+        sub ? ReadValues(*sub, node, nullptr, typeDepth + 1) : ReadPrimitive(m.primitive, node, value);
     if (hr != DXFILE_OK) return hr;
     // An element that reads nothing would let a huge count spin forever.
     if (valuesTaken_ == before && count > 1) return DXFILEERR_BADARRAYSIZE;

@@ -16,10 +16,14 @@ struct WindowEventMap {
 };
 
 const WindowEventMap kWindowEvents[] = {
-    {SDL_WINDOWEVENT_FOCUS_GAINED, EventType::FocusGained}, {SDL_WINDOWEVENT_FOCUS_LOST, EventType::FocusLost},
-    {SDL_WINDOWEVENT_EXPOSED, EventType::Exposed},          {SDL_WINDOWEVENT_SIZE_CHANGED, EventType::Resized},
-    {SDL_WINDOWEVENT_MINIMIZED, EventType::Minimized},      {SDL_WINDOWEVENT_RESTORED, EventType::Restored},
-    {SDL_WINDOWEVENT_MAXIMIZED, EventType::Maximized},      {SDL_WINDOWEVENT_MOVED, EventType::Moved},
+    {SDL_WINDOWEVENT_FOCUS_GAINED, EventType::FocusGained},
+    {SDL_WINDOWEVENT_FOCUS_LOST, EventType::FocusLost},
+    {SDL_WINDOWEVENT_EXPOSED, EventType::Exposed},
+    {SDL_WINDOWEVENT_SIZE_CHANGED, EventType::Resized},
+    {SDL_WINDOWEVENT_MINIMIZED, EventType::Minimized},
+    {SDL_WINDOWEVENT_RESTORED, EventType::Restored},
+    {SDL_WINDOWEVENT_MAXIMIZED, EventType::Maximized},
+    {SDL_WINDOWEVENT_MOVED, EventType::Moved},
     {SDL_WINDOWEVENT_CLOSE, EventType::Quit},
 };
 
@@ -158,7 +162,9 @@ void Deliver(const Event& e) {
   for (const SinkEntry& entry : sinks) entry.sink(e, entry.user);
 }
 
-bool IsWakeUp(const SDL_Event& e) { return State().wakeEventType != 0 && e.type == State().wakeEventType; }
+bool IsWakeUp(const SDL_Event& e) {
+  return State().wakeEventType != 0 && e.type == State().wakeEventType;
+}
 
 }  // namespace
 
@@ -234,7 +240,9 @@ void WakeUp() {
   SDL_PushEvent(&wake);
 }
 
-bool IsKeyDown(uint16_t hidUsage) { return hidUsage < 512 && State().keys[hidUsage]; }
+bool IsKeyDown(uint16_t hidUsage) {
+  return hidUsage < 512 && State().keys[hidUsage];
+}
 
 uint16_t GetModState() {
   const bool* k = State().keys;
@@ -246,7 +254,9 @@ uint16_t GetModState() {
   return m;
 }
 
-int PadCount() { return static_cast<int>(State().pads.size()); }
+int PadCount() {
+  return static_cast<int>(State().pads.size());
+}
 
 int32_t PadInstanceAt(int index) {
   if (index < 0) return -1;

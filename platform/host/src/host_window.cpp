@@ -69,7 +69,8 @@ bool CreateMainWindow(const char* title, int x, int y, int clientW, int clientH,
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
   Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
-  s.window = SDL_CreateWindow(title ? title : "", x, y, clientW > 0 ? clientW : 1, clientH > 0 ? clientH : 1, flags);
+  s.window =
+      SDL_CreateWindow(title ? title : "", x, y, clientW > 0 ? clientW : 1, clientH > 0 ? clientH : 1, flags);
   if (!s.window) {
     std::fprintf(stderr, "glorbs3d: cannot create the window: %s\n", SDL_GetError());
     return false;
@@ -88,7 +89,9 @@ void DestroyMainWindow() {
   s.fullScreen = false;
 }
 
-bool MainWindowExists() { return State().window != nullptr; }
+bool MainWindowExists() {
+  return State().window != nullptr;
+}
 
 void SetTitle(const char* title) {
   if (State().window) SDL_SetWindowTitle(State().window, title ? title : "");
@@ -240,7 +243,9 @@ void LeaveFullScreen() {
   SDL_SetWindowPosition(s.window, s.windowedRect.x, s.windowedRect.y);
 }
 
-bool IsFullScreen() { return State().fullScreen; }
+bool IsFullScreen() {
+  return State().fullScreen;
+}
 
 void GetDrawableSize(int* w, int* h) {
   int dw = 0, dh = 0;
@@ -281,7 +286,9 @@ void DestroyGLContext() {
   s.presenterUser = nullptr;
 }
 
-void* GetGLContext() { return State().gl; }
+void* GetGLContext() {
+  return State().gl;
+}
 
 void MakeGLCurrent() {
   HostState& s = State();
@@ -295,7 +302,9 @@ void SwapWindowBuffers() {
   PaceFrame();
 }
 
-void SetFramePacing(bool on) { State().pacing = on; }
+void SetFramePacing(bool on) {
+  State().pacing = on;
+}
 
 void SetPicturePresenter(PicturePresenter presenter, void* user) {
   State().presenter = presenter;
@@ -304,15 +313,16 @@ void SetPicturePresenter(PicturePresenter presenter, void* user) {
 
 void PresentPicture(const Picture& picture) {
   HostState& s = State();
-  if (!s.window || !picture.pixels || picture.w <= 0 || picture.h <= 0 || picture.pitch < picture.w * 4) return;
+  if (!s.window || !picture.pixels || picture.w <= 0 || picture.h <= 0 || picture.pitch < picture.w * 4)
+    return;
   if (s.presenter) {
     s.presenter(picture, s.presenterUser);
     return;
   }
   SDL_Surface* target = SDL_GetWindowSurface(s.window);
   if (!target) return;
-  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(picture.pixels), picture.w,
-                                                           picture.h, 32, picture.pitch, SDL_PIXELFORMAT_RGB888);
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint32_t*>(picture.pixels), picture.w, picture.h, 32, picture.pitch, SDL_PIXELFORMAT_RGB888);
   if (!source) return;
   SDL_BlitScaled(source, nullptr, target, nullptr);
   SDL_FreeSurface(source);
@@ -324,7 +334,9 @@ void SetCursorVisible(bool visible) {
   if (State().initOk) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool IsCursorVisible() { return State().cursorVisible; }
+bool IsCursorVisible() {
+  return State().cursorVisible;
+}
 
 void GetMousePosition(int* x, int* y) {
   if (x) *x = State().mouseX;

@@ -177,7 +177,8 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 // 24- or 32-bit BI_RGB DIB sections; *bits receives the pixel memory, which
 // lives until the bitmap is deleted. Rows are 4-byte aligned; a negative
 // height makes the first row the top one.
-HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section,
+                         DWORD offset);
 
 // Loads a bitmap resource (or with LR_LOADFROMFILE a .bmp file) of 24 or 32
 // bits per pixel; icons as LoadIconA. A missing or damaged image gives null,
@@ -221,5 +222,6 @@ BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size);
 // colour first. ETO_OPAQUE fills `rect` with the background colour,
 // ETO_CLIPPED keeps the drawing inside it. `dx` (optional) gives each
 // character's advance. FALSE for a DC that draws on nothing (the screen DC).
-BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count, const INT* dx);
+BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
+                 const INT* dx);
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);

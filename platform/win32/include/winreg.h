@@ -33,12 +33,13 @@ typedef DWORD REGSAM;
 
 // Key paths compare without case; '\' separates their parts.
 LSTATUS RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY* result);
-LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options, REGSAM access,
-                        const void* security, HKEY* result, LPDWORD disposition);
+LSTATUS RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR className, DWORD options,
+                        REGSAM access, const void* security, HKEY* result, LPDWORD disposition);
 LSTATUS RegCloseKey(HKEY key);
 // With data null, *dataSize receives the size. A buffer that is too small
 // gets nothing, ERROR_MORE_DATA, and the size needed in *dataSize.
 LSTATUS RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize);
-LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD dataSize);
+LSTATUS RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                       DWORD dataSize);
 LSTATUS RegDeleteValueA(HKEY key, LPCSTR valueName);

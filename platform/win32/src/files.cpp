@@ -36,10 +36,10 @@ DWORD ErrorFromErrno(int e) {
     int errnoValue;
     DWORD error;
   };
-  static const Row kRows[] = {{ENOENT, ERROR_FILE_NOT_FOUND},      {ENOTDIR, ERROR_PATH_NOT_FOUND},
-                              {EACCES, ERROR_ACCESS_DENIED},       {EPERM, ERROR_ACCESS_DENIED},
-                              {EISDIR, ERROR_ACCESS_DENIED},       {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
-                              {ENOMEM, ERROR_NOT_ENOUGH_MEMORY},   {EEXIST, 80 /* ERROR_FILE_EXISTS */}};
+  static const Row kRows[] = {{ENOENT, ERROR_FILE_NOT_FOUND},    {ENOTDIR, ERROR_PATH_NOT_FOUND},
+                              {EACCES, ERROR_ACCESS_DENIED},     {EPERM, ERROR_ACCESS_DENIED},
+                              {EISDIR, ERROR_ACCESS_DENIED},     {ENAMETOOLONG, ERROR_FILENAME_EXCED_RANGE},
+                              {ENOMEM, ERROR_NOT_ENOUGH_MEMORY}, {EEXIST, 80 /* ERROR_FILE_EXISTS */}};
   for (const Row& r : kRows) {
     if (r.errnoValue == e) return r.error;
   }
@@ -49,12 +49,18 @@ DWORD ErrorFromErrno(int e) {
 int OpenFlags(DWORD access, DWORD disposition) {
   int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
   switch (disposition) {
-    case CREATE_NEW: return flags | O_CREAT | O_EXCL;
-    case CREATE_ALWAYS: return flags | O_CREAT | O_TRUNC;
-    case OPEN_EXISTING: return flags;
-    case OPEN_ALWAYS: return flags | O_CREAT;
-    case TRUNCATE_EXISTING: return flags | O_TRUNC;
-    default: return -1;
+    case CREATE_NEW:
+      return flags | O_CREAT | O_EXCL;
+    case CREATE_ALWAYS:
+      return flags | O_CREAT | O_TRUNC;
+    case OPEN_EXISTING:
+      return flags;
+    case OPEN_ALWAYS:
+      return flags | O_CREAT;
+    case TRUNCATE_EXISTING:
+      return flags | O_TRUNC;
+    default:
+      return -1;
   }
 }
 

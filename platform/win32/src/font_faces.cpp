@@ -63,7 +63,9 @@ FontLibrary& Library() {
   return library;
 }
 
-bool SameName(const char* a, const char* b) { return lstrcmpiA(a, b) == 0; }
+bool SameName(const char* a, const char* b) {
+  return lstrcmpiA(a, b) == 0;
+}
 
 const StandIn* StandInFor(const char* face) {
   for (const StandIn& s : kStandIns)
@@ -193,7 +195,8 @@ int SizedFont::Advance(unsigned char c) {
 }
 
 bool SizedFont::RenderGlyph(unsigned char c, GlyphImage* out) {
-  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0) return false;
+  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0)
+    return false;
   FT_GlyphSlot slot = face_->ft->glyph;
   if (face_->synthBold && slot->format == FT_GLYPH_FORMAT_OUTLINE)
     FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, emPixels_ * 64 / 24));

@@ -21,7 +21,7 @@ struct DeviceContext {
   HWND window = nullptr;        // window DCs (and the screen DC: no window)
   bool memory = false;
   bool screen = false;
-  Bitmap* bitmap = nullptr;     // memory DCs: the selected bitmap
+  Bitmap* bitmap = nullptr;  // memory DCs: the selected bitmap
   HGDIOBJ brush = nullptr;
   HGDIOBJ font = nullptr;
   COLORREF textColor = 0;
@@ -102,8 +102,12 @@ void FillOn(DeviceContext* c, Bitmap* target, RECT r, uint32_t rgb) {
   if (!c->memory) c->drewOnWindow = true;
 }
 
-uint32_t RgbOf(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
-COLORREF ColorRefOf(uint32_t rgb) { return RgbOf(rgb); }  // the swap is its own inverse
+uint32_t RgbOf(COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+COLORREF ColorRefOf(uint32_t rgb) {
+  return RgbOf(rgb);
+}  // the swap is its own inverse
 
 // Source coordinate for destination pixel `i` (counted from the edge where
 // the destination starts) of a span of `dstLen` mapped onto `srcLen`.
@@ -112,8 +116,8 @@ int SourceIndex(int start, int srcLen, int i, int dstLen) {
   return start + static_cast<int>(std::floor(t * srcLen));
 }
 
-void CopyStretched(DeviceContext* dc, Bitmap* dst, int x, int y, int w, int h, const Bitmap* src, int sx, int sy,
-                   int sw, int sh) {
+void CopyStretched(DeviceContext* dc, Bitmap* dst, int x, int y, int w, int h, const Bitmap* src, int sx,
+                   int sy, int sw, int sh) {
   int xs = w >= 0 ? x : x + w, ys = h >= 0 ? y : y + h;
   int aw = std::abs(w), ah = std::abs(h);
   for (int j = 0; j < ah; ++j) {
@@ -258,11 +262,16 @@ int GetDeviceCaps(HDC dc, int index) {
   Bitmap* target = Surface(c);
   switch (index) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return 96;
-    case BITSPIXEL: return 32;
-    case HORZRES: return target ? target->width : GetSystemMetrics(SM_CXSCREEN);
-    case VERTRES: return target ? target->height : GetSystemMetrics(SM_CYSCREEN);
-    default: return 0;
+    case LOGPIXELSY:
+      return 96;
+    case BITSPIXEL:
+      return 32;
+    case HORZRES:
+      return target ? target->width : GetSystemMetrics(SM_CXSCREEN);
+    case VERTRES:
+      return target ? target->height : GetSystemMetrics(SM_CYSCREEN);
+    default:
+      return 0;
   }
 }
 
@@ -377,13 +386,27 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
   }
   if (!out) return b->dibSection ? sizeof(DIBSECTION) : sizeof(BITMAP);
   if (size < static_cast<int>(sizeof(BITMAP))) return 0;
-  BITMAP bm = {0, b->width, b->height, b->stride, 1, static_cast<WORD>(b->bitsPerPixel),
+  BITMAP bm = {0,
+               b->width,
+               b->height,
+               b->stride,
+               1,
+               static_cast<WORD>(b->bitsPerPixel),
                b->dibSection ? b->bits.data() : nullptr};
   if (b->dibSection && size >= static_cast<int>(sizeof(DIBSECTION))) {
     DIBSECTION ds = {};
     ds.dsBm = bm;
-    ds.dsBmih = {sizeof(BITMAPINFOHEADER), b->width, b->topDown ? -b->height : b->height, 1,
-                 static_cast<WORD>(b->bitsPerPixel), BI_RGB, static_cast<DWORD>(b->bits.size()), 0, 0, 0, 0};
+    ds.dsBmih = {sizeof(BITMAPINFOHEADER),
+                 b->width,
+                 b->topDown ? -b->height : b->height,
+                 1,
+                 static_cast<WORD>(b->bitsPerPixel),
+                 BI_RGB,
+                 static_cast<DWORD>(b->bits.size()),
+                 0,
+                 0,
+                 0,
+                 0};
     std::memcpy(out, &ds, sizeof(ds));
     return sizeof(DIBSECTION);
   }
@@ -445,8 +468,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
   }
   const BITMAPINFOHEADER& h = info->bmiHeader;
   bool supported = h.biSize >= sizeof(BITMAPINFOHEADER) && h.biPlanes == 1 &&
-                   (h.biBitCount == 24 || h.biBitCount == 32) && h.biCompression == BI_RGB && h.biHeight != 0 &&
-                   h.biHeight != INT32_MIN;
+                   (h.biBitCount == 24 || h.biBitCount == 32) && h.biCompression == BI_RGB &&
+                   h.biHeight != 0 && h.biHeight != INT32_MIN;
   std::unique_ptr<Bitmap> b =
       supported ? MakeBitmap(h.biWidth, std::abs(h.biHeight), h.biBitCount, h.biHeight < 0) : nullptr;
   if (!b) {
@@ -465,7 +488,8 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int s
   Bitmap* target = d ? Surface(d) : nullptr;
   if (!target) return FALSE;
   if (rop == BLACKNESS || rop == WHITENESS) {
-    RECT r = {std::min(x, x + width), std::min(y, y + height), std::max(x, x + width), std::max(y, y + height)};
+    RECT r = {std::min(x, x + width), std::min(y, y + height), std::max(x, x + width),
+              std::max(y, y + height)};
     FillOn(d, target, r, rop == BLACKNESS ? 0 : 0xFFFFFF);
     return TRUE;
   }

@@ -109,29 +109,48 @@ void OnHostEvent(const host::Event& e, void*) {
   HWND hwnd = HandleOf(w);
   using T = host::EventType;
   switch (e.type) {
-    case T::Quit: PostMessageA(hwnd, WM_CLOSE, 0, 0); break;
-    case T::FocusGained: SetActive(true, false); break;
-    case T::FocusLost: SetActive(false, false); break;
-    case T::Exposed: w->paintPending = true; break;
-    case T::Resized: NoteClientSize(w, e.a, e.b, host::IsFullScreen() ? SIZE_MAXIMIZED : SIZE_RESTORED); break;
-    case T::Moved: NoteClientPosition(w, e.a, e.b); break;
+    case T::Quit:
+      PostMessageA(hwnd, WM_CLOSE, 0, 0);
+      break;
+    case T::FocusGained:
+      SetActive(true, false);
+      break;
+    case T::FocusLost:
+      SetActive(false, false);
+      break;
+    case T::Exposed:
+      w->paintPending = true;
+      break;
+    case T::Resized:
+      NoteClientSize(w, e.a, e.b, host::IsFullScreen() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+      break;
+    case T::Moved:
+      NoteClientPosition(w, e.a, e.b);
+      break;
     case T::Minimized:
       QueueSent(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0, true);
       QueueSent(hwnd, WM_SIZE, SIZE_MINIMIZED, 0);
       break;
-    case T::Maximized: QueueSent(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0, true); break;
+    case T::Maximized:
+      QueueSent(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0, true);
+      break;
     case T::Restored:
       QueueSent(hwnd, WM_SYSCOMMAND, SC_RESTORE, 0, true);
       w->paintPending = true;
       break;
     case T::KeyDown:
-    case T::KeyUp: PostKey(hwnd, e); break;
+    case T::KeyUp:
+      PostKey(hwnd, e);
+      break;
     case T::MouseMotion:
-    case T::MouseButton: PostPointer(w, e); break;
+    case T::MouseButton:
+      PostPointer(w, e);
+      break;
     case T::MouseWheel:
       PostMessageA(hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<short>(e.dy * WHEEL_DELTA)), 0);
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

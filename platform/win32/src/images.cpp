@@ -55,8 +55,12 @@ CursorState& Cursor() {
   return state;
 }
 
-uint32_t Read32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint32_t Read32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t Read16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 bool Fail(std::string* why, const char* reason) {
   if (why) *why = reason;
@@ -163,7 +167,8 @@ std::unique_ptr<Bitmap> ParseDib(const uint8_t* data, size_t size, std::string* 
   if (!data || !ReadLayout(data, size, d, why)) return nullptr;
   std::unique_ptr<Bitmap> b = MakeBitmap(d.width, d.height < 0 ? -d.height : d.height, d.bits, d.height < 0);
   if (!b) return Fail(why, "bitmap too large"), nullptr;
-  if (d.pixels > size || b->bits.size() > size - d.pixels) return Fail(why, "bitmap pixels cut short"), nullptr;
+  if (d.pixels > size || b->bits.size() > size - d.pixels)
+    return Fail(why, "bitmap pixels cut short"), nullptr;
   const uint8_t* src = data + d.pixels;
   if (d.compression == BI_RGB) {
     std::memcpy(b->bits.data(), src, b->bits.size());
@@ -271,7 +276,9 @@ HCURSOR SetCursor(HCURSOR cursor) {
   return old;
 }
 
-HCURSOR GetCursor() { return Cursor().current; }
+HCURSOR GetCursor() {
+  return Cursor().current;
+}
 
 int ShowCursor(BOOL show) {
   Cursor().showCount += show ? 1 : -1;

@@ -22,8 +22,8 @@ struct Queue {
   bool quitPosted = false;
   int quitCode = 0;
   bool active = false;
-  bool altAlone = false;          // Alt went down and nothing else since
-  UINT undoCommand = 0;           // a desktop-made WM_SYSCOMMAND not yet accepted
+  bool altAlone = false;  // Alt went down and nothing else since
+  UINT undoCommand = 0;   // a desktop-made WM_SYSCOMMAND not yet accepted
 };
 
 Queue& Q() {
@@ -95,12 +95,17 @@ LRESULT DefaultSysCommand(HWND window, WPARAM wParam) {
   Window* w = WindowFromHandle(window);
   if (!w || !w->backed) return 0;
   switch (cmd) {
-    case SC_CLOSE: SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case SC_CLOSE:
+      SendMessageA(window, WM_CLOSE, 0, 0);
+      break;
     case SC_MINIMIZE:
       if (!host::IsMinimized()) host::Minimize();
       break;
-    case SC_RESTORE: host::Restore(); break;
-    default: break;  // move, size, maximise and the keyboard menu are the desktop's own business
+    case SC_RESTORE:
+      host::Restore();
+      break;
+    default:
+      break;  // move, size, maximise and the keyboard menu are the desktop's own business
   }
   return 0;
 }
@@ -149,7 +154,9 @@ void SetActive(bool active, bool sendNow) {
     QueueSent(HandleOf(w), WM_ACTIVATEAPP, active ? TRUE : FALSE, 0);
 }
 
-bool IsActive() { return Q().active; }
+bool IsActive() {
+  return Q().active;
+}
 
 void ForgetActivation() {
   Q().active = false;
@@ -201,7 +208,9 @@ BOOL GetMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax) {
   }
 }
 
-BOOL TranslateMessage(const MSG*) { return FALSE; }
+BOOL TranslateMessage(const MSG*) {
+  return FALSE;
+}
 
 LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg || !msg->hwnd) return 0;
@@ -244,9 +253,14 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
   Window* w = WindowFromHandle(window);
   if (!w) return 0;
   switch (message) {
-    case WM_NCCREATE: return TRUE;
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_PAINT: w->paintPending = false; return 0;
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    case WM_PAINT:
+      w->paintPending = false;
+      return 0;
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wParam);
       RECT r = {};
@@ -263,8 +277,11 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP: return DefaultKey(window, message, wParam, lParam);
-    case WM_SYSCOMMAND: return DefaultSysCommand(window, wParam);
-    default: return 0;
+    case WM_SYSKEYUP:
+      return DefaultKey(window, message, wParam, lParam);
+    case WM_SYSCOMMAND:
+      return DefaultSysCommand(window, wParam);
+    default:
+      return 0;
   }
 }

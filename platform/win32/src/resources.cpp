@@ -87,11 +87,15 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
   return const_cast<unsigned char*>(e->data);
 }
 
-LPVOID LockResource(HGLOBAL data) { return data; }
+LPVOID LockResource(HGLOBAL data) {
+  return data;
+}
 
 DWORD SizeofResource(HMODULE, HRSRC resource) {
   const ResourceEntry* e = FromHandle(resource);
   return e ? static_cast<DWORD>(e->size) : 0;
 }
 
-BOOL FreeResource(HGLOBAL) { return FALSE; }
+BOOL FreeResource(HGLOBAL) {
+  return FALSE;
+}

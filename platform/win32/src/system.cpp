@@ -36,14 +36,20 @@ void SetDebugOutputHook(DebugOutputHook hook, void* user) {
   Debug().user = user;
 }
 
-void SetDebugOutputToStderr(bool on) { Debug().toStderr = on; }
+void SetDebugOutputToStderr(bool on) {
+  Debug().toStderr = on;
+}
 
 }  // namespace win32
 
 using namespace win32;
 
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD error) { t_lastError = error; }
+DWORD GetLastError() {
+  return t_lastError;
+}
+void SetLastError(DWORD error) {
+  t_lastError = error;
+}
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   if (!frequency) return FALSE;
@@ -57,8 +63,12 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   return TRUE;
 }
 
-DWORD timeGetTime() { return static_cast<DWORD>(MonotonicNanoseconds() / 1000000); }
-DWORD GetTickCount() { return timeGetTime(); }
+DWORD timeGetTime() {
+  return static_cast<DWORD>(MonotonicNanoseconds() / 1000000);
+}
+DWORD GetTickCount() {
+  return timeGetTime();
+}
 
 void Sleep(DWORD milliseconds) {
   timespec ts = {static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};

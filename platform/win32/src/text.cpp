@@ -71,11 +71,14 @@ int EncodeUtf16(uint32_t cp, WCHAR* out) {
   return 2;
 }
 
-bool KnownCodePage(UINT cp) { return cp == CP_ACP || cp == CP_OEMCP || cp == CP_UTF8; }
+bool KnownCodePage(UINT cp) {
+  return cp == CP_ACP || cp == CP_OEMCP || cp == CP_UTF8;
+}
 
 }  // namespace
 
-int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteCount, LPWSTR wide, int wideCount) {
+int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteCount, LPWSTR wide,
+                        int wideCount) {
   if (!KnownCodePage(codePage) || !multiByte || multiByteCount == 0 || multiByteCount < -1 || wideCount < 0 ||
       (wideCount > 0 && !wide)) {
     SetLastError(ERROR_INVALID_PARAMETER);
@@ -99,8 +102,8 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR multiByte, int multiByteCou
   return written;
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideCount, LPSTR multiByte, int multiByteCount,
-                        LPCSTR, LPBOOL usedDefaultChar) {
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideCount, LPSTR multiByte,
+                        int multiByteCount, LPCSTR, LPBOOL usedDefaultChar) {
   if (usedDefaultChar) *usedDefaultChar = FALSE;
   if (!KnownCodePage(codePage) || !wide || wideCount == 0 || wideCount < -1 || multiByteCount < 0 ||
       (multiByteCount > 0 && !multiByte)) {
@@ -138,7 +141,9 @@ int lstrcmpiA(LPCSTR a, LPCSTR b) {
   }
 }
 
-int lstrlenA(LPCSTR text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
+int lstrlenA(LPCSTR text) {
+  return text ? static_cast<int>(std::strlen(text)) : 0;
+}
 
 int MulDiv(int number, int numerator, int denominator) {
   if (denominator == 0) return -1;

@@ -9,7 +9,9 @@
 namespace win32 {
 namespace {
 
-uint32_t RgbOf(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+uint32_t RgbOf(COLORREF c) {
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
 
 uint32_t Blend(uint32_t under, uint32_t over, int coverage) {
   uint32_t out = 0;
@@ -34,7 +36,8 @@ RECT Bounds(const Bitmap& target, const RECT* clip) {
 
 void Fill(Bitmap* target, RECT r, const RECT& bounds, uint32_t rgb) {
   for (LONG y = std::max(r.top, bounds.top); y < std::min(r.bottom, bounds.bottom); ++y)
-    for (LONG x = std::max(r.left, bounds.left); x < std::min(r.right, bounds.right); ++x) target->Set(x, y, rgb);
+    for (LONG x = std::max(r.left, bounds.left); x < std::min(r.right, bounds.right); ++x)
+      target->Set(x, y, rgb);
 }
 
 void Paint(Bitmap* target, const GlyphImage& g, int x0, int y0, const RECT& bounds, uint32_t rgb) {
@@ -44,7 +47,8 @@ void Paint(Bitmap* target, const GlyphImage& g, int x0, int y0, const RECT& boun
     for (int x = 0; x < g.w; ++x) {
       int tx = x0 + x;
       int coverage = (tx < bounds.left || tx >= bounds.right) ? 0 : g.Coverage(x, y);
-      if (coverage > 0) target->Set(tx, ty, coverage == 255 ? rgb : Blend(target->Get(tx, ty), rgb, coverage));
+      if (coverage > 0)
+        target->Set(tx, ty, coverage == 255 ? rgb : Blend(target->Get(tx, ty), rgb, coverage));
     }
   }
 }
@@ -73,7 +77,8 @@ BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, LPSIZE size) {
   return TRUE;
 }
 
-BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count, const INT* dx) {
+BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
+                 const INT* dx) {
   TextState state;
   SizedFont font;
   if ((count > 0 && !text) || !TextStateOf(dc, &state) || !state.target) {
@@ -91,8 +96,11 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR te
   const int width = TextWidth(font, bytes, count, dx);
   const UINT horizontal = state.textAlign & TA_CENTER, vertical = state.textAlign & TA_BASELINE;
   const int left = horizontal == TA_CENTER ? x - width / 2 : horizontal == TA_RIGHT ? x - width : x;
-  const int top = vertical == TA_BASELINE ? y - font.Ascent() : vertical == TA_BOTTOM ? y - font.CellHeight() : y;
-  if (state.bkMode == OPAQUE) Fill(target, {left, top, left + width, top + font.CellHeight()}, bounds, background);
+  const int top = vertical == TA_BASELINE ? y - font.Ascent()
+                  : vertical == TA_BOTTOM ? y - font.CellHeight()
+                                          : y;
+  if (state.bkMode == OPAQUE)
+    Fill(target, {left, top, left + width, top + font.CellHeight()}, bounds, background);
 
   int pen = left;
   GlyphImage glyph;

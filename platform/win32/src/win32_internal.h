@@ -41,7 +41,8 @@ struct Bitmap : GdiObject {
   // 0x00RRGGBB
   uint32_t Get(int x, int y) const {
     const uint8_t* p = Row(y) + x * (bitsPerPixel / 8);
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16);
   }
   void Set(int x, int y, uint32_t rgb) {
     uint8_t* p = Row(y) + x * (bitsPerPixel / 8);

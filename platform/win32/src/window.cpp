@@ -13,10 +13,10 @@ namespace win32 {
 namespace {
 
 // Frame metrics, in pixels, of the modelled desktop theme.
-constexpr int kSizingFrame = 8;   // WS_THICKFRAME: sizing border plus padding
-constexpr int kFixedFrame = 3;    // caption or dialog frame without sizing
-constexpr int kBorder = 1;        // WS_BORDER alone
-constexpr int kClientEdge = 2;    // WS_EX_CLIENTEDGE
+constexpr int kSizingFrame = 8;  // WS_THICKFRAME: sizing border plus padding
+constexpr int kFixedFrame = 3;   // caption or dialog frame without sizing
+constexpr int kBorder = 1;       // WS_BORDER alone
+constexpr int kClientEdge = 2;   // WS_EX_CLIENTEDGE
 constexpr int kCaption = 23;
 constexpr int kMenuBar = 20;
 constexpr POINT kMinTrack = {136, 39};
@@ -48,7 +48,9 @@ ClassRecord* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-bool Bordered(DWORD style) { return (style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)) != 0; }
+bool Bordered(DWORD style) {
+  return (style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER)) != 0;
+}
 
 void ApplyStyleToHost(Window* w) {
   if (!w->backed) return;
@@ -105,7 +107,9 @@ Window* WindowFromHandle(HWND window) {
   return nullptr;
 }
 
-HWND HandleOf(Window* window) { return reinterpret_cast<HWND>(window); }
+HWND HandleOf(Window* window) {
+  return reinterpret_cast<HWND>(window);
+}
 
 Window* MainWindowRecord() {
   for (Window* w : LiveWindows()) {
@@ -227,8 +231,18 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (w->icon) SendIconToHost(w->icon);
   FitPicture(w);
 
-  CREATESTRUCTA cs = {param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style),
-                      windowName, w->className.c_str(), exStyle};
+  CREATESTRUCTA cs = {param,
+                      instance,
+                      menu,
+                      parent,
+                      height,
+                      width,
+                      y,
+                      x,
+                      static_cast<LONG>(style),
+                      windowName,
+                      w->className.c_str(),
+                      exStyle};
   if (!SendMessageA(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
       SendMessageA(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
     DestroyWindow(hwnd);
@@ -261,7 +275,9 @@ BOOL DestroyWindow(HWND window) {
   return TRUE;
 }
 
-BOOL IsWindow(HWND window) { return WindowFromHandle(window) != nullptr; }
+BOOL IsWindow(HWND window) {
+  return WindowFromHandle(window) != nullptr;
+}
 
 BOOL IsIconic(HWND window) {
   Window* w = WindowFromHandle(window);
@@ -302,7 +318,9 @@ HWND GetActiveWindow() {
   return w && IsActive() ? HandleOf(w) : nullptr;
 }
 
-HWND GetForegroundWindow() { return GetActiveWindow(); }
+HWND GetForegroundWindow() {
+  return GetActiveWindow();
+}
 
 BOOL SetWindowTextA(HWND window, LPCSTR text) {
   Window* w = WindowFromHandle(window);
@@ -328,10 +346,14 @@ LONG_PTR GetWindowLongPtrA(HWND window, int index) {
     return 0;
   }
   switch (index) {
-    case GWL_STYLE: return static_cast<LONG>(w->style);
-    case GWL_EXSTYLE: return static_cast<LONG>(w->exStyle);
-    case GWLP_USERDATA: return w->userData;
-    case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWL_STYLE:
+      return static_cast<LONG>(w->style);
+    case GWL_EXSTYLE:
+      return static_cast<LONG>(w->exStyle);
+    case GWLP_USERDATA:
+      return w->userData;
+    case GWLP_WNDPROC:
+      return reinterpret_cast<LONG_PTR>(w->proc);
   }
   SetLastError(ERROR_INVALID_PARAMETER);
   return 0;
@@ -354,21 +376,28 @@ LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value) {
       w->exStyle = static_cast<DWORD>(value);
       QueryMinMax(w);
       break;
-    case GWLP_USERDATA: w->userData = value; break;
+    case GWLP_USERDATA:
+      w->userData = value;
+      break;
     case GWLP_WNDPROC:
       if (value) w->proc = reinterpret_cast<WNDPROC>(value);
       break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return 0;
+    default:
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return 0;
   }
   return old;
 }
 
-LONG GetWindowLongA(HWND window, int index) { return static_cast<LONG>(GetWindowLongPtrA(window, index)); }
+LONG GetWindowLongA(HWND window, int index) {
+  return static_cast<LONG>(GetWindowLongPtrA(window, index));
+}
 
 LONG SetWindowLongA(HWND window, int index, LONG value) {
   // Styles are bit sets: widen without sign extension.
-  LONG_PTR wide = (index == GWL_STYLE || index == GWL_EXSTYLE) ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
-                                                               : static_cast<LONG_PTR>(value);
+  LONG_PTR wide = (index == GWL_STYLE || index == GWL_EXSTYLE)
+                      ? static_cast<LONG_PTR>(static_cast<DWORD>(value))
+                      : static_cast<LONG_PTR>(value);
   return static_cast<LONG>(SetWindowLongPtrA(window, index, wide));
 }
 
@@ -382,7 +411,9 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   return TRUE;
 }
 
-BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) { return AdjustWindowRectEx(rect, style, menu, 0); }
+BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu) {
+  return AdjustWindowRectEx(rect, style, menu, 0);
+}
 
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
   Window* w = WindowFromHandle(window);
@@ -471,10 +502,10 @@ int GetSystemMetrics(int index) {
     int value;
   };
   static const Metric kMetrics[] = {
-      {SM_CXBORDER, kBorder},        {SM_CYBORDER, kBorder},        {SM_CXDLGFRAME, kFixedFrame},
-      {SM_CYDLGFRAME, kFixedFrame},  {SM_CXFRAME, kSizingFrame},    {SM_CYFRAME, kSizingFrame},
-      {SM_CYCAPTION, kCaption},      {SM_CYMENU, kMenuBar},         {SM_CXMINTRACK, kMinTrack.x},
-      {SM_CYMINTRACK, kMinTrack.y},  {SM_CXEDGE, kClientEdge},      {SM_CYEDGE, kClientEdge},
+      {SM_CXBORDER, kBorder},       {SM_CYBORDER, kBorder},     {SM_CXDLGFRAME, kFixedFrame},
+      {SM_CYDLGFRAME, kFixedFrame}, {SM_CXFRAME, kSizingFrame}, {SM_CYFRAME, kSizingFrame},
+      {SM_CYCAPTION, kCaption},     {SM_CYMENU, kMenuBar},      {SM_CXMINTRACK, kMinTrack.x},
+      {SM_CYMINTRACK, kMinTrack.y}, {SM_CXEDGE, kClientEdge},   {SM_CYEDGE, kClientEdge},
   };
   for (const Metric& m : kMetrics) {
     if (m.index == index) return m.value;

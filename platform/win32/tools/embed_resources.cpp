@@ -77,17 +77,19 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "glorbs_embed: cannot read resource file %s\n", path.c_str());
       return 1;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
     out << "const char kData" << i << "[] =\n";
     WriteBytes(out, bytes);
     out << ";\n\n";
     int typeId = TypeId(type), nameId = NumericId(name);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     table << "    {" << (typeId ? "nullptr" : Quote(type)) << ", " << typeId << ", "
-          << (nameId ? "nullptr" : Quote(name)) << ", " << nameId << ", reinterpret_cast<const unsigned char*>(kData"
-          << i << "), " << bytes.size() << "},\n";
+          << (nameId ? "nullptr" : Quote(name)) << ", " << nameId
+          << ", reinterpret_cast<const unsigned char*>(kData" << i << "), " << bytes.size() << "},\n";
   }
-  out << "const win32::ResourceEntry kEntries[] = {\n" << table.str() << "};\n\n"
+  out << "const win32::ResourceEntry kEntries[] = {\n"
+      << table.str() << "};\n\n"
       << "struct Registration {\n"
       << "  Registration() { win32::RegisterResources(kEntries, sizeof(kEntries) / sizeof(kEntries[0])); }\n"
       << "  ~Registration() { win32::UnregisterResources(kEntries); }\n"

@@ -33,12 +33,12 @@ bool MainWindowExists();
 
 void SetTitle(const char* title);
 void ShowMainWindow(bool shown);
-void SetPosition(int x, int y);          // desktop position of the client area
-Rect GetClientArea();                    // position and size of the client area
-void SetClientSize(int w, int h);        // ignored while full screen
+void SetPosition(int x, int y);    // desktop position of the client area
+Rect GetClientArea();              // position and size of the client area
+void SetClientSize(int w, int h);  // ignored while full screen
 void SetResizable(bool resizable);
 void SetBordered(bool bordered);
-void SetMinimumSize(int w, int h);       // client size the user cannot drag below
+void SetMinimumSize(int w, int h);  // client size the user cannot drag below
 void Minimize();
 void Restore();
 void Raise();
@@ -117,25 +117,25 @@ void ShowMessageBox(const char* caption, const char* text, bool error);
 // dinput8 map them to VK and DIK codes with their own tables.
 enum class EventType : uint8_t {
   None,
-  Quit,          // the window's close button, or the session asks to quit
+  Quit,  // the window's close button, or the session asks to quit
   FocusGained,
   FocusLost,
-  Exposed,       // the window needs painting
-  Resized,       // a, b: new client size
+  Exposed,  // the window needs painting
+  Resized,  // a, b: new client size
   Minimized,
   Restored,
   Maximized,
-  Moved,         // a, b: new position
-  KeyDown,       // key: HID usage, mods, repeat
+  Moved,    // a, b: new position
+  KeyDown,  // key: HID usage, mods, repeat
   KeyUp,
-  TextInput,     // text: up to 31 bytes of UTF-8
-  MouseMotion,   // a, b: position; dx, dy: relative motion
-  MouseButton,   // button: 1 left, 2 middle, 3 right, 4, 5; down
-  MouseWheel,    // dx, dy: wheel steps
-  PadAdded,      // device: pad instance id
+  TextInput,    // text: up to 31 bytes of UTF-8
+  MouseMotion,  // a, b: position; dx, dy: relative motion
+  MouseButton,  // button: 1 left, 2 middle, 3 right, 4, 5; down
+  MouseWheel,   // dx, dy: wheel steps
+  PadAdded,     // device: pad instance id
   PadRemoved,
-  PadAxis,       // device, axis (PadAxis values), value -32768..32767
-  PadButton,     // device, button (PadButton values), down
+  PadAxis,    // device, axis (PadAxis values), value -32768..32767
+  PadButton,  // device, button (PadButton values), down
 };
 
 enum KeyMod : uint16_t {
@@ -146,24 +146,45 @@ enum KeyMod : uint16_t {
 };
 
 // Game-controller axes and buttons, in the standard-layout order.
-enum PadAxis : uint8_t { PAD_LEFTX, PAD_LEFTY, PAD_RIGHTX, PAD_RIGHTY, PAD_TRIGGERLEFT, PAD_TRIGGERRIGHT, PAD_AXIS_COUNT };
+enum PadAxis : uint8_t {
+  PAD_LEFTX,
+  PAD_LEFTY,
+  PAD_RIGHTX,
+  PAD_RIGHTY,
+  PAD_TRIGGERLEFT,
+  PAD_TRIGGERRIGHT,
+  PAD_AXIS_COUNT
+};
 enum PadButton : uint8_t {
-  PAD_A, PAD_B, PAD_X, PAD_Y, PAD_BACK, PAD_GUIDE, PAD_START, PAD_LEFTSTICK, PAD_RIGHTSTICK,
-  PAD_LEFTSHOULDER, PAD_RIGHTSHOULDER, PAD_DPAD_UP, PAD_DPAD_DOWN, PAD_DPAD_LEFT, PAD_DPAD_RIGHT,
+  PAD_A,
+  PAD_B,
+  PAD_X,
+  PAD_Y,
+  PAD_BACK,
+  PAD_GUIDE,
+  PAD_START,
+  PAD_LEFTSTICK,
+  PAD_RIGHTSTICK,
+  PAD_LEFTSHOULDER,
+  PAD_RIGHTSHOULDER,
+  PAD_DPAD_UP,
+  PAD_DPAD_DOWN,
+  PAD_DPAD_LEFT,
+  PAD_DPAD_RIGHT,
   PAD_BUTTON_COUNT
 };
 
 struct Event {
   EventType type = EventType::None;
-  uint32_t time = 0;        // milliseconds since Init
-  uint16_t key = 0;         // HID usage
-  uint16_t mods = 0;        // KeyMod bits
+  uint32_t time = 0;  // milliseconds since Init
+  uint16_t key = 0;   // HID usage
+  uint16_t mods = 0;  // KeyMod bits
   bool repeat = false;
   bool down = false;
   uint8_t button = 0;
-  int32_t device = -1;      // controller instance id
-  int32_t a = 0, b = 0;     // position / size / axis index and value
-  int32_t dx = 0, dy = 0;   // relative motion, wheel
+  int32_t device = -1;     // controller instance id
+  int32_t a = 0, b = 0;    // position / size / axis index and value
+  int32_t dx = 0, dy = 0;  // relative motion, wheel
   char text[32] = {};
 };
 
@@ -189,8 +210,8 @@ uint16_t GetModState();
 
 // Game controllers that are open, and their identity.
 int PadCount();
-int32_t PadInstanceAt(int index);          // -1 past the end
-const char* PadName(int32_t instance);     // "" when unknown
+int32_t PadInstanceAt(int index);       // -1 past the end
+const char* PadName(int32_t instance);  // "" when unknown
 void PadGuid(int32_t instance, uint8_t out[16]);
 // What a controller's mapping provides (bit n of the masks = PadButton /
 // PadAxis n): a controller with the standard layout may lack some of them.

@@ -11,9 +11,9 @@ namespace win32 {
 // A type or a name is either an integer id (the string is null) or a string
 // (compared without case).
 struct ResourceEntry {
-  const char* typeName;   // null for an integer type
+  const char* typeName;  // null for an integer type
   uint16_t typeId;
-  const char* name;       // null for an integer id
+  const char* name;  // null for an integer id
   uint16_t nameId;
   const unsigned char* data;
   size_t size;
