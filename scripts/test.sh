@@ -7,6 +7,11 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh --test
 jobs="$(nproc)"
 
+# Formatting is checked first, so no change is buried in whitespace.
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
+fi
+
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
