@@ -128,13 +128,18 @@ TextureFont* MakeTextureFont(const char* face, DWORD height) {
 
 // Both sprite sheets, black keyed out; false after the first failure.
 bool LoadSpriteTextures() {
-  char path1[512] = {};
-  char path2[512] = {};
-  if (FAILED(LocateMediaFile(path1, "Glorbs1.bmp")) || FAILED(LocateMediaFile(path2, "Glorbs2.bmp")))
-    return false;
-  if (FAILED(LoadTextureFile(device, path1, &spriteTexture1, textureFormat)) ||
-      FAILED(LoadTextureFile(device, path2, &spriteTexture2, textureFormat)))
-    return false;
+  struct Sheet {
+    const char* name;
+    IDirect3DTexture8** texture;
+  };
+  for (const Sheet& sheet : {Sheet{"Glorbs1.bmp", &spriteTexture1}, Sheet{"Glorbs2.bmp", &spriteTexture2}}) {
+    char path[512] = {};
+    if (FAILED(LocateMediaFile(path, sheet.name)) ||
+        FAILED(LoadTextureFile(device, path, sheet.texture, textureFormat))) {
+      ReportMediaFileProblem(sheet.name);
+      return false;
+    }
+  }
   KeyOutColor(spriteTexture1, kSpriteKeyColor);
   KeyOutColor(spriteTexture2, kSpriteKeyColor);
   return true;
@@ -143,8 +148,14 @@ bool LoadSpriteTextures() {
 // All four models are attempted, whatever fails first.
 bool LoadModels() {
   bool ok = true;
-  for (DWORD slot = 0; slot < kModelSlotCount; ++slot) ok = SUCCEEDED(LoadShipModel(slot)) && ok;
-  return SUCCEEDED(LoadSeaFloor()) && ok;
+  for (DWORD slot = 0; slot < kModelSlotCount; ++slot) {
+    if (SUCCEEDED(LoadShipModel(slot))) continue;
+    ReportMediaFileProblem(slot == 0 ? ShipTypeFiles[shipType] : PartModelTable[slot]);
+    ok = false;
+  }
+  if (SUCCEEDED(LoadSeaFloor())) return ok;
+  ReportMediaFileProblem(kSeaFloorFile);
+  return false;
 }
 
 bool CreateQuads() {
@@ -356,7 +367,10 @@ void DestroyDisplay() {
   ReleaseAndClear(device);
 }
 
+bool fatalErrorShown = false;
+
 void ReportFatalError(FatalErrorCode code) {
+  fatalErrorShown = true;
   ShutdownAll();
   SetCursor(LoadCursorA(nullptr, IDC_ARROW));
   cursorShown = true;

@@ -69,4 +69,8 @@ void ShowBackBuffer();
 void DestroyDisplay();
 // Releases everything (ShutdownAll), shows the arrow cursor, traces the
 // code's line and shows its box captioned "Glorbs3D" over mainWindow.
+// Sets fatalErrorShown.
 void ReportFatalError(FatalErrorCode code);
+// True once a fatal error box has been shown: WinMain's return value does
+// not say so, the Linux entry point turns it into exit status 1.
+extern bool fatalErrorShown;

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -62,4 +64,42 @@ HRESULT LocateMediaFile(char* path, const char* fileName) {
   if (length >= 0 && length < MAX_PATH && CanOpen(path)) return S_OK;
   CopyBounded(path, MAX_PATH, fileName);
   return E_FAIL;
+}
+
+namespace {
+
+// The folder a lookup of `path` searched, absolute where the working
+// directory is known: a relative name is tried against the working directory.
+std::string SearchedFolder(const std::string& path) {
+  std::string folder;
+  size_t slash = path.rfind('/');
+  if (slash != std::string::npos) folder = slash == 0 ? "/" : path.substr(0, slash);
+  if (!folder.empty() && folder[0] == '/') return folder;
+  char cwd[4096] = {};
+  std::string base = ::getcwd(cwd, sizeof(cwd)) ? cwd : ".";
+  if (folder.empty()) return base;
+  return base == "/" ? "/" + folder : base + "/" + folder;
+}
+
+}  // namespace
+
+std::string DescribeMediaFileProblem(const char* fileName) {
+  if (!fileName) return "no file name given";
+  char path[MAX_PATH] = {};
+  if (SUCCEEDED(LocateMediaFile(path, fileName))) {
+    return win32::NativePath(path) + " is damaged or unreadable";
+  }
+  // The same two places LocateMediaFile tries, in its order.
+  std::string line = std::string(fileName) + " not found; searched ";
+  std::string first = SearchedFolder(win32::NativePath(fileName));
+  line += first;
+  std::string second =
+      SearchedFolder(win32::NativePath((std::string(GetMediaDirectory()) + fileName).c_str()));
+  if (second != first) line += ", " + second;
+  return line;
+}
+
+void ReportMediaFileProblem(const char* fileName) {
+  std::fprintf(stderr, "glorbs3d: %s\n", DescribeMediaFileProblem(fileName).c_str());
+  std::fflush(stderr);
 }
