@@ -1,5 +1,4 @@
-// glorbs_gen_splash OUTDIR: writes splash.bmp (640 x 400, 24-bit), icon.bmp
-// (64 x 64, 32-bit with alpha) and glorbs3d.png (256 x 256) into OUTDIR.
+// glorbs_gen_splash OUTDIR: writes splash.bmp (640 x 400, 24-bit) into OUTDIR.
 // An underwater scene with glowing Glorbs and the game's title in neon tubes.
 #include <cmath>
 #include <cstdio>
@@ -166,38 +165,6 @@ void PaintTitle(Image& img) {
                Rgb(0.5f, 0.8f, 0.9f), {0.3f, 0.7f, 0.9f, 0.3f}, 5);
 }
 
-// Rounded ocean tile with one Glorb on it; alpha outside the tile is 0.
-Image MakeIcon(int size) {
-  Image img(size, size);
-  float s = static_cast<float>(size), corner = s * 0.2f, inset = s * 0.03f;
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      float qx = std::max(std::fabs(x + 0.5f - s / 2) - (s / 2 - inset - corner), 0.0f);
-      float qy = std::max(std::fabs(y + 0.5f - s / 2) - (s / 2 - inset - corner), 0.0f);
-      float d = std::sqrt(qx * qx + qy * qy) - corner;  // signed distance to the tile edge
-      float t = (y + 0.5f) / s;
-      Rgba c = Mix(Rgb(0.08f, 0.42f, 0.60f), Rgb(0.02f, 0.08f, 0.22f), t);
-      c = Mix(c, Rgb(0.4f, 0.85f, 1.0f), 0.6f * std::exp(-std::fabs(d + s * 0.015f) / (s * 0.012f)));
-      c.a = Clamp01(0.5f - d);
-      img.At(x, y) = c;
-    }
-  GlorbLook look;
-  Image creature(size, size);
-  DrawGlorb(creature, s * 0.5f, s * 0.52f, s * 0.27f, 0.4f, look, 4, 0.0f);
-  for (int y = 0; y < size; ++y)
-    for (int x = 0; x < size; ++x) {
-      Rgba g = creature.At(x, y);
-      float halo =
-          0.5f * std::exp(-((x - s / 2) * (x - s / 2) + (y - s * 0.52f) * (y - s * 0.52f)) / (s * s * 0.06f));
-      Rgba& p = img.At(x, y);
-      float keep = p.a;
-      p = p + Rgb(0.3f, 0.9f, 0.8f) * (halo * keep);
-      if (g.a > 0) p = Mix(p, Rgba{g.r / g.a, g.g / g.a, g.b / g.a, 1}, g.a);
-      p.a = keep;
-    }
-  return img;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -210,8 +177,6 @@ int main(int argc, char** argv) {
     PaintBubbles(splash);
     PaintGlorbs(splash);
     PaintTitle(splash);
-    bool ok = WriteBmp24(dir + "/splash.bmp", splash, true);
-    ok = WriteBmp32(dir + "/icon.bmp", MakeIcon(64)) && ok;
-    return WritePng(dir + "/glorbs3d.png", MakeIcon(256)) && ok;
+    return WriteBmp24(dir + "/splash.bmp", splash, true);
   });
 }

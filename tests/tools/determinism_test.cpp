@@ -55,8 +55,11 @@ TEST(Determinism, SpritesAndModelsComeOutTheSameEveryRun) {
 TEST(Determinism, SplashIconsAndRecordingsComeOutTheSameEveryRun) {
   std::string dir = FreshDir("resources");
   ASSERT_EQ(RunTool(GLORBS_GEN_SPLASH, "'" + dir + "'"), 0);
+  ASSERT_EQ(RunTool(GLORBS_GEN_ICONS, "'" + dir + "'"), 0);
   ASSERT_EQ(RunTool(GLORBS_GEN_SOUNDS, "'" + dir + "'"), 0);
-  std::vector<std::string> names{"splash.bmp", "icon.bmp", "glorbs3d.png"};
+  std::vector<std::string> names{"splash.bmp", "icon.bmp"};
+  for (int size : {16, 24, 32, 48, 64, 128, 256, 512})
+    names.push_back("glorbs3d-" + std::to_string(size) + ".png");
   for (const char* s :
        {"BEGINLEVEL", "ENGINEIDLE", "ENGINEREV", "SHIELDBUZZ", "SHIPEXPLODE", "GUNFIRE", "SHIPBOUNCE",
         "GLORBEXPLODE", "PYRAMIDEXPLODE", "CUBEEXPLODE", "SPHEREEXPLODE", "SKIDTOSTOP"})

@@ -48,7 +48,7 @@ TEST(Splash, IsA640By400TwentyFourBitBitmapWithVariedContent) {
   EXPECT_GT(hi - lo, 1.5f) << "a picture, not a flat fill";
 }
 
-TEST(Icons, WindowIconHasAnAlphaChannelAndDesktopIconIs256Square) {
+TEST(Icons, WindowIconHasAnAlphaChannelAndDesktopIconsComeInEveryThemeSize) {
   std::vector<unsigned char> h = Header(assets::Resource("icon.bmp"), 122);
   ASSERT_EQ(h.size(), 122u);
   EXPECT_EQ(Le32(h, 14), 108u);  // BITMAPV4HEADER
@@ -62,12 +62,20 @@ TEST(Icons, WindowIconHasAnAlphaChannelAndDesktopIconIs256Square) {
   ASSERT_TRUE(gen::ReadBmp(assets::Resource("icon.bmp"), &icon));
   EXPECT_EQ(icon.At(0, 0).a, 0.0f) << "corners are transparent";
   EXPECT_EQ(icon.At(32, 32).a, 1.0f) << "the middle is opaque";
-  gen::Image png;
-  ASSERT_TRUE(gen::ReadPng(assets::Resource("glorbs3d.png"), &png));
-  EXPECT_EQ(png.Width(), 256);
-  EXPECT_EQ(png.Height(), 256);
-  EXPECT_EQ(png.At(0, 0).a, 0.0f);
-  EXPECT_EQ(png.At(128, 128).a, 1.0f);
+  // Every hicolor size is the same picture: a transparent corner, an opaque
+  // middle, and the tile's colours on the way down to it (small sizes are
+  // averaged from large ones, not a different or an empty drawing).
+  for (int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
+    SCOPED_TRACE(size);
+    gen::Image png;
+    ASSERT_TRUE(gen::ReadPng(assets::Resource("glorbs3d-" + std::to_string(size) + ".png"), &png));
+    EXPECT_EQ(png.Width(), size);
+    EXPECT_EQ(png.Height(), size);
+    EXPECT_EQ(png.At(0, 0).a, 0.0f);
+    EXPECT_EQ(png.At(size / 2, size / 2).a, 1.0f);
+    const gen::Rgba& edge = png.At(size / 2, size / 6);  // ocean above the Glorb: blue over red
+    EXPECT_GT(edge.b, edge.r);
+  }
 }
 
 struct Expectation {
