@@ -38,7 +38,8 @@ endif()
 # ---- the Debian package ---------------------------------------------------
 # Depends comes from dpkg-shlibdeps (the libraries the program links) plus
 # what it opens at run time: OpenGL through libepoxy and SDL, and the fonts
-# fontconfig hands to the text rendering. Build with -DGLORBS_GAMES_LAYOUT=ON
+# the text rendering asks fontconfig for (DejaVu Sans and its condensed
+# faces, which Debian ships in fonts-dejavu-extra). Build with -DGLORBS_GAMES_LAYOUT=ON
 # for Debian's games/ and share/games/ folders.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME glorbs3d)
@@ -46,18 +47,18 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "the Glorbs3D developers")
 set(CPACK_PACKAGE_CONTACT "the Glorbs3D developers <glorbs3d@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D arcade shooter over the sea floor")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "3D arcade shooter over the sea floor
- Your ship flies over a sea floor and shoots the Glorbs that drift above it;
- a hit Glorb splits into pyramids and spheres and bursts into debris. Four
- weapons, nine ship types, in-game 3D menus, windowed or full-screen play,
- sound effects, and keyboard, mouse and game-controller play with controls
- that can be remapped.")
+# CPack puts the summary on the first line; the rest is the long text.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Your ship flies over a sea floor and shoots the Glorbs that drift above it;
+a hit Glorb splits into pyramids and spheres and bursts into debris. Four
+weapons, nine ship types, in-game 3D menus, windowed or full-screen play,
+sound effects, and keyboard, mouse and game-controller play with controls
+that can be remapped.")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/glorbs3d/Glorbs3D")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libgl1, libegl1")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-extra, libgl1-mesa-dri")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-dejavu-extra, libgl1, libegl1")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

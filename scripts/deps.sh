@@ -12,6 +12,8 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(ccache clang-format googletest libgtest-dev xvfb xauth xdotool x11-utils x11-apps clang libclang-rt-14-dev python3)
+  # The packaging checks: metadata validators, the manual page, the .deb.
+  packages+=(appstream desktop-file-utils man-db dpkg-dev lintian file)
 fi
 
 missing=()

@@ -14,10 +14,10 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
 cmake --build "$build" -j"$jobs" --target package
 deb="$(ls -t "$build"/glorbs3d_*.deb | head -n1)"
 echo "Package: $deb"
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb"
 
 # Errors fail the run; warnings and notes are shown for the record.
-lintian --no-tag-display-limit "$deb" | tee "$build/lintian.txt" || true
+lintian --tag-display-limit 0 "$deb" | tee "$build/lintian.txt" || true
 if grep -q '^E:' "$build/lintian.txt"; then
   echo "lintian reports errors" >&2
   exit 1
@@ -44,6 +44,6 @@ fi
 
 # The unpacked game, started from another folder, finds its data and shows
 # its splash (the script compares the window with the splash picture).
-(cd / && SDL_AUDIODRIVER=dummy python3 "$OLDPWD/tests/e2e/splash_e2e.py" "$OLDPWD/$root/usr/games/glorbs3d" \
-  "$OLDPWD/$build/resources/splash.bmp")
+here="$PWD"
+(cd / && python3 "$here/tests/e2e/splash_e2e.py" "$here/$root/usr/games/glorbs3d" "$here/$build/resources/splash.bmp")
 echo "Package checked: $deb"

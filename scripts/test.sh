@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test headless: once
-# plain, once under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# fuzz targets for a bounded time. End-to-end tests start their own Xvfb.
+# plain, once under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# Debian package (scripts/package.sh) and the fuzz targets for a bounded
+# time. End-to-end tests start their own Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh --test
@@ -29,6 +30,9 @@ cmake --build build-sanitize -j"$jobs"
 # reports "Tracer caught signal 11", whatever the test does): a case gets a
 # second run before it counts as failed. The plain run above gets none.
 ctest --test-dir build-sanitize -j"$jobs" --output-on-failure -LE no-sanitize --repeat until-pass:2
+
+# The Debian package: built, checked with lintian, unpacked and started.
+scripts/package.sh
 
 if [ -x tests/fuzz/run.sh ]; then
   tests/fuzz/run.sh "${GLORBS_FUZZ_SECONDS:-20}"
