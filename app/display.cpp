@@ -128,15 +128,19 @@ TextureFont* MakeTextureFont(const char* face, DWORD height) {
 
 // Both sprite sheets, black keyed out; false after the first failure.
 bool LoadSpriteTextures() {
-  struct Sheet {
-    const char* name;
-    IDirect3DTexture8** texture;
-  };
-  for (const Sheet& sheet : {Sheet{"Glorbs1.bmp", &spriteTexture1}, Sheet{"Glorbs2.bmp", &spriteTexture2}}) {
-    char path[512] = {};
-    if (FAILED(LocateMediaFile(path, sheet.name)) ||
-        FAILED(LoadTextureFile(device, path, sheet.texture, textureFormat))) {
-      ReportMediaFileProblem(sheet.name);
+  const char* const names[2] = {"Glorbs1.bmp", "Glorbs2.bmp"};
+  IDirect3DTexture8** const textures[2] = {&spriteTexture1, &spriteTexture2};
+  char paths[2][512] = {};
+  // Both are found before either is loaded; the one that fails is named.
+  for (int i = 0; i < 2; ++i) {
+    if (FAILED(LocateMediaFile(paths[i], names[i]))) {
+      ReportMediaFileProblem(names[i]);
+      return false;
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    if (FAILED(LoadTextureFile(device, paths[i], textures[i], textureFormat))) {
+      ReportMediaFileProblem(names[i]);
       return false;
     }
   }

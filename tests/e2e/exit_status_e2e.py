@@ -7,7 +7,8 @@
    is looked for (the runs below have none).
 2. Without its data (the program copied alone into a scratch folder) the
    fatal error box leads to exit 1, and stderr names the missing file and
-   every folder searched; a damaged sprite sheet is named with its path.
+   every folder searched; a damaged sprite sheet is named with its path,
+   and so are missing models.
 3. With no video driver asked for and no display, the program says so and
    exits 1 instead of running unseen.
 
@@ -84,12 +85,24 @@ def missing_and_damaged_data(exe, scratch):
     # A Media folder beside the program is the data folder of a build tree.
     media = os.path.join(bin_dir, "Media")
     os.makedirs(media)
+    built_media = os.path.join(os.path.dirname(exe), "Media")
+    shutil.copy(os.path.join(built_media, "Glorbs2.bmp"), media)
     with open(os.path.join(media, "Glorbs1.bmp"), "wb") as f:
         f.write(b"BM" + b"\x00" * 40)
     _, err = expect([alone], env, 1, cwd=scratch)
     if os.path.join(media, "Glorbs1.bmp") + " is damaged or unreadable" not in err:
         fail("stderr does not name the damaged file: %r" % err)
     print("ok: a damaged sprite sheet exits 1 and is named")
+
+    # Good sprite sheets but no models: the models' box, and each missing
+    # model named (all are tried, so the sea floor is named as well).
+    shutil.copy(os.path.join(built_media, "Glorbs1.bmp"), media)
+    _, err = expect([alone], env, 1, cwd=scratch)
+    if "Couldn't load game geometry" not in err:
+        fail("the models' fatal error box text is missing: %r" % err)
+    if "SeaFloor.x not found; searched %s, %s" % (scratch, media) not in err:
+        fail("stderr does not name the missing sea floor: %r" % err)
+    print("ok: missing models exit 1 and are named")
 
 
 def no_display(exe, scratch):
