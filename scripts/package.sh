@@ -9,8 +9,13 @@ cd "$(dirname "$0")/.."
 build="${GLORBS_DEB_BUILD:-build-deb}"
 jobs="$(nproc)"
 
+# Built with Debian's hardening flags, as a distribution's build would be.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
-  -DGLORBS_GAMES_LAYOUT=ON -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+  -DGLORBS_GAMES_LAYOUT=ON -DCMAKE_INSTALL_PREFIX=/usr \
+  -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CFLAGS)" \
+  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" >/dev/null
 cmake --build "$build" -j"$jobs" --target package
 deb="$(ls -t "$build"/glorbs3d_*.deb | head -n1)"
 echo "Package: $deb"
