@@ -5,7 +5,8 @@
 1. --help prints the usage (exit 0), --version the version (exit 0); any
    other argument is one line on stderr and exit 2, decided before a display
    is looked for (the runs below have none).
-2. Without its data (the program copied alone into a scratch folder) the
+2. Without its data (the program copied alone into a scratch folder, with
+   no display but SDL_VIDEODRIVER=offscreen asked for, which is honoured) the
    fatal error box leads to exit 1, and stderr names the missing file and
    every folder searched; a damaged sprite sheet is named with its path,
    and so are missing models.
