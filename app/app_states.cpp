@@ -98,6 +98,11 @@ HRESULT DrawApplication() {
   const HRESULT level = device->TestCooperativeLevel();
   if (level == D3DERR_DEVICENOTRESET) return SUCCEEDED(ResetDisplay(fullScreen)) ? S_OK : level;
   if (FAILED(level)) return level == D3DERR_DEVICELOST ? S_OK : level;  // lost: ask again next pass
+  DrawCurrentState();
+  return S_OK;
+}
+
+void DrawCurrentState() {
   // The splash stays as GDI painted it.
   if (appState == APP_PLAYING) {
     RenderGame();
@@ -106,7 +111,6 @@ HRESULT DrawApplication() {
     DrawLevelIntro(Level);
     ShowBackBuffer();
   }
-  return S_OK;
 }
 
 void ShutdownAll() {

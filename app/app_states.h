@@ -11,5 +11,9 @@ HRESULT StartupApplication(HWND window);
 void StepApplication();
 // Draws the current state; the loop ignores the result.
 HRESULT DrawApplication();
+// The picture of the current state on a usable device, presented: the game
+// frame in play, the intro during the intro, nothing in the other states.
+// DrawApplication and the window's repaint both draw through it.
+void DrawCurrentState();
 // Releases whatever exists and clears it; safe to call again.
 void ShutdownAll();

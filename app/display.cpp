@@ -4,9 +4,12 @@
 // helpers, models, fonts and camera, and on the world's display list.
 #include "app/display.h"
 
+#include <cstdint>
+
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/media_files.h"
+#include "app/trace.h"
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
 #include "render/scene_camera.h"
@@ -120,9 +123,18 @@ void FillPresentParams(bool full) {
   SetDisplayModeFields(full);
 }
 
+// The game goes on without a device-dependent part that cannot be made
+// (its model or text is simply not drawn); one line on the debugger output
+// says which, so a picture that lost it can be explained.
+void TraceIfFailed(HRESULT hr, const char* part, const char* owner) {
+  if (FAILED(hr))
+    TraceFormat("Glorbs: could not create the %s of %s (hr=%08lx); it will not be drawn\n", part, owner,
+                static_cast<unsigned long>(static_cast<uint32_t>(hr)));
+}
+
 TextureFont* MakeTextureFont(const char* face, DWORD height) {
   TextureFont* font = new TextureFont(face, height, 0);
-  font->CreateGlyphTexture(device);
+  TraceIfFailed(font->CreateGlyphTexture(device), "glyph texture", face);
   return font;
 }
 
@@ -199,10 +211,17 @@ void ForEachModel(HRESULT (XMesh::*operation)()) {
 }
 
 void CreateDeviceMeshes() {
-  for (XMesh* model : modelSlots) {
-    if (model) model->CreateDeviceMesh(device);
+  static const char* const kSlotNames[kModelSlotCount] = {"the ship", "the ship's first part",
+                                                          "the ship's second part"};
+  for (DWORD slot = 0; slot < kModelSlotCount; ++slot) {
+    if (modelSlots[slot])
+      TraceIfFailed(modelSlots[slot]->CreateDeviceMesh(device), "device mesh", kSlotNames[slot]);
   }
-  if (seaFloorModel) seaFloorModel->CreateDeviceMesh(device);
+  if (seaFloorModel) TraceIfFailed(seaFloorModel->CreateDeviceMesh(device), "device mesh", "the sea floor");
+}
+
+void CreateFontBuffers(TextureFont* font) {
+  if (font) TraceIfFailed(font->CreateTextBuffers(), "text buffers", font->FontName());
 }
 
 // screenQuad as a strip over the whole viewport; its colours are left to
@@ -296,8 +315,8 @@ HRESULT PrepareDeviceState() {
   if (!device) return E_FAIL;
   if (!fullScreen) FitWindow();
   CreateDeviceMeshes();
-  if (hudFont) hudFont->CreateTextBuffers();
-  if (bigFont) bigFont->CreateTextBuffers();
+  CreateFontBuffers(hudFont);
+  CreateFontBuffers(bigFont);
   PlaceScreenQuad();
   ReleaseAndClear(inputConfigSurface);  // a repeated call replaces, never leaks
   if (FAILED(device->CreateImageSurface(kConfigSurfaceWidth, kConfigSurfaceHeight, fullScreenFormat,
@@ -335,6 +354,12 @@ HRESULT RequestDisplayMode(bool wantFullScreen, DWORD width, DWORD height) {
 
 HRESULT ResetDisplay(bool fullScreenAfterReset) {
   if (!device) return E_FAIL;
+  // Restoring the device state aims the camera at its start-up view; the
+  // game's view is put back afterwards, since a paused game does not aim
+  // the camera again and would lose its sea floor and ship until play resumed.
+  const D3DXVECTOR3 eye = sceneCamera.GetEyePt();
+  const D3DXVECTOR3 lookAt = sceneCamera.GetLookatPt();
+  const D3DXVECTOR3 up = sceneCamera.GetUpVec();
   displayReady = false;
   ReleaseVolatileObjects();
   if (FAILED(device->Reset(&presentParams))) {
@@ -346,6 +371,9 @@ HRESULT ResetDisplay(bool fullScreenAfterReset) {
     PostMessageA(mainWindow, WM_CLOSE, 0, 0);
     return E_FAIL;
   }
+  sceneCamera.SetView(eye, lookAt, up);
+  const D3DXMATRIX view = sceneCamera.GetViewMatrix();
+  device->SetTransform(D3DTS_VIEW, &view);
   displayReady = true;
   return S_OK;
 }

@@ -59,9 +59,10 @@ HRESULT ReleaseVolatileObjects();
 // the one asked for. A failed reset or restore posts WM_CLOSE, E_FAIL.
 HRESULT RequestDisplayMode(bool wantFullScreen, DWORD width, DWORD height);
 // The reset of a lost device or a mode change: clears displayReady,
-// releases the volatile objects, resets with presentParams, sets fullScreen
-// and restores the device state; displayReady again on success. A failed
-// reset or restore posts WM_CLOSE to mainWindow and returns E_FAIL.
+// releases the volatile objects, resets with presentParams, sets fullScreen,
+// restores the device state and puts the camera's view back as it was
+// before; displayReady again on success. A failed reset or restore posts
+// WM_CLOSE to mainWindow and returns E_FAIL.
 HRESULT ResetDisplay(bool fullScreenAfterReset);
 // Presents the whole back buffer; nothing without a device.
 void ShowBackBuffer();

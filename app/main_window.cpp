@@ -7,7 +7,6 @@
 #include "app/app_states.h"
 #include "app/display.h"
 #include "app/frame_timer.h"
-#include "render/render_game.h"
 #include "world/levels.h"
 
 namespace {
@@ -26,10 +25,14 @@ bool IsSwallowedCommand(WPARAM command) {
   return false;
 }
 
-void OnActivateApp(bool active) {
+void OnActivateApp(HWND window, bool active) {
   appActive = active;
   cursorShown = !active;
   FrameTimer(active ? TIMER_CMD_START : TIMER_CMD_STOP);
+  // Activation arrives inside the GetMessageA of the inactive loop, which
+  // would go back to waiting for the next key or mouse move: a message in
+  // the queue lets it return, so frames resume at once.
+  if (active) PostMessageA(window, WM_NULL, 0, 0);
 }
 
 void OnPaint() {
@@ -37,10 +40,7 @@ void OnPaint() {
     PaintSplash();
     return;
   }
-  if (displayReady) {
-    RenderGame();
-    ShowBackBuffer();
-  }
+  if (displayReady) DrawCurrentState();
 }
 
 void OnKeyDown(HWND window, WPARAM key) {
@@ -84,7 +84,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnPaint();
       break;
     case WM_ACTIVATEAPP:
-      OnActivateApp(wParam != 0);
+      OnActivateApp(window, wParam != 0);
       break;
     case WM_SETCURSOR:
       // The hit-test code is not consulted: a hidden cursor stays hidden

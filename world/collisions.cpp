@@ -63,7 +63,7 @@ GameObject* DestroyTarget(GameObject* target) {
   const TargetInfo& info = kTargets[target->kind];
   PlaySound(*info.sound);
   for (int i = 0; i < info.releasedCount; ++i) ReleasePiece(info.releasedKind, target->position);
-  Score += info.points;
+  AddScore(info.points);
   ThrowDebris(target->position);
   return FreeObjectStepBack(target);
 }

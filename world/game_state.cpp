@@ -1,5 +1,7 @@
-// Storage of the game-play values and the score's floor at zero.
+// Storage of the game-play values and the score's floor and ceiling.
 #include "world/game_state.h"
+
+#include <limits>
 
 DWORD Score = 0;
 DWORD Level = 0;
@@ -10,4 +12,9 @@ BOOL EngineSoundOn = 0;
 
 void DeductScore(DWORD points) {
   Score = (Score < points) ? 0 : Score - points;
+}
+
+void AddScore(DWORD points) {
+  constexpr DWORD kLargestScore = std::numeric_limits<DWORD>::max();
+  Score = (Score > kLargestScore - points) ? kLargestScore : Score + points;
 }

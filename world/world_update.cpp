@@ -22,17 +22,24 @@ constexpr float kPlayEdge = 5.0f;    // the ship bounces beyond this
 constexpr float kBulletEdge = 6.0f;  // bullets are freed beyond this
 constexpr float kGlorbShown = 4.5f;  // Glorbs are drawn within this
 constexpr float kPieceLimit = 4.0f;  // pieces are held within this
+// The longest frame the world takes in one step. Below ten frames a second
+// the game slows down instead of jumping: one long frame (a suspended
+// machine, a stopped process) would otherwise carry the Glorbs far out of
+// reach, and an endless one would turn everything into NaN.
+constexpr float kLongestFrame = 0.1f;
 
 float Clamp(float value, float low, float high) {
   return value < low ? low : (value > high ? high : value);
 }
 
 // A new reading that is not later than the last one (the timer was reset
-// at a level start) counts as a hundredth of a second.
+// at a level start) counts as a hundredth of a second; a longer frame than
+// kLongestFrame, an infinite one included, counts as kLongestFrame.
 float MeasureFrameTime() {
   const float now = worldServices.applicationTime();
   float dt = now - LastFrameTime;
   if (!(dt > 0.0f)) dt = 0.01f;
+  if (dt > kLongestFrame) dt = kLongestFrame;
   LastFrameTime = now;
   return dt;
 }
@@ -69,7 +76,8 @@ void TrackEngineSound() {
 
 void FireIfReady(ShipObject* ship, float dt) {
   FireCooldown -= dt;
-  if (!InputState.fireHeld || FireCooldown > 0.0f || !ship->visible) return;
+  const bool ready = FireCooldown <= 0.0f;
+  if (!InputState.fireHeld || !ready || !ship->visible) return;
   const WeaponInfo* weapon = GetWeaponInfo(Weapon);
   if (weapon == nullptr) return;
   DeductScore(1);
@@ -78,10 +86,15 @@ void FireIfReady(ShipObject* ship, float dt) {
   FireCooldown = weapon->cooldown;
 }
 
+// True when x or y lies below -edge or above edge.
+bool Outside(const Vector3& p, float edge) {
+  return p.x < -edge || p.x > edge || p.y < -edge || p.y > edge;
+}
+
 // Sends a ship that left the square back toward the centre at unit speed.
 void BounceAtEdge(ShipObject* ship) {
   const Vector3& p = ship->position;
-  if (p.x >= -kPlayEdge && p.x <= kPlayEdge && p.y >= -kPlayEdge && p.y <= kPlayEdge) return;
+  if (!Outside(p, kPlayEdge)) return;
   Normalize(ship->velocity, p);
   ship->velocity.x = -ship->velocity.x;
   ship->velocity.y = -ship->velocity.y;
@@ -98,6 +111,9 @@ void DriftGlorb(GlorbObject* glorb, float dt) {
   if (glorb->driftSpeed > 1.0f || glorb->driftSpeed < -1.0f) glorb->driftStep = -glorb->driftStep;
   glorb->position.x += glorb->driftSpeed * dt;
   glorb->position.y += std::sin(500.0f * glorb->driftSpeed * dt) * 0.5f * dt;
+  // Held where bullets still fly, so every Glorb can always be shot.
+  glorb->position.x = Clamp(glorb->position.x, -kBulletEdge, kBulletEdge);
+  glorb->position.y = Clamp(glorb->position.y, -kBulletEdge, kBulletEdge);
   const Vector3& p = glorb->position;
   glorb->visible = (p.x >= -kGlorbShown && p.x <= kGlorbShown && p.y >= -kGlorbShown && p.y <= kGlorbShown);
   WrapFrame(glorb);
@@ -110,7 +126,8 @@ bool MoveSprite(SpriteObject* sprite, float dt) {
     case KIND_DEBRIS: {
       DebrisObject* debris = static_cast<DebrisObject*>(sprite);
       debris->position += debris->velocity * dt;
-      return debris->frame < debris->frameCount;
+      const bool expired = debris->frame >= debris->frameCount;
+      return !expired;
     }
     case KIND_BULLET: {
       BulletObject* bullet = static_cast<BulletObject*>(sprite);
@@ -118,8 +135,7 @@ bool MoveSprite(SpriteObject* sprite, float dt) {
       bullet->position.z += dt * bullet->velocity.z - dt * bullet->fallSpeed;
       bullet->position.x += dt * bullet->velocity.x;
       bullet->position.y += dt * bullet->velocity.y;
-      const Vector3& p = bullet->position;
-      return p.x >= -kBulletEdge && p.x <= kBulletEdge && p.y >= -kBulletEdge && p.y <= kBulletEdge;
+      return !Outside(bullet->position, kBulletEdge);
     }
     case KIND_GLORB:
       DriftGlorb(static_cast<GlorbObject*>(sprite), dt);

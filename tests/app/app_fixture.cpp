@@ -4,8 +4,11 @@
 
 #include <cstring>
 
+#include <d3d8_glorbs.h>
+
 #include "app/app_globals.h"
 #include "app/app_states.h"
+#include "app/display.h"
 #include "app/frame_timer.h"
 #include "app/main_window.h"
 #include "world/game_object.h"
@@ -43,6 +46,17 @@ std::vector<unsigned char> SplashBmp() {
 }
 
 }  // namespace
+
+std::vector<uint32_t> BackBufferPixels() {
+  IDirect3DSurface8* back = nullptr;
+  if (!device || FAILED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) return {};
+  D3DSURFACE_DESC desc = {};
+  back->GetDesc(&desc);
+  back->Release();
+  std::vector<uint32_t> pixels(desc.Width * desc.Height);
+  d3d8::ReadBackBuffer(device, pixels.data(), desc.Width, desc.Height);
+  return pixels;
+}
 
 void AppTest::SetUp() {
   ManualClock::ticks = 5000;

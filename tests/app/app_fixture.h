@@ -9,6 +9,7 @@
 
 #include "win32/debug_capture.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ struct ManualClock {
   static LONGLONG ticks;
   static void Advance(double seconds) { ticks += static_cast<LONGLONG>(seconds * 1000.0 + 0.5); }
 };
+
+// The device's back buffer as 0xAARRGGBB pixels, top row first; empty
+// without a device.
+std::vector<uint32_t> BackBufferPixels();
 
 class AppTest : public ::testing::Test {
  protected:

@@ -7,6 +7,8 @@
 #include <win32/data_directory.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +20,10 @@
 #include "render/game_models.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
+#include "input/input_state.h"
 #include "world/game_object.h"
+#include "world/game_state.h"
+#include "world/levels.h"
 
 namespace {
 
@@ -399,12 +404,89 @@ TEST_F(Display, AFailedResetOfALostDeviceClosesTheProgram) {
   Start();
   ASSERT_EQ(RequestDisplayMode(true, 640, 480), S_OK);
   Focus(false);
+  ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
   Focus(true);
   ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
   presentParams.BackBufferCount = 5;  // parameters the device cannot take
   EXPECT_EQ(DrawApplication(), D3DERR_DEVICENOTRESET);
   EXPECT_FALSE(displayReady);
   EXPECT_TRUE(ClosePosted());
+}
+
+// The frame the render step shows now, read back from the back buffer. The
+// pause title's glow is scattered with the game's random numbers: a fixed
+// seed draws it the same way every time.
+std::vector<uint32_t> DrawnFrame() {
+  std::srand(7);
+  EXPECT_EQ(DrawApplication(), S_OK);
+  return BackBufferPixels();
+}
+
+int PixelsThatDiffer(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return -1;
+  int differ = 0;
+  for (size_t i = 0; i < a.size(); ++i) differ += ((a[i] ^ b[i]) & 0xFFFFFF) != 0;
+  return differ;
+}
+
+// Paused, the update does not aim the camera: a reset (Alt+Enter either
+// way, or a lost device coming back) must keep the game's view, or the sea
+// floor and the ship vanish until play resumes.
+TEST_F(Display, AResetKeepsTheViewOfThePausedGame) {
+  Start();
+  BeginNextLevel();
+  appState = APP_PLAYING;
+  for (int frame = 0; frame < 30; ++frame) {  // the ship appears; the camera follows it
+    ManualClock::Advance(0.1);
+    StepApplication();
+  }
+  ASSERT_EQ(PlayerShip->visible, 1);
+  InputState.paused = 1;
+  StepApplication();
+  const D3DXVECTOR3 eye = sceneCamera.GetEyePt();
+  ASSERT_NEAR(eye.x, PlayerShip->position.x + 7.0f, 1e-5f);
+  const std::vector<uint32_t> before = DrawnFrame();
+
+  AltEnter();
+  ExpectFullScreen(640, 480);
+  StepApplication();
+  EXPECT_EQ(sceneCamera.GetEyePt(), eye);
+  D3DMATRIX view = {};
+  device->GetTransform(D3DTS_VIEW, &view);
+  const D3DXMATRIX cameraView = sceneCamera.GetViewMatrix();
+  EXPECT_EQ(0, std::memcmp(&view, &cameraView, sizeof(view)));
+  EXPECT_EQ(PixelsThatDiffer(DrawnFrame(), before), 0);
+
+  AltEnter();
+  ExpectWindowed();
+  StepApplication();
+  EXPECT_EQ(PixelsThatDiffer(DrawnFrame(), before), 0);
+
+  // A lost full-screen device coming back keeps the view as well.
+  AltEnter();
+  Focus(false);
+  ASSERT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICELOST);
+  Focus(true);
+  ASSERT_EQ(DrawApplication(), S_OK);  // the reset
+  EXPECT_EQ(sceneCamera.GetEyePt(), eye);
+  EXPECT_EQ(PixelsThatDiffer(DrawnFrame(), before), 0);
+  InputState = InputStateRecord{};
+}
+
+// The game goes on without a part that cannot be remade after a reset, but
+// says which one, so a model or HUD text that vanished can be explained.
+TEST_F(Display, PartsThatCannotBeRemadeAfterAResetAreTraced) {
+  Start();
+  modelSlots[1]->Destroy();  // its system copy is gone: no device copy can be cloned
+  delete bigFont;
+  bigFont = new TextureFont("Impact", 48);  // never given a device
+  AltEnter();
+  ExpectFullScreen(640, 480);
+  EXPECT_NE(DebugText().find("could not create the device mesh of the ship's first part"), std::string::npos)
+      << DebugText();
+  EXPECT_NE(DebugText().find("could not create the text buffers of Impact"), std::string::npos);
+  EXPECT_EQ(DebugText().find("device mesh of the sea floor"), std::string::npos);
+  EXPECT_EQ(DebugText().find("text buffers of Tahoma"), std::string::npos);
 }
 
 TEST_F(Display, DestroyingTwiceIsSafeAndLeavesNothing) {

@@ -6,10 +6,16 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/frame_timer.h"
+#include "app/display.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/levels.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
 
 namespace {
 
@@ -85,6 +91,64 @@ TEST_F(WindowProc, PaintOutsideTheSplashDrawsTheGameWhileTheDisplayIsReady) {
   before = d3d8::GetCounters().draws;
   SendMessageA(mainWindow, WM_PAINT, 0, 0);
   EXPECT_EQ(d3d8::GetCounters().draws, before);
+}
+
+// A repaint shows what the render step would show in the same state: the
+// intro during the intro, nothing at the level start or before the splash.
+TEST_F(WindowProc, PaintDrawsWhatTheRenderStepDrawsInEveryState) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  BeginNextLevel();
+  for (AppState state : {APP_STARTUP, APP_LEVEL_START, APP_LEVEL_INTRO, APP_PLAYING}) {
+    appState = state;
+    std::srand(3);  // the intro's glow is scattered with the game's random numbers
+    uint64_t before = d3d8::GetCounters().draws;
+    DrawApplication();
+    const uint64_t stepDraws = d3d8::GetCounters().draws - before;
+    const std::vector<uint32_t> stepPicture = BackBufferPixels();
+    std::srand(3);
+    before = d3d8::GetCounters().draws;
+    SendMessageA(mainWindow, WM_PAINT, 0, 0);
+    EXPECT_EQ(d3d8::GetCounters().draws - before, stepDraws) << "state " << state;
+    EXPECT_TRUE(BackBufferPixels() == stepPicture) << "state " << state;
+  }
+}
+
+// While inactive the loop blocks in GetMessageA. Regaining the focus is
+// delivered inside that wait; it must leave a message behind, or the wait
+// goes on until the next key or mouse move and the game stays frozen.
+TEST_F(WindowProc, RegainingTheFocusWakesTheWaitingLoop) {
+  ASSERT_EQ(StartupApplication(mainWindow), S_OK);
+  host::Event focus;
+  focus.type = host::EventType::FocusLost;
+  host::InjectEvent(focus);
+  Pump();
+  ASSERT_FALSE(appActive);
+  focus.type = host::EventType::FocusGained;
+  host::InjectEvent(focus);
+  MSG msg = {};
+  // The one pass of the queue a waiting GetMessageA makes when the desktop
+  // wakes it: it delivers the activation and must then find a message.
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_TRUE(appActive);
+  DispatchMessageA(&msg);
+
+  // The real loop, inactive, on level 2 with nothing left: once the focus
+  // is back it runs frames on its own until the third level closes it.
+  focus.type = host::EventType::FocusLost;
+  host::InjectEvent(focus);
+  Pump();
+  ASSERT_FALSE(appActive);
+  appState = APP_PLAYING;
+  Level = 2;
+  for (GameObject* o = DisplayList->next; o; o = o->next)
+    if (o->kind != KIND_SHIP_PART) o = FreeObjectStepBack(o);
+  focus.type = host::EventType::FocusGained;
+  host::InjectEvent(focus);
+  alarm(60);  // a loop left waiting would never end
+  EXPECT_EQ(RunMessageLoop(), 0);
+  alarm(0);
+  EXPECT_EQ(Level, 3u);
+  EXPECT_FALSE(IsWindow(mainWindow));
 }
 
 TEST_F(WindowProc, ActivationRunsAndStopsTheClockAndTheCursor) {

@@ -28,8 +28,8 @@ TEST_F(UpdateTest, FirstUpdateAfterATimerResetUsesAHundredthOfASecond) {
   EXPECT_EQ(LastFrameTime, 1.02f);
   Step(0.0f);  // an unchanged reading counts the same
   EXPECT_FLOAT_EQ(bullet->position.x, 0.02f);
-  Step(0.25f);
-  EXPECT_FLOAT_EQ(bullet->position.x, 0.27f);
+  Step(0.0625f);
+  EXPECT_FLOAT_EQ(bullet->position.x, 0.0825f);
 }
 
 TEST_F(UpdateTest, PauseFreezesPlayButKeepsTheClockSoNoLongFrameFollows) {
@@ -95,12 +95,12 @@ TEST_F(UpdateTest, ShipOutsideTheSquareIsSentBackAtUnitSpeed) {
 TEST_F(UpdateTest, RespawnShowsTheShipAtRestWhenTheTimerRunsOut) {
   Ship()->visible = 0;
   Ship()->dead = 1;
-  Ship()->respawnTimer = 0.25f;
+  Ship()->respawnTimer = 0.125f;
   Ship()->velocity = Vector3(1.0f, 1.0f, 1.0f);
-  Step(0.125f);
+  Step(0.0625f);
   EXPECT_EQ(Ship()->visible, 0);
-  EXPECT_EQ(Ship()->respawnTimer, 0.125f);
-  Step(0.125f);
+  EXPECT_EQ(Ship()->respawnTimer, 0.0625f);
+  Step(0.0625f);
   EXPECT_EQ(Ship()->visible, 1);
   EXPECT_EQ(Ship()->dead, 0);
   EXPECT_EQ(Ship()->respawnTimer, 0.0f);
@@ -221,23 +221,24 @@ TEST_F(UpdateTest, SprayGunFiresOncePerLongFrameAndAfterIdleFramesAtOnce) {
 TEST_F(UpdateTest, BulletsLeaveBeyondSixUnitsAndFallFasterEachFrame) {
   BulletObject* kept = Add<BulletObject>(Vector3(0.0f, 6.0f, 3.0f), Vector3(), 0);
   BulletObject* freed = Add<BulletObject>(Vector3(-1.0f, 6.01f, 3.0f), Vector3(), 0);
-  Step(0.5f);
+  Step(0.0625f);
   EXPECT_TRUE(Contains(kept));
   EXPECT_FALSE(Contains(freed));
-  EXPECT_FLOAT_EQ(kept->position.z, 3.0f - 0.5f * 0.02f);
-  Step(0.5f);
-  EXPECT_FLOAT_EQ(kept->position.z, 3.0f - 0.5f * 0.02f - 0.5f * 0.04f);
-  EXPECT_FLOAT_EQ(kept->frame, 1000.0f);  // not wrapped
+  EXPECT_FLOAT_EQ(kept->position.z, 3.0f - 0.0625f * 0.02f);
+  Step(0.0625f);
+  EXPECT_FLOAT_EQ(kept->position.z, 3.0f - 0.0625f * 0.02f - 0.0625f * 0.04f);
+  for (int i = 0; i < 6; ++i) Step(0.0625f);
+  EXPECT_FLOAT_EQ(kept->frame, 500.0f);  // past its 400 frames, not wrapped
 }
 
 TEST_F(UpdateTest, DebrisExpiresWhenItsAgeReachesOneFrame) {
   DebrisObject* debris = Add<DebrisObject>(Vector3(), Vector3(1.0f, 0.0f, 0.0f));
-  debris->frameRate = 2.0f;
-  for (int i = 0; i < 3; ++i) Step(0.125f);
+  debris->frameRate = 4.0f;
+  for (int i = 0; i < 3; ++i) Step(0.0625f);
   ASSERT_TRUE(Contains(debris));
-  EXPECT_FLOAT_EQ(debris->position.x, 0.375f);
+  EXPECT_FLOAT_EQ(debris->position.x, 0.1875f);
   EXPECT_FALSE(OnlyBulletsLeft());
-  Step(0.125f);
+  Step(0.0625f);
   EXPECT_FALSE(Contains(debris));
   EXPECT_TRUE(OnlyBulletsLeft());
 }

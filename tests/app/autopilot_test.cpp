@@ -1,0 +1,272 @@
+// The whole game played to its end as a player would, headless: an autopilot
+// watches where the ship and the targets are and presses keys through the
+// host's event stream, the way a keyboard reaches the game (never by setting
+// a world value). The real window, message pump and state machine run from
+// the splash through levels 1 and 2 until the program closes itself when
+// level 3 would begin; the frame timer's clock is turned by the test, once
+// with steady 60 Hz frames and once with seeded uneven ones.
+#include <host/host.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/app_globals.h"
+#include "app/app_states.h"
+#include "app/frame_timer.h"
+#include "app_fixture.h"
+#include "world/game_object.h"
+#include "world/game_state.h"
+#include "world/world_services.h"
+
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr DWORD kProximityKiller = 3;
+
+// Keyboard keys as the host reports them (USB HID usages), in the game's
+// default controls.
+enum Key : uint16_t {
+  KEY_J = 13,      // turn left
+  KEY_K = 14,      // turn right
+  KEY_M = 16,      // reverse thrust
+  KEY_N = 17,      // forward thrust
+  KEY_W = 26,      // change weapons
+  KEY_SPACE = 44,  // fire; on the splash, any key starts the game
+};
+
+void Press(uint16_t key, bool down) {
+  host::Event event;
+  event.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
+  event.key = key;
+  event.down = down;
+  host::InjectEvent(event);
+}
+
+// A clock of nanosecond ticks the test turns frame by frame.
+struct FineClock {
+  static inline LONGLONG ticks = 0;
+  static BOOL Frequency(LARGE_INTEGER* f) {
+    f->QuadPart = 1000000000;
+    return TRUE;
+  }
+  static BOOL Counter(LARGE_INTEGER* c) {
+    c->QuadPart = ticks;
+    return TRUE;
+  }
+  static DWORD Milliseconds() { return static_cast<DWORD>(ticks / 1000000); }
+  static void Advance(double seconds) { ticks += std::llround(seconds * 1e9); }
+};
+const FrameTimerClocks kFineClock = {FineClock::Frequency, FineClock::Counter, FineClock::Milliseconds};
+
+// What the player sees of the world: where the ship is and faces, and
+// where each target is. Read only.
+struct View {
+  bool shipShown = false;
+  Vector3 ship;
+  float heading = 0.0f;
+  std::vector<Vector3> targets;
+};
+
+View Look() {
+  View view;
+  if (!PlayerShip) return view;
+  view.shipShown = PlayerShip->visible != 0;
+  view.ship = PlayerShip->position;
+  view.heading = PlayerShip->heading;
+  for (const GameObject* o = DisplayList; o; o = o->next)
+    if (IsTarget(o)) view.targets.push_back(o->position);
+  return view;
+}
+
+float WrapAngle(float a) {
+  while (a > kPi) a -= 2.0f * kPi;
+  while (a < -kPi) a += 2.0f * kPi;
+  return a;
+}
+
+// The keys a player holds for what is seen. With the Proximity killer (a
+// ring of bullets that sinks to the floor as it spreads) the ship stands
+// off from the nearest target in reach and fires; a target the rings keep
+// missing is tried from another distance.
+class Autopilot {
+ public:
+  // One frame's look and keys; the keys that changed go out as events.
+  void Play() {
+    std::set<uint16_t> want;
+    if (appState == APP_SPLASH) {
+      want.insert(KEY_SPACE);
+    } else if (appState == APP_PLAYING) {
+      ++playFrames_;
+      // W steps through the weapons until the HUD names the fourth, the
+      // Proximity killer; a press is held for one frame.
+      if (Weapon != kProximityKiller) {
+        if (!held_.count(KEY_W)) want.insert(KEY_W);
+      } else {
+        Steer(Look(), want);
+      }
+    }
+    for (uint16_t key : held_)
+      if (!want.count(key)) Press(key, false);
+    for (uint16_t key : want)
+      if (!held_.count(key)) Press(key, true);
+    held_ = want;
+  }
+
+ private:
+  void Steer(const View& view, std::set<uint16_t>& want) {
+    if (!view.shipShown || view.targets.empty()) return;
+    // The ship turns back at +-5: targets a little beyond still fall in the
+    // rings' reach, those further out wait until they drift in.
+    const Vector3* target = nullptr;
+    float best = 1e9f;
+    for (const Vector3& t : view.targets) {
+      const float outOfReach = std::fabs(t.x) <= 5.5f && std::fabs(t.y) <= 5.5f ? 0.0f : 100.0f;
+      const float d = std::hypot(t.x - view.ship.x, t.y - view.ship.y) + outOfReach;
+      if (d < best) best = d, target = &t;
+    }
+    // The distance to stand off at: four rings' widths, a new one every
+    // 120 frames.
+    const float standOff = 0.45f + 0.15f * static_cast<float>((playFrames_ / 120) % 4);
+    float ax = view.ship.x - target->x;
+    float ay = view.ship.y - target->y;
+    const float distance = std::hypot(ax, ay);
+    if (distance > 1e-3f)
+      ax /= distance, ay /= distance;
+    else
+      ax = 1.0f, ay = 0.0f;
+    const float gx = std::fmax(-4.9f, std::fmin(4.9f, target->x + standOff * ax)) - view.ship.x;
+    const float gy = std::fmax(-4.9f, std::fmin(4.9f, target->y + standOff * ay)) - view.ship.y;
+    if (distance < 1.2f) want.insert(KEY_SPACE);
+    if (std::hypot(gx, gy) < 0.1f) return;  // there: the drag stops the ship
+    // Thrust pushes along (sin heading, -cos heading).
+    const float turn = WrapAngle(std::atan2(gx, -gy) - view.heading);
+    if (turn > 0.15f) want.insert(KEY_K);
+    if (turn < -0.15f) want.insert(KEY_J);
+    if (std::fabs(turn) < 0.6f) want.insert(KEY_N);
+  }
+
+  std::set<uint16_t> held_;
+  long playFrames_ = 0;
+};
+
+// The application states in the order they were first entered, level by level.
+struct Journey {
+  std::vector<std::pair<AppState, DWORD>> steps;
+  void Note() {
+    if (steps.empty() || steps.back().first != appState || steps.back().second != Level)
+      steps.push_back({appState, Level});
+  }
+};
+
+class AutopilotTest : public AppTest {
+ protected:
+  void SetUp() override {
+    // The default controls: no remapping saved by a user of this machine.
+    char folder[] = "/tmp/glorbs-autopilot-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    configFolder = folder;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    hadConfigHome = old != nullptr;
+    if (old) oldConfigHome = old;
+    setenv("XDG_CONFIG_HOME", folder, 1);
+    AppTest::SetUp();
+    FineClock::ticks = 1000000000;
+    FrameTimerUseClocks(&kFineClock);
+  }
+  void TearDown() override {
+    AppTest::TearDown();
+    worldServices = DefaultWorldServices();
+    if (hadConfigHome)
+      setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+    std::error_code ignored;
+    std::filesystem::remove_all(configFolder, ignored);
+  }
+
+  // Plays from start-up until the program quits or `maxFrames` pass; each
+  // pass of the loop is one of RunMessageLoop's: every waiting message is
+  // dispatched, then one step and one render with the clock moved on.
+  // Returns the number of frames, or -1 when the program did not quit.
+  template <typename NextFrameTime>
+  int PlayToTheEnd(NextFrameTime nextFrameTime, int maxFrames) {
+    // Each level seeds its random draws from the millisecond clock; a fixed
+    // reading makes the run the same every time.
+    worldServices.seedClock = [] { return DWORD(4242); };
+    if (FAILED(StartupApplication(mainWindow))) return -1;
+    host::Event focus;
+    focus.type = host::EventType::FocusGained;
+    host::InjectEvent(focus);
+    Autopilot pilot;
+    for (int frame = 0; frame < maxFrames; ++frame) {
+      pilot.Play();
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return frame;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      journey.Note();
+      if (!displayReady) continue;
+      FineClock::Advance(nextFrameTime());
+      StepApplication();
+      journey.Note();
+      // The picture is only looked at now and then: drawing every frame
+      // in software would make the run long without testing more.
+      if (frame % 20 == 0) DrawApplication();
+    }
+    return -1;
+  }
+
+  void ExpectBothLevelsPlayedThenClosed(int frames) {
+    ASSERT_GT(frames, 0) << "the program did not close itself; level " << Level << ", "
+                         << Look().targets.size() << " targets left";
+    const std::vector<std::pair<AppState, DWORD>> expected = {
+        {APP_STARTUP, 0},     {APP_SPLASH, 0},  {APP_LEVEL_START, 1},
+        {APP_LEVEL_INTRO, 1}, {APP_PLAYING, 1}, {APP_LEVEL_START, 2},
+        {APP_LEVEL_INTRO, 2}, {APP_PLAYING, 2}, {APP_LEVEL_START, 3},
+    };
+    EXPECT_EQ(journey.steps, expected);
+    EXPECT_EQ(Level, 3u);
+    EXPECT_FALSE(IsWindow(mainWindow));  // closed by the program itself
+    EXPECT_EQ(DisplayList, nullptr);     // and everything shut down
+    EXPECT_EQ(Weapon, 3u);
+  }
+
+  Journey journey;
+  std::string configFolder;
+  std::string oldConfigHome;
+  bool hadConfigHome = false;
+};
+
+constexpr int kTenGameMinutesAt60Hz = 36000;
+
+TEST_F(AutopilotTest, PlaysBothLevelsToTheEndAtSteady60Hz) {
+  const int frames = PlayToTheEnd([] { return 1.0 / 60.0; }, kTenGameMinutesAt60Hz);
+  ExpectBothLevelsPlayedThenClosed(frames);
+  std::printf("steady 60 Hz: the program closed itself after %d frames (%.1f s of play)\n", frames,
+              frames / 60.0);
+}
+
+TEST_F(AutopilotTest, PlaysBothLevelsToTheEndWithUnevenFrameTimes) {
+  std::mt19937 random(20241208u);
+  std::uniform_real_distribution<double> frameTime(1.0 / 60.0, 1.0 / 25.0);
+  double played = 0.0;
+  const int frames = PlayToTheEnd(
+      [&] {
+        const double dt = frameTime(random);
+        played += dt;
+        return dt;
+      },
+      kTenGameMinutesAt60Hz);
+  ExpectBothLevelsPlayedThenClosed(frames);
+  std::printf("uneven 25 to 60 Hz: the program closed itself after %d frames (%.1f s of play)\n", frames,
+              played);
+}
+
+}  // namespace
