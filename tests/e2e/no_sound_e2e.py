@@ -45,17 +45,15 @@ def play_without_sound(exe, env):
 
 
 def main():
-    if len(sys.argv) < 2:
-        print("usage: no_sound_e2e.py <glorbs3d>")
-        return 2
-    missing = [t for t in ("Xvfb", "xdotool", "xwininfo", "xwd") if not shutil.which(t)]
-    if missing:
-        print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-utils, x11-apps)" % ", ".join(missing))
-        return e2e.SKIP
+    tools = ("Xvfb", "xdotool", "xwininfo", "xwd")
+    if len(sys.argv) != 2 or not all(shutil.which(t) for t in tools):
+        print("SKIP: needs the program and %s (Debian packages xvfb, xdotool, x11-utils, x11-apps)"
+              % ", ".join(tools))
+        return e2e.SKIP if len(sys.argv) == 2 else 2
     server, display = e2e.start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="nonexistent")
     try:
-        play_without_sound(os.path.abspath(sys.argv[1]), env)
+        play_without_sound(os.path.abspath(sys.argv[1]),
+                           dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="nonexistent"))
     finally:
         server.terminate()
         server.wait(timeout=10)
