@@ -1,7 +1,12 @@
 // The performance on a real mixer: what it plays is rendered offline
 // through the mixer's own routine and measured; downloads, paths and
 // refusals are checked on the dummy driver.
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "dmusic/dmusic_fixture.h"
 
@@ -179,6 +184,49 @@ TEST_F(DirectMusicTest, DownloadsAndAudioPathsFollowThePerformanceThatMadeThem) 
   EXPECT_EQ(DMUS_E_NO_AUDIOPATH, pathless->GetDefaultAudioPath(&path));
   SafeRelease(pathless);
   SafeRelease(segment);
+}
+
+// The device's own thread runs the same mixing routine: what SDL's disk
+// driver writes holds exactly the frames the offline rendering gives. The
+// test waits for the sound to end (bounded), never for a length of time.
+TEST_F(DirectMusicTest, TheDeviceThreadPlaysWhatTheOfflineMixRenders) {
+  const std::vector<uint8_t> wav = MakeWav(Tone(0.1, 440, 8000));
+  std::vector<int16_t> expected;
+  {
+    Listening listen(loader, wav);
+    ASSERT_TRUE(listen.ready);
+    ASSERT_EQ(S_OK, Play(listen.performance, listen.segment));
+    expected = listen.mix.Render(0.2);
+  }
+  const std::string file = "/tmp/glorbs_disk_audio_" + std::to_string(getpid()) + ".raw";
+  setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  {
+    AudioDriver disk("disk");
+    IDirectMusicPerformance8* p = StartPerformance();
+    ASSERT_NE(nullptr, p);
+    IDirectMusicSegment8* segment = nullptr;
+    ASSERT_EQ(S_OK, FromMemory(wav, &segment));
+    ASSERT_EQ(S_OK, segment->Download(p));
+    ASSERT_EQ(S_OK, Play(p, segment));
+    for (int polls = 0; polls < 20000 && p->IsPlaying(segment, nullptr) == S_OK; ++polls) Sleep(1);
+    EXPECT_EQ(S_FALSE, p->IsPlaying(segment, nullptr)) << "the device thread never played it out";
+    SafeRelease(segment);
+    SafeRelease(p);
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(file.c_str());
+  std::vector<int16_t> written(bytes.size() / 4);
+  for (size_t i = 0; i < written.size(); ++i) std::memcpy(&written[i], &bytes[4 * i], 2);
+
+  const Span want = Loud(expected, 0, expected.size(), 0);
+  const Span got = Loud(written, 0, written.size(), 0);
+  ASSERT_LT(got.first, written.size()) << "nothing was written";
+  ASSERT_EQ(want.Length(), got.Length());
+  EXPECT_TRUE(std::equal(expected.begin() + static_cast<std::ptrdiff_t>(want.first),
+                         expected.begin() + static_cast<std::ptrdiff_t>(want.last + 1),
+                         written.begin() + static_cast<std::ptrdiff_t>(got.first)));
 }
 
 TEST_F(DirectMusicTest, WithoutASoundDeviceInitAudioFailsAndNothingPlays) {
