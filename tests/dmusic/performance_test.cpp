@@ -99,13 +99,14 @@ TEST_F(DirectMusicTest, AStopOnTheBeatWaitsForTheNextHalfSecondOfThePerformance)
   ASSERT_TRUE(listen.ready);
   IDirectMusicSegment8* segment = listen.segment;
   ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  listen.mix.Render(0.15);
+  listen.mix.RenderFrames(Frames(0.15));
   ASSERT_EQ(S_OK, listen.performance->Stop(segment, nullptr, 0, DMUS_SEGF_BEAT));
   EXPECT_EQ(S_OK, listen.performance->IsPlaying(segment, nullptr)) << "stopped before the beat";
-  listen.mix.Render(0.3);
+  listen.mix.RenderFrames(Frames(0.5) - Frames(0.15) - 1);
   EXPECT_EQ(S_OK, listen.performance->IsPlaying(segment, nullptr)) << "stopped before the beat";
+  listen.mix.RenderFrames(1);  // the last frame before the beat
+  EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr)) << "still playing on the beat";
   listen.mix.Render(0.1);
-  EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr));
   // The beat falls half a second of frames after the performance started;
   // the frame before it is the last one heard.
   const std::vector<int16_t>& out = listen.mix.heard;
@@ -113,6 +114,7 @@ TEST_F(DirectMusicTest, AStopOnTheBeatWaitsForTheNextHalfSecondOfThePerformance)
   EXPECT_EQ(0u, heard.first);
   EXPECT_LE(heard.last + 1, Frames(0.5));
   EXPECT_GT(heard.last + 1, Frames(0.5) - 4);
+  EXPECT_EQ(out.size(), Loud(out, Frames(0.5), out.size(), 0).first) << "heard on or after the beat";
 }
 
 TEST_F(DirectMusicTest, StopsWithoutAGridAreImmediateAndReachOnlyTheirOwnPerformance) {

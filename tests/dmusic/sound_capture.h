@@ -46,10 +46,12 @@ class OfflineMix {
   OfflineMix(const OfflineMix&) = delete;
   OfflineMix& operator=(const OfflineMix&) = delete;
 
-  // Mixes `seconds` more; the left channel (the recordings are mono, so
-  // both carry the same samples) is appended to `heard` and returned.
-  std::vector<int16_t> Render(double seconds) {
-    const std::vector<int16_t> stereo = dmusic::RenderMix(Frames(seconds));
+  // Mixes `seconds` (or `frames`) more; the left channel (the recordings
+  // are mono, so both carry the same samples) is appended to `heard` and
+  // returned.
+  std::vector<int16_t> Render(double seconds) { return RenderFrames(Frames(seconds)); }
+  std::vector<int16_t> RenderFrames(size_t frames) {
+    const std::vector<int16_t> stereo = dmusic::RenderMix(frames);
     std::vector<int16_t> left(stereo.size() / 2);
     for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
     heard.insert(heard.end(), left.begin(), left.end());

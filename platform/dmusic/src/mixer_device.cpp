@@ -89,9 +89,9 @@ void AddVoice(Voice& v, int32_t* acc, size_t frames, uint64_t start) {
     acc[2 * i + 1] += pcm[2 * v.position + 1];
     ++v.position;
   }
-  if (limit < frames) v.active = false;
-  // A voice that has just played its last frame is done now, so it is not
-  // reported as playing once this block is mixed.
+  // A voice that has played its last frame, or reached its deadline, is
+  // done now, so it is not reported as playing once this block is mixed.
+  if (v.deadline != 0 && v.deadline <= start + frames) v.active = false;
   if (v.position >= length && v.loopsLeft == 0) v.active = false;
 }
 
