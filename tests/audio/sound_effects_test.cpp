@@ -40,10 +40,16 @@ int LoadedEffects() {
 
 // The frames a recording is audible for once played at the device rate
 // (twice its own rate), measured on the recording itself.
-double AudibleFrames(const std::vector<uint8_t>& wav) {
+// The 16-bit samples of a recording with a 44-byte header.
+std::vector<int16_t> Samples(const std::vector<uint8_t>& wav) {
   std::vector<int16_t> samples;
   for (size_t i = 44; i + 1 < wav.size(); i += 2)
     samples.push_back(static_cast<int16_t>(wav[i] | (wav[i + 1] << 8)));
+  return samples;
+}
+
+double AudibleFrames(const std::vector<uint8_t>& wav) {
+  const std::vector<int16_t> samples = Samples(wav);
   return 2.0 * static_cast<double>(Loud(samples, 0, samples.size()).Length());
 }
 
@@ -102,6 +108,9 @@ TEST(SoundRecordings, EveryRecordingIsMonoSixteenBitPcmAt11025Hz) {
     EXPECT_EQ(1u, u16(wav, 22)) << name << ": channels";
     EXPECT_EQ(11025u, u32(wav, 24)) << name << ": rate";
     EXPECT_EQ(16u, u16(wav, 34)) << name << ": bits";
+    // Below the mixer's headroom knee (22000), so each plays at its own level.
+    const std::vector<int16_t> samples = Samples(wav);
+    EXPECT_LT(Peak(samples, 0, samples.size()), 20000) << name << ": too loud to keep its level";
   }
 }
 
