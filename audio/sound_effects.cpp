@@ -3,6 +3,10 @@
 // and on the media directory of the application for the search path.
 #include "audio/sound_effects.h"
 
+#include <dxerr8.h>
+
+#include <string>
+
 #include "app/media_files.h"
 #include "common/src/dmutil.h"
 
@@ -39,18 +43,37 @@ const Effect kEffects[] = {
 
 const DWORD kPerformanceChannels = 128;
 
+// An effect that does not load stays silent, but a trace line names it and
+// says why, so a silent shot can be diagnosed.
+void SayNotLoaded(const char* name, HRESULT hr) {
+  std::string reason;
+  if (hr == E_FAIL)
+    reason = "the program carries no such recording";
+  else if (hr == DMUS_E_LOADER_FAILEDOPEN)
+    reason = "the loader cannot open the recording";
+  else
+    reason = std::string("the recording does not load: ") + DXGetErrorString8A(hr);
+  OutputDebugStringA(("sound " + std::string(name) + " not loaded: " + reason + "\n").c_str());
+}
+
 }  // namespace
 
 HRESULT CreateSounds(HWND window) {
   // A second manager would orphan the first and every loaded effect.
   if (soundManager) return S_FALSE;
   soundManager = new SoundManager();
-  if (FAILED(soundManager->Initialize(window, kPerformanceChannels, DMUS_APATH_SHARED_STEREOPLUSREVERB)))
+  if (FAILED(soundManager->Initialize(window, kPerformanceChannels, DMUS_APATH_SHARED_STEREOPLUSREVERB))) {
+    // Sound stays off, so that Sound On tries again (quietly: the manager
+    // has said what was missing).
+    DestroySounds();
     return E_FAIL;
+  }
   soundManager->SetSearchDirectory(GetMediaDirectory());
   // An effect that does not load keeps its null pointer and stays silent.
-  for (const Effect& e : kEffects)
-    soundManager->CreateSegmentFromResource(e.segment, e.resourceName, "WAV", TRUE, FALSE);
+  for (const Effect& e : kEffects) {
+    const HRESULT hr = soundManager->CreateSegmentFromResource(e.segment, e.resourceName, "WAV", TRUE, FALSE);
+    if (FAILED(hr)) SayNotLoaded(e.resourceName, hr);
+  }
   return S_OK;
 }
 

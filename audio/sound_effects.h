@@ -9,8 +9,8 @@
 class SoundManager;
 class SoundSegment;
 
-// Null while sound is off. Set but without loaded effects when the sound
-// device could not be started: then everything stays silent.
+// Null while sound is off, also after the sound device could not be
+// started: the game then plays silently, and Sound On tries again.
 extern SoundManager* soundManager;
 
 extern SoundSegment* soundBeginLevel;      // BEGINLEVEL: a level begins
@@ -26,9 +26,10 @@ extern SoundSegment* soundCubeExplode;     // CUBEEXPLODE: a cube is destroyed
 extern SoundSegment* soundSphereExplode;   // SPHEREEXPLODE: a sphere, and the menu sound
 
 // Switches sound on: starts the sound manager and loads every effect that
-// loads (the others stay null and silent). E_FAIL when the sound device
-// does not start (soundManager stays set, nothing loaded); S_FALSE, with
-// nothing changed, while sound is already on.
+// loads (the others stay null and silent, each named with its reason on the
+// debugger output). E_FAIL when the sound device does not start (sound
+// stays off, soundManager null); S_FALSE, with nothing changed, while sound
+// is already on.
 HRESULT CreateSounds(HWND window);
 // Switches sound off: frees every effect, then the manager. May run twice.
 void DestroySounds();

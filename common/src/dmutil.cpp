@@ -5,6 +5,7 @@
 
 #include <dxerr8.h>
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -30,6 +31,17 @@ struct WideName {
     ok = true;
   }
 };
+
+// A machine without a sound card is no error worth a box: the game plays
+// on silently, and says so once. Sound On tried again while there is still
+// no device stays quiet; a device found in between rearms the line.
+bool noDeviceSaid = false;
+
+HRESULT NoSoundDevice(HRESULT hr) {
+  if (!noDeviceSaid) std::fputs("no sound device: playing without sound\n", stderr);
+  noDeviceSaid = true;
+  return hr;
+}
 
 }  // namespace
 
@@ -171,7 +183,9 @@ HRESULT SoundManager::Initialize(HWND window, DWORD pchannelCount, DWORD default
   if (FAILED(hr)) return TRACE_FAILURE("CoCreateInstance", hr);
   hr = performance->InitAudio(nullptr, nullptr, window, defaultPathType, pchannelCount, DMUS_AUDIOF_ALL,
                               nullptr);
+  if (hr == DSERR_NODRIVER) return NoSoundDevice(hr);
   if (FAILED(hr)) return TRACE_FAILURE("InitAudio", hr);
+  noDeviceSaid = false;
   return S_OK;
 }
 

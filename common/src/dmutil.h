@@ -1,7 +1,8 @@
 // The reusable sound layer over DirectMusic: a SoundManager owns the loader
 // and the performance; SoundSegment and SoundScript wrap what it loads.
 // Failed DirectMusic and COM calls are traced (with a message box) through
-// the DirectX error trace. Wrappers borrow the manager's loader and
+// the DirectX error trace; a machine without a sound device is not an
+// error but a stderr line. Wrappers borrow the manager's loader and
 // performance, so every wrapper must be deleted before its manager.
 #pragma once
 
@@ -57,7 +58,10 @@ class SoundManager {
   SoundManager();   // starts COM
   ~SoundManager();  // stops all sound, closes the performance, ends COM
 
-  // Creates the loader and the performance and starts its audio.
+  // Creates the loader and the performance and starts its audio. Without
+  // a sound device: DSERR_NODRIVER, no trace and no box, and one line
+  // "no sound device: playing without sound" on stderr (once, however
+  // often it is tried again before a device turns up).
   HRESULT Initialize(HWND window, DWORD pchannelCount = 128,
                      DWORD defaultPathType = DMUS_APATH_SHARED_STEREOPLUSREVERB);
   // E_UNEXPECTED before Initialize; otherwise the loader's result.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <dmusici.h>
+#include <windows.h>
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,7 +1,12 @@
-// The performance on a real mixer: what it plays is captured through SDL's
-// disk audio driver and measured; downloads, paths and refusals are checked
-// on the dummy driver.
+// The performance on a real mixer: what it plays is rendered offline
+// through the mixer's own routine and measured; downloads, paths and
+// refusals are checked on the dummy driver.
+#include <unistd.h>
+
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "dmusic/dmusic_fixture.h"
 
@@ -9,10 +14,10 @@ using namespace sound_test;
 
 namespace {
 
-// A recording downloaded to a performance that plays through the disk
-// driver until it closes down.
+// A recording downloaded to a performance whose device is held, so the
+// test decides when and how much is mixed.
 struct Listening {
-  DiskAudio disk;
+  OfflineMix mix;
   IDirectMusicPerformance8* performance = StartPerformance();
   IDirectMusicSegment8* segment = nullptr;
   bool ready = false;
@@ -25,62 +30,68 @@ struct Listening {
     SafeRelease(segment);
     SafeRelease(performance);
   }
-  // Closes the device and hands back what it played.
-  std::vector<int16_t> Finish() {
-    performance->CloseDown();
-    return disk.Left();
-  }
 };
 
 }  // namespace
 
 TEST_F(DirectMusicTest, APlayedSegmentIsHeardForItsLengthTimesItsRepeats) {
-  Listening listen(loader, MakeWav(Tone(0.2, 440, 8000)));
+  const std::vector<int16_t> tone = Tone(0.2, 440, 8000);
+  Listening listen(loader, MakeWav(tone));
   ASSERT_TRUE(listen.ready);
   IDirectMusicSegment8* segment = listen.segment;
   ASSERT_EQ(S_OK, Play(listen.performance, segment));
   EXPECT_EQ(S_OK, listen.performance->IsPlaying(segment, nullptr));
-  SleepMs(400);
+  const std::vector<int16_t> once = listen.mix.Render(0.4);
   EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr));
   ASSERT_EQ(S_OK, segment->SetRepeats(2));
   ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  SleepMs(800);
+  const std::vector<int16_t> thrice = listen.mix.Render(0.8);
+  EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr));
   EXPECT_EQ(S_OK, segment->Unload(listen.performance));
-  const std::vector<int16_t> out = listen.Finish();
-  ASSERT_GT(out.size(), Frames(1.1));
 
-  const Span once = Loud(out, 0, Frames(0.35));
-  ASSERT_LT(once.first, Frames(0.35)) << "nothing heard";
-  EXPECT_NEAR(static_cast<double>(once.Length()), Frames(0.2), Frames(0.004));
-  EXPECT_NEAR(Peak(out, once.first, once.last + 1), 8000, 400);
-  const Span thrice = Loud(out, Frames(0.38), out.size());
-  EXPECT_NEAR(static_cast<double>(thrice.Length()), Frames(0.6), Frames(0.004));
+  // Heard from the first frames mixed after the call, at its own level, for
+  // its length (played at twice its rate) and not a frame after.
+  const Span heard = Loud(once, 0, once.size());
+  EXPECT_LT(heard.first, 8u);
+  EXPECT_EQ(once.size(), Loud(once, 2 * tone.size(), once.size(), 0).first) << "heard past its end";
+  EXPECT_NEAR(static_cast<double>(heard.Length()), Frames(0.2), 8);
+  EXPECT_NEAR(Peak(once, 0, once.size()), 8000, 400);
+  const Span three = Loud(thrice, 0, thrice.size());
+  EXPECT_NEAR(static_cast<double>(three.Length()), Frames(0.6), 8);
+  EXPECT_EQ(thrice.size(), Loud(thrice, Frames(0.6), thrice.size(), 0).first) << "heard past its repeats";
 }
 
-TEST_F(DirectMusicTest, OverlappingInstancesAddUpAndSaturateInsteadOfWrapping) {
-  Listening listen(loader, MakeWav(Tone(0.25, 300, 20000)));
+TEST_F(DirectMusicTest, OverlappingInstancesAddUpAndALoudSumIsLimitedWithoutClipping) {
+  const std::vector<int16_t> quiet = Tone(0.25, 300, 8000);
+  Listening listen(loader, MakeWav(quiet));
   ASSERT_TRUE(listen.ready);
-  IDirectMusicSegment8* segment = listen.segment;
-  ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  SleepMs(450);
-  ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  SleepMs(450);
-  const std::vector<int16_t> out = listen.Finish();
+  // Two quiet copies started together add up exactly: headroom, no limiting.
+  ASSERT_EQ(S_OK, Play(listen.performance, listen.segment));
+  const std::vector<int16_t> one = listen.mix.Render(0.3);
+  ASSERT_EQ(S_OK, Play(listen.performance, listen.segment));
+  ASSERT_EQ(S_OK, Play(listen.performance, listen.segment));
+  const std::vector<int16_t> pair = listen.mix.Render(0.3);
+  ASSERT_GT(Peak(one, 0, one.size()), 7000);
+  for (size_t k = 0; k < one.size(); ++k) ASSERT_EQ(pair[k], 2 * one[k]) << k;
 
-  const Span single = Loud(out, 0, Frames(0.4));
-  const Span mixed = Loud(out, Frames(0.42), out.size());
-  ASSERT_LT(single.first, Frames(0.4));
-  ASSERT_LT(mixed.first, out.size());
-  const size_t a = VoiceStart(single.first);
-  const size_t b = VoiceStart(mixed.first);
-  const size_t count = Frames(0.25) + kBuffer;
-  ASSERT_LE(b + count, out.size());
-  // The two voices start in the same mixing buffer or one buffer apart.
-  EXPECT_TRUE(IsSaturatedSum(out, a, b, 0, count) || IsSaturatedSum(out, a, b, kBuffer, count));
-  EXPECT_GE(Peak(out, b, b + count), 32767) << "the sum should reach full scale";
-  EXPECT_GT(Peak(out, b, b + count), Peak(out, a, a + count));
-  RecordProperty("mixed_offset_frames", IsSaturatedSum(out, a, b, 0, count) ? 0 : static_cast<int>(kBuffer));
+  IDirectMusicSegment8* loud = nullptr;
+  ASSERT_EQ(S_OK, FromMemory(MakeWav(Tone(0.25, 300, 20000)), &loud));
+  ASSERT_EQ(S_OK, loud->Download(listen.performance));
+  ASSERT_EQ(S_OK, Play(listen.performance, loud));
+  const std::vector<int16_t> single = listen.mix.Render(0.3);
+  for (int copies = 0; copies < 3; ++copies) ASSERT_EQ(S_OK, Play(listen.performance, loud));
+  const std::vector<int16_t> three = listen.mix.Render(0.3);
+  listen.mix.Render(0.3);  // the limiter lets go
+  ASSERT_EQ(S_OK, Play(listen.performance, loud));
+  const std::vector<int16_t> after = listen.mix.Render(0.3);
+  SafeRelease(loud);
+
+  EXPECT_EQ(0u, FullScale(three)) << "three copies at 20000 clipped";
+  EXPECT_GT(Peak(three, 0, three.size()), Peak(single, 0, single.size()));
+  EXPECT_LT(Peak(three, 0, three.size()), 32767);
+  EXPECT_EQ(single, after) << "a single loud sound keeps its level once the sum has passed";
+  RecordProperty("single_peak", Peak(single, 0, single.size()));
+  RecordProperty("three_copies_peak", Peak(three, 0, three.size()));
 }
 
 TEST_F(DirectMusicTest, AStopOnTheBeatWaitsForTheNextHalfSecondOfThePerformance) {
@@ -88,21 +99,22 @@ TEST_F(DirectMusicTest, AStopOnTheBeatWaitsForTheNextHalfSecondOfThePerformance)
   ASSERT_TRUE(listen.ready);
   IDirectMusicSegment8* segment = listen.segment;
   ASSERT_EQ(S_OK, Play(listen.performance, segment));
-  SleepMs(150);
+  listen.mix.RenderFrames(Frames(0.15));
   ASSERT_EQ(S_OK, listen.performance->Stop(segment, nullptr, 0, DMUS_SEGF_BEAT));
   EXPECT_EQ(S_OK, listen.performance->IsPlaying(segment, nullptr)) << "stopped before the beat";
-  SleepMs(900);
-  EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr));
-  const std::vector<int16_t> out = listen.Finish();
-
-  const Span heard = Loud(out, 0, out.size());
-  ASSERT_LT(heard.first, Frames(0.1));
-  // The beat falls half a second of frames after the performance started
-  // (within a buffer or two of the device opening); the voice is not mixed
-  // into the first buffer that starts there or later.
-  EXPECT_GE(heard.last + 1, Frames(0.5));
-  EXPECT_LT(heard.last, Frames(0.5) + 3 * kBuffer);
-  RecordProperty("stopped_at_ms", static_cast<int>(heard.last * 1000 / kRate));
+  listen.mix.RenderFrames(Frames(0.5) - Frames(0.15) - 1);
+  EXPECT_EQ(S_OK, listen.performance->IsPlaying(segment, nullptr)) << "stopped before the beat";
+  listen.mix.RenderFrames(1);  // the last frame before the beat
+  EXPECT_EQ(S_FALSE, listen.performance->IsPlaying(segment, nullptr)) << "still playing on the beat";
+  listen.mix.Render(0.1);
+  // The beat falls half a second of frames after the performance started;
+  // the frame before it is the last one heard.
+  const std::vector<int16_t>& out = listen.mix.heard;
+  const Span heard = Loud(out, 0, out.size(), 0);
+  EXPECT_EQ(0u, heard.first);
+  EXPECT_LE(heard.last + 1, Frames(0.5));
+  EXPECT_GT(heard.last + 1, Frames(0.5) - 4);
+  EXPECT_EQ(out.size(), Loud(out, Frames(0.5), out.size(), 0).first) << "heard on or after the beat";
 }
 
 TEST_F(DirectMusicTest, StopsWithoutAGridAreImmediateAndReachOnlyTheirOwnPerformance) {
@@ -176,14 +188,57 @@ TEST_F(DirectMusicTest, DownloadsAndAudioPathsFollowThePerformanceThatMadeThem) 
   SafeRelease(segment);
 }
 
+// The device's own thread runs the same mixing routine: what SDL's disk
+// driver writes holds exactly the frames the offline rendering gives. The
+// test waits for the sound to end (bounded), never for a length of time.
+TEST_F(DirectMusicTest, TheDeviceThreadPlaysWhatTheOfflineMixRenders) {
+  const std::vector<uint8_t> wav = MakeWav(Tone(0.1, 440, 8000));
+  std::vector<int16_t> expected;
+  {
+    Listening listen(loader, wav);
+    ASSERT_TRUE(listen.ready);
+    ASSERT_EQ(S_OK, Play(listen.performance, listen.segment));
+    expected = listen.mix.Render(0.2);
+  }
+  const std::string file = "/tmp/glorbs_disk_audio_" + std::to_string(getpid()) + ".raw";
+  setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "0", 1);
+  {
+    AudioDriver disk("disk");
+    IDirectMusicPerformance8* p = StartPerformance();
+    ASSERT_NE(nullptr, p);
+    IDirectMusicSegment8* segment = nullptr;
+    ASSERT_EQ(S_OK, FromMemory(wav, &segment));
+    ASSERT_EQ(S_OK, segment->Download(p));
+    ASSERT_EQ(S_OK, Play(p, segment));
+    for (int polls = 0; polls < 20000 && p->IsPlaying(segment, nullptr) == S_OK; ++polls) Sleep(1);
+    EXPECT_EQ(S_FALSE, p->IsPlaying(segment, nullptr)) << "the device thread never played it out";
+    SafeRelease(segment);
+    SafeRelease(p);
+  }
+  std::ifstream in(file, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::remove(file.c_str());
+  std::vector<int16_t> written(bytes.size() / 4);
+  for (size_t i = 0; i < written.size(); ++i) std::memcpy(&written[i], &bytes[4 * i], 2);
+
+  const Span want = Loud(expected, 0, expected.size(), 0);
+  const Span got = Loud(written, 0, written.size(), 0);
+  ASSERT_LT(got.first, written.size()) << "nothing was written";
+  ASSERT_EQ(want.Length(), got.Length());
+  EXPECT_TRUE(std::equal(expected.begin() + static_cast<std::ptrdiff_t>(want.first),
+                         expected.begin() + static_cast<std::ptrdiff_t>(want.last + 1),
+                         written.begin() + static_cast<std::ptrdiff_t>(got.first)));
+}
+
 TEST_F(DirectMusicTest, WithoutASoundDeviceInitAudioFailsAndNothingPlays) {
-  DiskAudio nowhere("nonexistent");
+  AudioDriver nowhere("nonexistent");
   DebugCapture notes;
   IDirectMusicPerformance8* p = nullptr;
   ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC,
                                    IID_IDirectMusicPerformance8, reinterpret_cast<void**>(&p)));
   EXPECT_EQ(DSERR_NODRIVER, p->InitAudio(nullptr, nullptr, nullptr, 1, 128, DMUS_AUDIOF_ALL, nullptr));
-  EXPECT_NE(std::string::npos, notes.text.find("no sound device"));
+  EXPECT_NE(std::string::npos, notes.text.find("SDL audio does not start"));
   IDirectMusicSegment8* segment = nullptr;
   ASSERT_EQ(S_OK, FromMemory(MakeWav(Tone(0.2, 440, 8000)), &segment));
   EXPECT_EQ(DMUS_E_NOT_INIT, segment->Download(p));

@@ -1,75 +1,63 @@
-// Helpers for tests that listen to what was played: SDL's disk audio driver
-// writes every mixed buffer of the sound device to a file, which the test
-// reads once the device has closed; WAV files built in memory; and the
-// measurements the tests make on the captured samples.
+// Helpers for tests that listen to what was played: the mix is rendered
+// offline through the sound layer's own mixing routine while the device is
+// held, so what a test hears does not depend on the wall clock; WAV files
+// built in memory; and the measurements the tests make on the samples.
 #pragma once
 
+#include <dmusic/offline_mix.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace sound_test {
 
-// The device format of the DirectMusic layer: 22050 Hz, 16-bit, stereo,
-// mixed in buffers of 512 frames.
+// The device format of the DirectMusic layer: 22050 Hz, 16-bit, stereo.
 const int kRate = 22050;
-const size_t kBuffer = 512;
 
-// Tests that do not listen play on SDL's dummy driver, never on a real card,
-// whatever the environment says.
+// Tests play on SDL's dummy driver, never on a real card, whatever the
+// environment says.
 inline const bool kDummyDriverByDefault = setenv("SDL_AUDIODRIVER", "dummy", 1) == 0;
 
-inline void SleepMs(int ms) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 inline size_t Frames(double seconds) {
-  return static_cast<size_t>(seconds * kRate);
+  return static_cast<size_t>(std::lround(seconds * kRate));
 }
 
-// Routes the next sound device to a file (or, with `driver`, to another
-// SDL audio driver) until destroyed.
-class DiskAudio {
+// Routes the next sound device to another SDL audio driver (one that does
+// not exist, to play a machine without sound) until destroyed.
+class AudioDriver {
  public:
-  explicit DiskAudio(const char* driver = "disk") {
-    path_ = "/tmp/glorbs_audio_" + std::to_string(getpid()) + "_" + std::to_string(serial_++) + ".raw";
-    setenv("SDL_AUDIODRIVER", driver, 1);
-    setenv("SDL_DISKAUDIOFILE", path_.c_str(), 1);
-  }
-  ~DiskAudio() {
-    std::remove(path_.c_str());
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-  }
-  DiskAudio(const DiskAudio&) = delete;
-  DiskAudio& operator=(const DiskAudio&) = delete;
+  explicit AudioDriver(const char* driver) { setenv("SDL_AUDIODRIVER", driver, 1); }
+  ~AudioDriver() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
+  AudioDriver(const AudioDriver&) = delete;
+  AudioDriver& operator=(const AudioDriver&) = delete;
+};
 
-  // The left channel of everything played (the recordings are mono, so
-  // both channels carry the same samples). Read after the device closed.
-  std::vector<int16_t> Left() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> left(bytes.size() / 4);
-    for (size_t i = 0; i < left.size(); ++i) {
-      const auto lo = static_cast<uint8_t>(bytes[i * 4]);
-      const auto hi = static_cast<uint8_t>(bytes[i * 4 + 1]);
-      left[i] = static_cast<int16_t>(lo | (hi << 8));
-    }
+// Holds the sound device while it lives: nothing is mixed but what the test
+// renders, and the stream clock moves only then.
+class OfflineMix {
+ public:
+  OfflineMix() { dmusic::HoldSoundDevice(true); }
+  ~OfflineMix() { dmusic::HoldSoundDevice(false); }
+  OfflineMix(const OfflineMix&) = delete;
+  OfflineMix& operator=(const OfflineMix&) = delete;
+
+  // Mixes `seconds` (or `frames`) more; the left channel (the recordings
+  // are mono, so both carry the same samples) is appended to `heard` and
+  // returned.
+  std::vector<int16_t> Render(double seconds) { return RenderFrames(Frames(seconds)); }
+  std::vector<int16_t> RenderFrames(size_t frames) {
+    const std::vector<int16_t> stereo = dmusic::RenderMix(frames);
+    std::vector<int16_t> left(stereo.size() / 2);
+    for (size_t i = 0; i < left.size(); ++i) left[i] = stereo[2 * i];
+    heard.insert(heard.end(), left.begin(), left.end());
     return left;
   }
-
- private:
-  static inline int serial_ = 0;
-  std::string path_;
+  std::vector<int16_t> heard;
 };
 
 // Indices of the first and last sample louder than `threshold` in
@@ -98,22 +86,10 @@ inline int Peak(const std::vector<int16_t>& s, size_t from, size_t to) {
   return peak;
 }
 
-// The start of the mixing buffer a voice began in: voices start on buffer
-// boundaries, and a recording's first audible sample comes soon after.
-inline size_t VoiceStart(size_t firstLoud) {
-  return firstLoud / kBuffer * kBuffer;
-}
-
-// True when the samples at `mixed` are exactly the saturated sum of the
-// single voice at `single` and a copy of it `lag` frames later, over `count`.
-inline bool IsSaturatedSum(const std::vector<int16_t>& s, size_t single, size_t mixed, size_t lag,
-                           size_t count) {
-  for (size_t k = 0; k < count; ++k) {
-    int sum = s[single + k] + (k >= lag ? s[single + k - lag] : 0);
-    sum = std::clamp(sum, -32768, 32767);
-    if (s[mixed + k] != sum) return false;
-  }
-  return true;
+// Samples at full scale, where the sum would have clipped.
+inline size_t FullScale(const std::vector<int16_t>& s) {
+  return static_cast<size_t>(
+      std::count_if(s.begin(), s.end(), [](int16_t x) { return x >= 32767 || x <= -32767; }));
 }
 
 // A RIFF WAVE file of 16-bit samples.

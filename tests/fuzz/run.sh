@@ -14,9 +14,10 @@ mkdir -p "$build"
 CC=/usr/bin/clang CXX=/usr/bin/clang++ cmake -S "$root" -B "$build" -DGLORBS_FUZZ=ON -DBUILD_TESTING=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log"
 cmake --build "$build" -j2 --target fuzz_xfile fuzz_image
+cmake --build "$build" -j2 --target fuzz_wav
 
 status=0
-for target in xfile image; do
+for target in xfile image wav; do
   scratch="$build/corpus-$target"
   mkdir -p "$scratch" "$build/artifacts-$target"
   cp -n "$here/corpus/$target/"* "$scratch/" 2>/dev/null || true

@@ -2,7 +2,7 @@
 // mixer voices and stops them on its beat grid. Its clock is the device's
 // stream of mixed frames, counted from InitAudio; the tempo is DirectMusic's
 // default of 120 beats a minute, so a beat is half a second of frames and
-// DMUS_PPQ music-time units. Stops are exact to one mixing buffer.
+// DMUS_PPQ music-time units. Stops are exact to the frame.
 #include <algorithm>
 
 #include "diagnostics.h"

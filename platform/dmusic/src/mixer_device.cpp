@@ -1,15 +1,22 @@
-// SDL2_mixer behind the performance: device reference count, decoding,
-// voices and their owners, and the stream clock that timed stops follow.
-// The only file of the project that includes SDL_mixer; reasons for
-// failures go to the debugger output.
+// SDL2_mixer behind the performance: device reference count, decoding, and
+// our own voice mixer. SDL_mixer opens the device and converts recordings
+// to its format; the voices are summed here (in SDL_mixer's music hook), so
+// the sum can be limited smoothly instead of saturating. The only file of
+// the project that includes SDL_mixer; reasons for failures go to the
+// debugger output.
 #include "mixer_device.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
-#include <array>
+#include <algorithm>
 #include <atomic>
+#include <cmath>
+#include <mutex>
+#include <set>
 #include <string>
+
+#include <dmusic/offline_mix.h>
 
 #include "diagnostics.h"
 
@@ -17,113 +24,180 @@ namespace dmusic {
 namespace mixer {
 namespace {
 
-const int kFirstVoices = 32;
 // Far more than any game plays at once; a cap keeps a runaway caller from
 // eating memory one voice at a time.
-const int kMaxVoices = 1024;
-const int kFrameBytes = 2 * kChannels;
+const size_t kMaxVoices = 1024;
+
+// Headroom: a sum up to kKnee passes bit for bit, so a single effect keeps
+// its level; a louder block of kLimiterFrames brings the limiter's gain down
+// until its peak is at the knee, and the gain recovers over
+// kReleaseSeconds. A soft knee up to kCeiling stands behind it, so whatever
+// happens no sample reaches full scale.
+const float kKnee = 22000.0f;
+const float kCeiling = 32000.0f;
+const size_t kLimiterFrames = 64;
+const float kReleaseSeconds = 0.2f;
+const float kReleaseStep = static_cast<float>(kLimiterFrames) / (kReleaseSeconds * kRate);
 
 struct Voice {
+  const Mix_Chunk* chunk = nullptr;
   const void* owner = nullptr;
   bool primary = false;
+  bool active = false;
+  uint32_t position = 0;  // frames played of the current pass
+  int loopsLeft = 0;      // -1: endless
+  uint64_t deadline = 0;  // stream frame at which it falls silent; 0: none
 };
 
-// Main-thread state.
-struct Device {
-  int users = 0;
+// Shared by the main thread and the audio thread, always under `lock`.
+struct Mix {
+  std::mutex lock;
   std::vector<Voice> voices;
+  uint64_t framesMixed = 0;
+  float gain = 1.0f;
+  bool held = false;
 };
 
-Device& State() {
-  static Device device;
-  return device;
+Mix& Shared() {
+  static Mix mix;
+  return mix;
 }
 
-// Shared with the audio thread: the clock, how many voices exist, and the
-// frame at which each voice is to stop (0: none). A voice's deadline is
-// cleared whenever it stops, so a later sound on it never inherits it.
-std::atomic<uint64_t> framesMixed{0};
-std::atomic<int> voiceCount{0};
-std::array<std::atomic<uint64_t>, kMaxVoices> deadlines{};
+int users = 0;  // main thread only
 
-// After each buffer: voices due by the start of the next one stop now.
-void AfterMix(void*, Uint8*, int len) {
-  const uint64_t next = framesMixed.fetch_add(static_cast<uint64_t>(len / kFrameBytes)) +
-                        static_cast<uint64_t>(len / kFrameBytes);
-  const int count = voiceCount.load();
-  for (int ch = 0; ch < count; ++ch) {
-    const uint64_t due = deadlines[static_cast<size_t>(ch)].load();
-    if (due != 0 && due <= next) Mix_HaltChannel(ch);
+uint32_t ChunkFrames(const Mix_Chunk* chunk) {
+  return chunk->alen / static_cast<uint32_t>(sizeof(int16_t) * kChannels);
+}
+
+// Adds the voice's next `frames` frames into `acc` (stereo); retires it at
+// its end or its deadline. `start` is the stream frame of acc[0].
+void AddVoice(Voice& v, int32_t* acc, size_t frames, uint64_t start) {
+  const auto* pcm = reinterpret_cast<const int16_t*>(v.chunk->abuf);
+  const uint32_t length = ChunkFrames(v.chunk);
+  size_t limit = frames;
+  if (v.deadline != 0) limit = v.deadline <= start ? 0 : std::min<uint64_t>(frames, v.deadline - start);
+  for (size_t i = 0; i < limit; ++i) {
+    if (v.position >= length) {
+      if (v.loopsLeft == 0 || length == 0) {
+        v.active = false;
+        return;
+      }
+      if (v.loopsLeft > 0) --v.loopsLeft;
+      v.position = 0;
+    }
+    acc[2 * i] += pcm[2 * v.position];
+    acc[2 * i + 1] += pcm[2 * v.position + 1];
+    ++v.position;
+  }
+  // A voice that has played its last frame, or reached its deadline, is
+  // done now, so it is not reported as playing once this block is mixed.
+  if (v.deadline != 0 && v.deadline <= start + frames) v.active = false;
+  if (v.position >= length && v.loopsLeft == 0) v.active = false;
+}
+
+float SoftKnee(float x) {
+  const float magnitude = std::fabs(x);
+  if (magnitude <= kKnee) return x;
+  const float room = kCeiling - kKnee;
+  return std::copysign(kKnee + room * std::tanh((magnitude - kKnee) / room), x);
+}
+
+// One limiter block: the gain drops at once to what keeps this block's
+// peak at the knee (a step between blocks of a dense sum is inaudible, a
+// clipped peak is not), and glides back up over the release time.
+void Limit(Mix& mix, const int32_t* acc, int16_t* out, size_t frames) {
+  int32_t peak = 0;
+  for (size_t i = 0; i < 2 * frames; ++i) peak = std::max(peak, std::abs(acc[i]));
+  const float wanted = peak > kKnee ? kKnee / static_cast<float>(peak) : 1.0f;
+  const float from = wanted < mix.gain ? wanted : mix.gain;
+  const float to = std::min(wanted, from + kReleaseStep);
+  for (size_t i = 0; i < frames; ++i) {
+    const float g = from + (to - from) * static_cast<float>(i + 1) / static_cast<float>(frames);
+    for (size_t c = 0; c < 2; ++c) {
+      const float x = g == 1.0f ? static_cast<float>(acc[2 * i + c]) : static_cast<float>(acc[2 * i + c]) * g;
+      out[2 * i + c] = static_cast<int16_t>(std::lrint(SoftKnee(x)));
+    }
+  }
+  mix.gain = to;
+}
+
+// The mixing routine of the device: `frames` frames into `out`, with the
+// lock held.
+void MixLocked(Mix& mix, int16_t* out, size_t frames) {
+  int32_t acc[2 * kLimiterFrames];
+  for (size_t done = 0; done < frames;) {
+    const size_t n = std::min(kLimiterFrames, frames - done);
+    std::fill(acc, acc + 2 * n, 0);
+    for (Voice& v : mix.voices)
+      if (v.active) AddVoice(v, acc, n, mix.framesMixed);
+    Limit(mix, acc, out + 2 * done, n);
+    mix.framesMixed += n;
+    done += n;
   }
 }
 
-void VoiceDone(int channel) {
-  if (channel >= 0 && channel < kMaxVoices) deadlines[static_cast<size_t>(channel)] = 0;
+// SDL_mixer's music hook, on the audio thread: the stream arrives silent.
+void DeviceMix(void*, Uint8* stream, int len) {
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  if (mix.held || len <= 0) return;
+  MixLocked(mix, reinterpret_cast<int16_t*>(stream),
+            static_cast<size_t>(len) / (sizeof(int16_t) * kChannels));
 }
 
-void SetVoiceCount(int count) {
-  State().voices.resize(static_cast<size_t>(count));
-  voiceCount = count;
+bool Matches(const Voice& v, const void* owner, const Mix_Chunk* chunk) {
+  return v.active && v.owner == owner && (!chunk || v.chunk == chunk);
 }
 
-// Voices that are not playing have no owner, whatever they played before.
-bool Owned(int channel, const void* owner, const Mix_Chunk* chunk) {
-  const Voice& v = State().voices[static_cast<size_t>(channel)];
-  if (v.owner != owner || !Mix_Playing(channel)) return false;
-  return !chunk || Mix_GetChunk(channel) == chunk;
-}
-
-int FreeVoice() {
-  Device& d = State();
-  for (int ch = 0; ch < static_cast<int>(d.voices.size()); ++ch) {
-    if (!Mix_Playing(ch)) return ch;
-  }
-  if (static_cast<int>(d.voices.size()) >= kMaxVoices) return -1;
-  const int before = static_cast<int>(d.voices.size());
-  SetVoiceCount(Mix_AllocateChannels(before * 2 < kMaxVoices ? before * 2 : kMaxVoices));
-  return static_cast<int>(d.voices.size()) > before ? before : -1;
+// A reason is worth saying once; Sound On tried again and again must not
+// repeat it.
+void SayReason(const std::string& reason) {
+  static std::set<std::string> said;
+  if (said.insert(reason).second) Say(reason);
 }
 
 }  // namespace
 
 bool Open() {
-  Device& d = State();
-  if (d.users > 0) {
-    ++d.users;
+  if (users > 0) {
+    ++users;
     return true;
   }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    Say(std::string("no sound device: ") + SDL_GetError());
+    SayReason(std::string("SDL audio does not start: ") + SDL_GetError());
     return false;
   }
-  framesMixed = 0;
-  for (auto& due : deadlines) due = 0;
   // allowed_changes 0: SDL converts to exactly this format, whatever the card.
   if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
-    Say(std::string("the sound device does not open: ") + Mix_GetError());
+    SayReason(std::string("the sound device does not open: ") + Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  SetVoiceCount(Mix_AllocateChannels(kFirstVoices));
-  Mix_ChannelFinished(VoiceDone);
-  Mix_SetPostMix(AfterMix, nullptr);
-  d.users = 1;
+  {
+    Mix& mix = Shared();
+    std::lock_guard<std::mutex> guard(mix.lock);
+    mix.voices.clear();
+    mix.framesMixed = 0;
+    mix.gain = 1.0f;
+  }
+  Mix_AllocateChannels(0);  // SDL_mixer's own voices stay unused
+  Mix_HookMusic(DeviceMix, nullptr);
+  users = 1;
   return true;
 }
 
 void Close() {
-  Device& d = State();
-  if (d.users == 0 || --d.users > 0) return;
-  Mix_SetPostMix(nullptr, nullptr);
-  Mix_HaltChannel(-1);
-  Mix_ChannelFinished(nullptr);
+  if (users == 0 || --users > 0) return;
+  Mix_HookMusic(nullptr, nullptr);
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  SetVoiceCount(0);
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  mix.voices.clear();
 }
 
 bool IsOpen() {
-  return State().users > 0;
+  return users > 0;
 }
 
 Mix_Chunk* Decode(const std::vector<uint8_t>& riff) {
@@ -135,49 +209,82 @@ Mix_Chunk* Decode(const std::vector<uint8_t>& riff) {
 }
 
 void Free(Mix_Chunk* chunk) {
-  // Mix_FreeChunk halts every voice still playing the chunk first.
-  if (chunk) Mix_FreeChunk(chunk);
+  if (!chunk) return;
+  {
+    Mix& mix = Shared();
+    std::lock_guard<std::mutex> guard(mix.lock);
+    for (Voice& v : mix.voices)
+      if (v.chunk == chunk) v.active = false;
+  }
+  Mix_FreeChunk(chunk);
 }
 
 bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary) {
   if (!IsOpen() || !chunk) return false;
-  const int channel = FreeVoice();
-  if (channel < 0) {
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  Voice voice;
+  voice.chunk = chunk;
+  voice.owner = owner;
+  voice.primary = primary;
+  voice.active = true;
+  voice.loopsLeft = loops;
+  auto free = std::find_if(mix.voices.begin(), mix.voices.end(), [](const Voice& v) { return !v.active; });
+  if (free != mix.voices.end()) {
+    *free = voice;
+    return true;
+  }
+  if (mix.voices.size() >= kMaxVoices) {
     Say("no free voice: " + std::to_string(kMaxVoices) + " sounds are playing");
     return false;
   }
-  deadlines[static_cast<size_t>(channel)] = 0;
-  if (Mix_PlayChannel(channel, chunk, loops) < 0) {
-    Say(std::string("a voice does not start: ") + Mix_GetError());
-    return false;
-  }
-  State().voices[static_cast<size_t>(channel)] = {owner, primary};
+  mix.voices.push_back(voice);
   return true;
 }
 
 void Stop(const void* owner, const Mix_Chunk* chunk, uint64_t atFrame, bool primaryOnly) {
-  Device& d = State();
   if (!IsOpen()) return;
-  const bool now = atFrame <= framesMixed.load();
-  for (int ch = 0; ch < static_cast<int>(d.voices.size()); ++ch) {
-    if (!Owned(ch, owner, chunk) || (primaryOnly && !d.voices[static_cast<size_t>(ch)].primary)) continue;
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  const bool now = atFrame <= mix.framesMixed;
+  for (Voice& v : mix.voices) {
+    if (!Matches(v, owner, chunk) || (primaryOnly && !v.primary)) continue;
     if (now)
-      Mix_HaltChannel(ch);
-    else
-      deadlines[static_cast<size_t>(ch)] = atFrame;
+      v.active = false;
+    else if (v.deadline == 0 || atFrame < v.deadline)
+      v.deadline = atFrame;
   }
 }
 
 bool IsPlaying(const void* owner, const Mix_Chunk* chunk) {
-  for (int ch = 0; IsOpen() && ch < static_cast<int>(State().voices.size()); ++ch) {
-    if (Owned(ch, owner, chunk)) return true;
-  }
-  return false;
+  if (!IsOpen()) return false;
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  return std::any_of(mix.voices.begin(), mix.voices.end(),
+                     [&](const Voice& v) { return Matches(v, owner, chunk); });
 }
 
 uint64_t Now() {
-  return framesMixed.load();
+  Mix& mix = Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  return mix.framesMixed;
 }
 
 }  // namespace mixer
+
+void HoldSoundDevice(bool hold) {
+  mixer::Mix& mix = mixer::Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  mix.held = hold;
+}
+
+std::vector<int16_t> RenderMix(size_t frames) {
+  std::vector<int16_t> out(frames * mixer::kChannels, 0);
+  if (!mixer::IsOpen()) return out;
+  mixer::Mix& mix = mixer::Shared();
+  std::lock_guard<std::mutex> guard(mix.lock);
+  mixer::MixLocked(mix, out.data(), frames);
+  return out;
+}
+
 }  // namespace dmusic

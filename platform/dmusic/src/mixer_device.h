@@ -2,7 +2,8 @@
 // performance that starts its audio, closed when the last one closes down.
 // Every mixer voice remembers which performance started it, so a
 // performance stops and counts only its own sounds. Main thread only;
-// SDL_mixer's audio thread mixes the voices.
+// the voices are mixed on SDL's audio thread, or by RenderMix while the
+// device is held (dmusic/offline_mix.h).
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,7 @@ namespace dmusic {
 namespace mixer {
 
 // The device format: 22050 frames per second, 16-bit signed, stereo,
-// mixed in buffers of 512 frames (a stop lands on a buffer start).
+// handed to the device in buffers of 512 frames.
 const int kRate = 22050;
 const int kChannels = 2;
 const int kBufferFrames = 512;
@@ -34,13 +35,12 @@ Mix_Chunk* Decode(const std::vector<uint8_t>& riff);
 void Free(Mix_Chunk* chunk);
 
 // Starts the chunk on a free voice (more voices are made as needed) with
-// `loops` extra plays (-1: endless); it sounds from the next buffer on.
+// `loops` extra plays (-1: endless); it sounds from the next frame mixed.
 // False when no voice can be had.
 bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary);
 // The owner's voices playing `chunk` (all of them for null; only primary
-// ones with `primaryOnly`) stop at stream frame `atFrame`: they are not
-// mixed into the first buffer that starts at or after it. A frame already
-// mixed means now.
+// ones with `primaryOnly`) stop at stream frame `atFrame`: the frames
+// before it are the last they play. A frame already mixed means now.
 void Stop(const void* owner, const Mix_Chunk* chunk, uint64_t atFrame, bool primaryOnly = false);
 bool IsPlaying(const void* owner, const Mix_Chunk* chunk);
 // The device's clock: frames mixed since it opened. Sounds started now
