@@ -372,12 +372,6 @@ void SetRelativeMouse(bool on) {
   if (State().initOk) SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
 
-void ShowMessageBox(const char* caption, const char* text, bool error) {
-  if (!HasDisplay()) return;
-  Uint32 flags = error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, caption ? caption : "", text ? text : "", State().window);
-}
-
 uint32_t Ticks() {
   if (!State().initOk) return 0;
   return static_cast<uint32_t>(SDL_GetTicks64() - State().startTicks);
