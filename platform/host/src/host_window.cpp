@@ -226,11 +226,13 @@ bool EnterFullScreen(int w, int h) {
   HostState& s = State();
   if (!s.window || w <= 0 || h <= 0) return false;
   if (!s.fullScreen) s.windowedRect = GetClientArea();
-  SDL_DisplayMode want{};
-  want.w = w;
-  want.h = h;
+  // Only a mode the display lists counts: SDL's closest match may be a
+  // wildcard entry that "offers" any size and then changes nothing.
   SDL_DisplayMode got{};
-  const bool offered = SDL_GetClosestDisplayMode(WindowDisplay(), &want, &got) && got.w == w && got.h == h;
+  bool offered = false;
+  const int display = WindowDisplay();
+  for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n && !offered; ++i)
+    offered = SDL_GetDisplayMode(display, i, &got) == 0 && got.w == w && got.h == h;
   bool exact = false;
   std::string refusal;
   if (offered) {
@@ -243,13 +245,14 @@ bool EnterFullScreen(int w, int h) {
     return false;
   }
   CoverDisplayWithoutManager(s.window);
-  if (!exact) {
+  const DisplayMode desktop = GetDesktopMode();
+  if (!exact && (desktop.w != w || desktop.h != h)) {
     // The player asked for a mode and gets another: say which, once.
-    DisplayMode desktop = GetDesktopMode();
-    std::fprintf(
-        stderr, "glorbs3d: full screen %dx%d %s; using the desktop's %dx%d with the picture letterboxed\n", w,
-        h, offered ? ("could not be set (" + refusal + ")").c_str() : "is not offered by the display",
-        desktop.w, desktop.h);
+    const bool sameShape = static_cast<int64_t>(desktop.w) * h == static_cast<int64_t>(desktop.h) * w;
+    std::fprintf(stderr, "glorbs3d: full screen %dx%d %s; using the desktop's %dx%d with the picture %s\n", w,
+                 h,
+                 offered ? ("could not be set (" + refusal + ")").c_str() : "is not offered by the display",
+                 desktop.w, desktop.h, sameShape ? "scaled" : "letterboxed");
   }
   s.fullScreen = true;
   s.realModeChange = exact;

@@ -16,7 +16,9 @@ namespace host {
 namespace {
 
 bool X11Handles(SDL_Window* window, Display** display, ::Window* xwindow) {
-  if (!window) return false;
+  // Asked every frame: other drivers are told apart without a failing call.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!window || !driver || SDL_strcmp(driver, "x11") != 0) return false;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
   if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
