@@ -103,6 +103,15 @@ class Shot:
                 yield x, y, self.pixel(x, y)
 
 
+def keep(shot, name):
+    """Saves a screenshot that failed a check where GLORBS_E2E_SHOTS names a
+    folder, for a person to look at."""
+    folder = os.environ.get("GLORBS_E2E_SHOTS")
+    if folder:
+        with open(os.path.join(folder, name + ".xwd"), "wb") as f:
+            f.write(shot.data)
+
+
 def is_hud(p):  # the HUD's yellow text
     return p[0] > 170 and p[1] > 170 and p[2] < 110
 
@@ -145,6 +154,7 @@ def check_picture(env, window, what, picture, settle):
         if problem is None:
             break
         if time.time() > deadline:
+            keep(shot, "unlike")
             fail("%s: %s" % (what, problem))
         time.sleep(0.3)
     # The Glorbs drift out of view at times; the ship's shots always move.
@@ -163,10 +173,7 @@ def check_picture(env, window, what, picture, settle):
     finally:
         run(env, "xdotool", "keyup", "space")
     if moved < 10:
-        keep = os.environ.get("GLORBS_E2E_SHOTS")
-        if keep:
-            with open(os.path.join(keep, "still.xwd"), "wb") as f:
-                f.write(later.data)
+        keep(later, "still")
         fail("%s: the picture does not move (%d samples changed in 3 s)" % (what, moved))
     print("ok: %s: whole picture with HUD, %d moving samples" % (what, moved))
 
@@ -201,7 +208,10 @@ def check_windowed(env, window, what):
 
 
 def hud_shown(shot):
-    return sum(is_hud(p) for _, _, p in shot.samples((0, 0, shot.width, shot.height // 8), 2)) >= 20
+    """Play's HUD: yellow text on the black above the sea floor (the splash's
+    orange title sits on blue)."""
+    band = [p for _, _, p in shot.samples((0, 0, shot.width, shot.height // 8), 2)]
+    return sum(map(is_hud, band)) >= 20 and sum(map(is_black, band)) >= len(band) * 0.6
 
 
 def leave_splash(env, window):
