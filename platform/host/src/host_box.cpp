@@ -4,6 +4,7 @@
 #include "host_state.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace host {
 
@@ -89,6 +90,24 @@ struct Answering {
   }
 };
 
+// Events the game must still hear once the box is gone: a key or button let
+// go meanwhile (or it would stay held), and what happened to its window.
+// Presses are the box's.
+bool KeptForTheGame(const SDL_Event& e, Uint32 boxId) {
+  switch (e.type) {
+    case SDL_KEYUP:
+    case SDL_MOUSEBUTTONUP:
+    case SDL_CONTROLLERBUTTONUP:
+    case SDL_CONTROLLERDEVICEADDED:
+    case SDL_CONTROLLERDEVICEREMOVED:
+      return true;
+    case SDL_WINDOWEVENT:
+      return e.window.windowID != boxId;
+    default:
+      return false;
+  }
+}
+
 bool Draw(SDL_Window* box, const Picture& picture) {
   SDL_Surface* target = SDL_GetWindowSurface(box);
   if (!target) return false;
@@ -155,6 +174,7 @@ BoxAnswer RunModalBox(const char* caption, const Picture& picture, const Rect& b
   Answering answering;
   answering.button = button;
   Verdict verdict = Verdict::Wait;
+  std::vector<SDL_Event> kept;
   while (verdict == Verdict::Wait) {
     while (verdict == Verdict::Wait && !s.injected.empty()) {
       Event e = s.injected.front();
@@ -167,11 +187,20 @@ BoxAnswer RunModalBox(const char* caption, const Picture& picture, const Rect& b
     bool redraw = false;
     while (verdict == Verdict::Wait && SDL_WaitEventTimeout(&e, 250)) {
       verdict = answering.Sdl(e, boxId, &redraw);
+      if (verdict == Verdict::Wait && KeptForTheGame(e, boxId)) kept.push_back(e);
       if (!SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) break;
     }
     if (redraw) Draw(box, picture);
   }
   SDL_DestroyWindow(box);
+  // Ahead of whatever came after: the game hears them in their order.
+  if (!kept.empty()) {
+    SDL_Event pending[64];
+    int n = 0;
+    while ((n = SDL_PeepEvents(pending, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+      kept.insert(kept.end(), pending, pending + n);
+    SDL_PeepEvents(kept.data(), static_cast<int>(kept.size()), SDL_ADDEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
   SDL_ShowCursor(s.cursorVisible ? SDL_ENABLE : SDL_DISABLE);
   if (s.window) SDL_RaiseWindow(s.window);
   switch (verdict) {

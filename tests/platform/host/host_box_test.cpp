@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include <SDL.h>
+
 #include "host/host.h"
 
 namespace {
@@ -163,6 +165,51 @@ TEST_F(BoxTest, NoPictureNoBox) {
   narrowPitch.pitch = 4;
   EXPECT_EQ(host::RunModalBox("Box", narrowPitch, kButton), host::BoxAnswer::Failed);
   EXPECT_EQ(shownCount_, 0);
+}
+
+}  // namespace
+
+namespace {
+
+struct KeyRecorder {
+  std::vector<host::Event> keys;
+  static void Sink(const host::Event& e, void* user) {
+    if (e.type == host::EventType::KeyDown || e.type == host::EventType::KeyUp)
+      static_cast<KeyRecorder*>(user)->keys.push_back(e);
+  }
+};
+
+void PushKey(Uint32 type, SDL_Scancode code) {
+  SDL_Event e{};
+  e.type = type;
+  e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  e.key.keysym.scancode = code;
+  SDL_PushEvent(&e);
+}
+
+// A key held when the box opened and let go while it was up must reach the
+// game afterwards, or the game would go on seeing it held (a ship that keeps
+// firing); the key that answered the box is the box's alone.
+TEST_F(BoxTest, KeysLetGoWhileTheBoxIsUpReachTheGameAfterIt) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 64, 48, false));
+  host::Event spaceDown = Key(44);
+  host::InjectEvent(spaceDown);
+  KeyRecorder recorder;
+  int sink = host::AddEventSink(&KeyRecorder::Sink, &recorder);
+  host::PumpEvents(0);
+  ASSERT_TRUE(host::IsKeyDown(44));
+  recorder.keys.clear();
+  EXPECT_EQ(Run([] {
+              PushKey(SDL_KEYUP, SDL_SCANCODE_SPACE);
+              PushKey(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+            }),
+            host::BoxAnswer::Ok);
+  host::PumpEvents(0);
+  EXPECT_FALSE(host::IsKeyDown(44));
+  ASSERT_EQ(recorder.keys.size(), 1u);
+  EXPECT_EQ(recorder.keys[0].type, host::EventType::KeyUp);
+  EXPECT_EQ(recorder.keys[0].key, 44);
+  host::RemoveEventSink(sink);
 }
 
 }  // namespace
