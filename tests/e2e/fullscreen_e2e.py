@@ -184,9 +184,9 @@ def key(env, window, *keys):
     run(env, "xdotool", "windowfocus", "--sync", window)
     for k in keys:
         run(env, "xdotool", "keydown", k)
-        time.sleep(0.15)
+        time.sleep(0.35)
         run(env, "xdotool", "keyup", k)
-        time.sleep(0.25)
+        time.sleep(0.35)
 
 
 def check_full_screen(env, window, what):
