@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Full screen and back under Xvfb (one 1280 x 1024 mode), driven by xdotool.
 
     fullscreen_e2e.py <glorbs3d> [window-manager]

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """The fatal error box under Xvfb: the program started from a folder without
 its data cannot load its textures and says so in a box of its own.
 

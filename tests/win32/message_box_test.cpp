@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MessageBoxA draws its own box: the caption as a heading, the text wrapped
 // to the box, an OK button, answered by Return or Escape through injected
 // events; without a display it only writes to stderr.

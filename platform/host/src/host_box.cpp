@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal box window: a plain SDL window with a software surface, so it
 // appears wherever the game's own window can, without the desktop's message
 // box helpers (which need X core fonts and fail silently without them).

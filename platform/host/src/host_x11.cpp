@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // X11 specifics of the window (see host_x11.h). Built without Xlib the calls
 // answer "not X11", and the rest of host goes by what SDL reports.
 #include "host_x11.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What SDL does not tell about an X11 window: its real size, and whether a
 // window manager is there to carry out a full-screen request. Internal to
 // platform/host; every call answers "not X11" on other video drivers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // MessageBoxA: the caption as a heading, the text wrapped to the box's width,
 // and an OK button, drawn with our own GDI text into a picture that host
 // shows in a modal window of its own. Return, Space or Escape answer it, as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal box window on the offscreen driver: what it shows, and how each
 // answer ends it (keys, clicks on and off its button, quit requests, held
 // keys that only repeat).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How MessageBoxA shows itself: in a window of its own drawn with our GDI
 // text wherever a display exists, on stderr otherwise.
 #pragma once
