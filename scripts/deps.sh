@@ -11,6 +11,8 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libegl1
 )
 if [ "${1:-}" = "--test" ]; then
+  # A small window manager: full screen is tested with one and without.
+  packages+=(openbox)
   packages+=(ccache clang-format googletest libgtest-dev xvfb xauth xdotool x11-utils x11-apps clang libclang-rt-14-dev python3)
   # The packaging checks: metadata validators, the manual page, the .deb.
   packages+=(appstream desktop-file-utils man-db dpkg-dev lintian file)

@@ -1,6 +1,6 @@
-// Presentation and display modes: the back buffer stretched into a window
-// of another size, full screen and back, the lost-device cycle driven by the
-// window's focus and minimise events, and what Reset requires first.
+// Presentation and display modes: the back buffer scaled into a window of
+// another size (letterboxed where the shape differs), full screen and back, the lost-device cycle driven by
+// the window's focus and minimise events, and what Reset requires first.
 #include "d3d8_fixture.h"
 
 namespace d3d8test {
@@ -139,6 +139,49 @@ TEST_F(PresentTest, FullScreenOnAnotherShapeIsLetterboxed) {
   EXPECT_EQ(shown[24 * 128 + 118], 0xFF000000u);
   D3DPRESENT_PARAMETERS windowed = WindowedParams(0, 0);
   ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
+}
+
+// A window dragged to another shape shows the whole 4:3 picture undistorted
+// between black bars, in the drawable's real pixels, on both sides of 4:3.
+TEST_F(PresentTest, ResizedWindowOfAnotherShapeIsLetterboxed) {
+  ClearTo(0xFFFFFFFF);
+  DrawRect(24, 16, 40, 32, 0xFFFF0000);  // a 16 x 16 square in the 64 x 48 picture
+  struct Shape {
+    int w, h;
+    int x, y, scale;  // where the picture lands and how much it grows
+  };
+  const Shape shapes[] = {{256, 96, 64, 0, 2}, {128, 192, 0, 48, 2}, {320, 240, 0, 0, 5}};
+  for (const Shape& s : shapes) {
+    host::SetClientSize(s.w, s.h);
+    int dw = 0, dh = 0;
+    host::GetDrawableSize(&dw, &dh);
+    ASSERT_EQ(dw, s.w);
+    ASSERT_EQ(dh, s.h);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    std::vector<uint32_t> shown(static_cast<size_t>(dw) * dh);
+    ASSERT_EQ(d3d8::ReadDrawable(device_, shown.data(), dw, dh), D3D_OK);
+    auto at = [&](int x, int y) { return shown[static_cast<size_t>(y) * dw + x]; };
+    // Bars: everything outside the picture's rectangle is black.
+    const int right = s.x + 64 * s.scale, bottom = s.y + 48 * s.scale;
+    for (int y = 0; y < dh; y += 3) {
+      for (int x = 0; x < dw; x += 3) {
+        const bool bar = x < s.x || x >= right || y < s.y || y >= bottom;
+        if (bar) {
+          ASSERT_EQ(at(x, y), 0xFF000000u) << x << "," << y;
+        }
+      }
+    }
+    // The picture: white around a red square that stays square (green is
+    // below half only inside the red).
+    EXPECT_EQ(at(s.x + 2 * s.scale, s.y + 2 * s.scale), 0xFFFFFFFFu);
+    EXPECT_EQ(at(right - 2 * s.scale, bottom - 2 * s.scale), 0xFFFFFFFFu);
+    int redW = 0, redH = 0;
+    const int cx = s.x + 32 * s.scale, cy = s.y + 24 * s.scale;
+    for (int x = s.x; x < right; ++x) redW += Green(at(x, cy)) < 128;
+    for (int y = s.y; y < bottom; ++y) redH += Green(at(cx, y)) < 128;
+    EXPECT_NEAR(redW, 16 * s.scale, 2) << s.w << "x" << s.h;
+    EXPECT_NEAR(redH, 16 * s.scale, 2) << s.w << "x" << s.h;
+  }
 }
 
 TEST_F(PresentTest, GdiPictureIsShownThroughTheDeviceUntilItIsReleased) {

@@ -1,6 +1,7 @@
 // Device life, presentation and loss: the back buffer is a framebuffer
-// object of the back-buffer size (rows stored top first); Present stretches
-// it into the window's drawable and lets host swap and pace. Full-screen
+// object of the back-buffer size (rows stored top first); Present scales it
+// into the window's drawable (in real pixels, letterboxed to its own shape)
+// and lets host swap and pace. Full-screen
 // devices are lost while their window is minimised or without focus.
 #include <d3d8_glorbs.h>
 #include <host/host.h>
@@ -266,8 +267,9 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
   const int bw = static_cast<int>(target_.width), bh = static_cast<int>(target_.height);
   int x = 0, y = 0, w = dw, h = dh;
-  if (!params_.Windowed && static_cast<int64_t>(dw) * bh != static_cast<int64_t>(dh) * bw) {
-    // Full screen on a desktop of another shape: keep the picture's shape.
+  if (static_cast<int64_t>(dw) * bh != static_cast<int64_t>(dh) * bw) {
+    // A desktop or a resized window of another shape: keep the picture's
+    // shape and fill the rest with black bars rather than stretch it.
     if (static_cast<int64_t>(dw) * bh > static_cast<int64_t>(dh) * bw) {
       w = static_cast<int>(static_cast<int64_t>(dh) * bw / bh);
       x = (dw - w) / 2;

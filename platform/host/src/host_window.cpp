@@ -2,9 +2,11 @@
 // boxes and the OpenGL context. State shared with the event pump lives in
 // host_state.h; everything runs on the message-loop thread.
 #include "host_state.h"
+#include "host_x11.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace host {
 
@@ -68,7 +70,10 @@ bool CreateMainWindow(const char* title, int x, int y, int clientW, int clientH,
   // buffer only receives the finished picture.
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
-  Uint32 flags = SDL_WINDOW_OPENGL | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
+  // A high-density drawable where the desktop scales windows: the picture is
+  // then stretched to the real pixels instead of being blown up afterwards.
+  Uint32 flags =
+      SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI | (visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN);
   s.window =
       SDL_CreateWindow(title ? title : "", x, y, clientW > 0 ? clientW : 1, clientH > 0 ? clientH : 1, flags);
   if (!s.window) {
@@ -208,25 +213,46 @@ DisplayMode GetDesktopMode() {
   return mode;
 }
 
+// Without a window manager nobody carries out a full-screen request: SDL
+// reports the new size while the window keeps its old one. The window is then
+// placed over the display by hand.
+static void CoverDisplayWithoutManager(SDL_Window* window) {
+  if (!X11WithoutWindowManager(window)) return;
+  SDL_Rect bounds{};
+  if (SDL_GetDisplayBounds(WindowDisplay(), &bounds) == 0) X11CoverArea(window, bounds);
+}
+
 bool EnterFullScreen(int w, int h) {
   HostState& s = State();
   if (!s.window || w <= 0 || h <= 0) return false;
   if (!s.fullScreen) s.windowedRect = GetClientArea();
-  SDL_DisplayMode want{};
-  want.w = w;
-  want.h = h;
+  // Only a mode the display lists counts: SDL's closest match may be a
+  // wildcard entry that "offers" any size and then changes nothing.
   SDL_DisplayMode got{};
-  bool exact = SDL_GetClosestDisplayMode(WindowDisplay(), &want, &got) && got.w == w && got.h == h;
-  int result = -1;
-  if (exact && SDL_SetWindowDisplayMode(s.window, &got) == 0)
-    result = SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN);
-  if (result != 0) {
-    exact = false;
-    result = SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  bool offered = false;
+  const int display = WindowDisplay();
+  for (int i = 0, n = SDL_GetNumDisplayModes(display); i < n && !offered; ++i)
+    offered = SDL_GetDisplayMode(display, i, &got) == 0 && got.w == w && got.h == h;
+  bool exact = false;
+  std::string refusal;
+  if (offered) {
+    exact = SDL_SetWindowDisplayMode(s.window, &got) == 0 &&
+            SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN) == 0;
+    if (!exact) refusal = SDL_GetError();
   }
-  if (result != 0) {
+  if (!exact && SDL_SetWindowFullscreen(s.window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
     std::fprintf(stderr, "glorbs3d: full screen %dx%d refused: %s\n", w, h, SDL_GetError());
     return false;
+  }
+  CoverDisplayWithoutManager(s.window);
+  const DisplayMode desktop = GetDesktopMode();
+  if (!exact && (desktop.w != w || desktop.h != h)) {
+    // The player asked for a mode and gets another: say which, once.
+    const bool sameShape = static_cast<int64_t>(desktop.w) * h == static_cast<int64_t>(desktop.h) * w;
+    std::fprintf(stderr, "glorbs3d: full screen %dx%d %s; using the desktop's %dx%d with the picture %s\n", w,
+                 h,
+                 offered ? ("could not be set (" + refusal + ")").c_str() : "is not offered by the display",
+                 desktop.w, desktop.h, sameShape ? "scaled" : "letterboxed");
   }
   s.fullScreen = true;
   s.realModeChange = exact;
@@ -250,7 +276,9 @@ bool IsFullScreen() {
 void GetDrawableSize(int* w, int* h) {
   int dw = 0, dh = 0;
   SDL_Window* window = State().window;
-  if (window) {
+  // On X11 the server's answer: SDL's may be a size that was asked for and
+  // never granted, and drawing for it would crop the picture.
+  if (window && !X11WindowSize(window, &dw, &dh)) {
     if (State().gl)
       SDL_GL_GetDrawableSize(window, &dw, &dh);
     else
@@ -345,12 +373,6 @@ void GetMousePosition(int* x, int* y) {
 
 void SetRelativeMouse(bool on) {
   if (State().initOk) SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
-}
-
-void ShowMessageBox(const char* caption, const char* text, bool error) {
-  if (!HasDisplay()) return;
-  Uint32 flags = error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, caption ? caption : "", text ? text : "", State().window);
 }
 
 uint32_t Ticks() {

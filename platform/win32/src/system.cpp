@@ -1,7 +1,6 @@
-// Last error, clocks, debugger output and message boxes.
+// Last error, clocks and debugger output.
 #include "win32_internal.h"
 
-#include <host/host.h>
 #include <win32/debug_output.h>
 
 #include <cstdio>
@@ -83,17 +82,4 @@ void OutputDebugStringA(LPCSTR text) {
     std::fflush(stderr);
   }
   if (Debug().hook) Debug().hook(text, Debug().user);
-}
-
-int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-  std::fprintf(stderr, "%s: %s\n", caption ? caption : "Error", text ? text : "");
-  std::fflush(stderr);
-  if (host::HasDisplay()) {
-    bool error = (type & 0xF0) == MB_ICONERROR || (type & 0xF0) == MB_ICONWARNING;
-    // Over a hidden pointer the box could not be answered.
-    host::SetCursorVisible(true);
-    host::ShowMessageBox(caption ? caption : "", text ? text : "", error);
-    ApplyCursor();
-  }
-  return IDOK;
 }

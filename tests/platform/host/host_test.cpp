@@ -2,6 +2,8 @@
 // event stream as the sinks see it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "host/host.h"
@@ -125,6 +127,44 @@ TEST_F(HostTest, PictureGoesToTheInstalledPresenterOtherwiseToTheWindowSurface) 
   host::Picture broken{pixels.data(), 4, 4, 8};  // pitch shorter than a row
   host::PresentPicture(broken);
   EXPECT_EQ(1, seen.calls);
+}
+
+}  // namespace
+
+namespace {
+
+// A full-screen mode the display lacks falls back to the desktop's size and
+// says so on one stderr line; the desktop's own mode is granted silently. The
+// drawable follows, and leaving restores the window's client area.
+TEST_F(HostTest, FullScreenNamesTheModeUsedWhenTheAskedOneIsMissing) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 10, 20, 640, 480, true));
+  ASSERT_NE(nullptr, host::CreateGLContext());
+  const host::DisplayMode desktop = host::GetDesktopMode();
+  ASSERT_GT(desktop.w, 0);
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(host::EnterFullScreen(desktop.w + 7, desktop.h + 5));
+  std::string err = testing::internal::GetCapturedStderr();
+  const std::string asked = std::to_string(desktop.w + 7) + "x" + std::to_string(desktop.h + 5);
+  const std::string used = std::to_string(desktop.w) + "x" + std::to_string(desktop.h);
+  EXPECT_NE(err.find(asked + " is not offered by the display; using the desktop's " + used),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+  EXPECT_TRUE(host::IsFullScreen());
+  int w = 0, h = 0;
+  host::GetDrawableSize(&w, &h);
+  EXPECT_EQ(w, desktop.w);
+  EXPECT_EQ(h, desktop.h);
+
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(host::EnterFullScreen(desktop.w, desktop.h));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  host::LeaveFullScreen();
+  EXPECT_FALSE(host::IsFullScreen());
+  host::Rect r = host::GetClientArea();
+  EXPECT_EQ(r.w, 640);
+  EXPECT_EQ(r.h, 480);
 }
 
 }  // namespace

@@ -107,8 +107,21 @@ void SetRelativeMouse(bool on);
 
 // ------------------------------------------------------------ message box
 
-// A modal message box where a display exists; does nothing otherwise.
-void ShowMessageBox(const char* caption, const char* text, bool error);
+// A modal box window: a second window, titled `caption`, showing `picture`
+// (drawn by the caller; its size is the window's), over the main window.
+// It waits, drawing nothing of the game, until it is answered:
+enum class BoxAnswer : uint8_t {
+  Ok,      // Return, keypad Enter or Space, or a click inside `button`
+  Cancel,  // Escape, or the box's own close button
+  Quit,    // SIGTERM or the main window's close button: a Quit event is
+           // put back into the stream, so that the program ends as asked
+  Failed,  // no window could be made (the reason is on stderr)
+};
+BoxAnswer RunModalBox(const char* caption, const Picture& picture, const Rect& button);
+// Called once a box's picture is on the screen, with what the window shows
+// (tests look at it and answer by injecting events).
+typedef void (*BoxObserver)(const Picture& shown, void* user);
+void SetBoxObserver(BoxObserver observer, void* user);
 
 // ------------------------------------------------------------------ events
 
