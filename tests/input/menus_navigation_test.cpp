@@ -119,16 +119,40 @@ TEST_F(MenuTest, SubmenusKeepTheirHighlightAndBackReturnsToTheParent) {
 
 TEST_F(MenuTest, NoClosesTheQuitMenuAndYesPostsClose) {
   OpenMenu(quitMenu);
-  Give(kDown);
-  Give(kSelect);  // "No"
+  EXPECT_EQ(quitMenu->selected, 1u);  // "No"
+  Give(kSelect);
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_FALSE(TakeClose());
   OpenMenu(quitMenu);
-  EXPECT_EQ(quitMenu->selected, 1u);
   Give(kUp);
   Give(kSelect);  // "Yes"
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_TRUE(TakeClose());
+}
+
+TEST_F(MenuTest, TheQuitQuestionOpensOnNoEveryTime) {
+  ReachPlay();
+  // Escape by mistake, then fire as before: the game goes on.
+  TapAndStep(HID_ESCAPE);
+  ASSERT_EQ(currentMenu, quitMenu);
+  EXPECT_STREQ(quitMenu->children[quitMenu->selected]->name, "No");
+  TapAndStep(HID_SPACE);
+  EXPECT_EQ(currentMenu, nullptr);
+  EXPECT_FALSE(TakeClose());
+  // Left on "Yes" last time (then closed by Escape), it still opens on "No".
+  TapAndStep(HID_ESCAPE);
+  TapAndStep(HID_UP);
+  EXPECT_EQ(quitMenu->selected, 0u);
+  TapAndStep(HID_ESCAPE);  // "Quit menu"
+  EXPECT_EQ(currentMenu, nullptr);
+  TapAndStep(HID_ESCAPE);
+  EXPECT_EQ(quitMenu->selected, 1u);
+  Give(kSelect);
+  EXPECT_FALSE(TakeClose());
+  // The main menu keeps its own remembered highlight.
+  mainMenu->selected = 2;
+  OpenMenu(mainMenu);
+  EXPECT_EQ(mainMenu->selected, 2u);
 }
 
 TEST_F(MenuTest, VideoEntriesSwitchTheDisplayAndCloseTheMenu) {
@@ -199,8 +223,7 @@ TEST_F(MenuTest, KeysOpenTheMenusSteerThemAndQuit) {
   EXPECT_EQ(currentMenu, nullptr);
   TapAndStep(HID_ESCAPE);  // the game's "Quit game" again
   ASSERT_EQ(currentMenu, quitMenu);
-  TapAndStep(HID_DOWN);
-  TapAndStep(HID_RETURN);  // "No"
+  TapAndStep(HID_RETURN);  // "No", highlighted on opening
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_FALSE(TakeClose());
   TapAndStep(HID_ESCAPE);
