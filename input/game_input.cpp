@@ -192,6 +192,19 @@ void HandleEvent(const DIDEVICEOBJECTDATA& event, DWORD d) {
   }
 }
 
+// A controller came or went: each level follows its device to the device's
+// new table index; a new device starts with none held.
+void FollowMovedDevices(DWORD count, const LONG movedFrom[INPUT_DEVICE_TABLE_SIZE]) {
+  const InputActionLevels before = InputState.actionLevels;
+  InputActionLevels& after = InputState.actionLevels;
+  for (const LevelAction& a : kLevelActions) {
+    for (DWORD d = 0; d < static_cast<DWORD>(INPUT_MAX_DEVICES); ++d) {
+      const LONG from = d < count ? movedFrom[d] : -1;
+      (after.*a.levels)[d] = from >= 0 && from < INPUT_MAX_DEVICES ? (before.*a.levels)[from] : 0.0f;
+    }
+  }
+}
+
 // Steering from the levels: a later test of a pair, and a later device,
 // wins.
 void DeriveControls(DWORD count) {
@@ -234,7 +247,11 @@ HRESULT InitInput(HWND mainWindow) {
 void PollInput() {
   LPDIRECTINPUTDEVICE8A* devices = nullptr;
   DWORD count = 0;
-  if (!inputDeviceManager || FAILED(inputDeviceManager->GetDevices(&devices, &count))) return;
+  if (!inputDeviceManager) return;
+  LONG movedFrom[INPUT_DEVICE_TABLE_SIZE] = {};
+  const BOOL changed = inputDeviceManager->RefreshControllers(movedFrom);
+  if (FAILED(inputDeviceManager->GetDevices(&devices, &count))) return;
+  if (changed) FollowMovedDevices(count, movedFrom);
   for (DWORD d = 0; d < count; ++d) {
     DIDEVICEOBJECTDATA events[INPUT_EVENTS_PER_POLL];
     DWORD eventCount = INPUT_EVENTS_PER_POLL;

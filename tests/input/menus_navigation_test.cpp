@@ -369,6 +369,37 @@ TEST_F(MenuTest, KeysReleasedWhileAMenuIsOpenDoNotStayHeldAfterIt) {
   EXPECT_FALSE(InputState.fireHeld);
 }
 
+TEST_F(MenuTest, AControllerPluggedInDuringPlayDrivesTheShipWithoutAMenu) {
+  ReachPlay();
+  for (int i = 0; i < 30 && !PlayerShip->visible; ++i) {
+    ManualClock::Advance(0.1);
+    StepApplication();
+  }
+  ASSERT_TRUE(PlayerShip->visible);
+  const int index = host::AttachVirtualPad("Late pad", (1u << host::PAD_BUTTON_COUNT) - 1,
+                                           (1u << host::PAD_AXIS_COUNT) - 1);
+  ASSERT_GE(index, 0);
+  Pump();
+  const int32_t pad = host::PadInstanceAt(host::PadCount() - 1);
+  ManualClock::Advance(0.02);
+  StepApplication();  // the poll takes the controller
+  const Vector3 start = PlayerShip->position;
+  PadAxis(pad, host::PAD_LEFTY, 32767);  // stick down
+  Pump();
+  for (int i = 0; i < 10; ++i) {
+    ManualClock::Advance(0.02);
+    StepApplication();
+  }
+  EXPECT_EQ(currentMenu, nullptr);
+  EXPECT_EQ(InputState.verticalMove, 3.0f);
+  EXPECT_GT(PlayerShip->position.x, start.x);  // the "down" stick pushes the ship along x
+  host::DetachVirtualPad(index);
+  Pump();
+  ManualClock::Advance(0.02);
+  StepApplication();  // pulled out: its stick no longer holds the ship
+  EXPECT_EQ(InputState.verticalMove, 0.0f);
+}
+
 TEST_F(MenuTest, ClosingAMenuDoesNotJumpTheWorldByTheTimeItWasOpen) {
   ReachPlay();
   ManualClock::Advance(0.02);
