@@ -65,11 +65,13 @@ TEST_F(HotPlug, PullingOutAControllerDropsOnlyItAndTheOthersLevelsFollowThem) {
   const LPDIRECTINPUTDEVICE8A secondDevice = DeviceAt(3);
   Press(HID_J);                              // keyboard: turn left held
   PadAxis(first, host::PAD_LEFTY, 32767);    // first pad: down
+  PadButton(first, host::PAD_A, true);       // and fire
   PadAxis(second, host::PAD_LEFTX, -32768);  // second pad: right
   Frame();
   ASSERT_EQ(InputState.turnRate, -5.0f);
   ASSERT_EQ(InputState.verticalMove, 3.0f);
   ASSERT_EQ(InputState.lateralMove, 0.5f);
+  ASSERT_EQ(InputState.fireHeld, 1);
 
   Unplug(0);  // the first pad goes; the second moves up a place
   (void)second;
@@ -77,7 +79,8 @@ TEST_F(HotPlug, PullingOutAControllerDropsOnlyItAndTheOthersLevelsFollowThem) {
   ASSERT_EQ(DeviceCount(), 3u);
   EXPECT_EQ(DeviceAt(2), secondDevice);
   EXPECT_EQ(InputState.verticalMove, 0.0f);  // nothing of the pulled pad stays held
-  EXPECT_EQ(InputState.lateralMove, 0.5f);   // the second pad's stick is still pushed
+  EXPECT_EQ(InputState.fireHeld, 0);
+  EXPECT_EQ(InputState.lateralMove, 0.5f);  // the second pad's stick is still pushed
   EXPECT_EQ(InputState.actionLevels.moveRight[2], 1.0f);
   EXPECT_EQ(InputState.actionLevels.moveRight[3], 0.0f);
   EXPECT_EQ(InputState.turnRate, -5.0f);  // and the keyboard's key
