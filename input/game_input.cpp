@@ -192,6 +192,24 @@ void HandleEvent(const DIDEVICEOBJECTDATA& event, DWORD d) {
   }
 }
 
+// A controller came or went: each level follows its device to the device's
+// new table index; a new device starts with none held. Fire is one flag for
+// all devices: a controller pulled out with fire held would fire for ever,
+// so fire is let go (a key still held fires again on its next press).
+void FollowMovedDevices(DWORD countBefore, DWORD count, const LONG movedFrom[INPUT_DEVICE_TABLE_SIZE]) {
+  DWORD kept = 0;
+  for (DWORD d = 0; d < count; ++d) kept += movedFrom[d] >= 0;
+  if (kept < countBefore) InputState.fireHeld = 0;
+  const InputActionLevels before = InputState.actionLevels;
+  InputActionLevels& after = InputState.actionLevels;
+  for (const LevelAction& a : kLevelActions) {
+    for (DWORD d = 0; d < static_cast<DWORD>(INPUT_MAX_DEVICES); ++d) {
+      const LONG from = d < count ? movedFrom[d] : -1;
+      (after.*a.levels)[d] = from >= 0 && from < INPUT_MAX_DEVICES ? (before.*a.levels)[from] : 0.0f;
+    }
+  }
+}
+
 // Steering from the levels: a later test of a pair, and a later device,
 // wins.
 void DeriveControls(DWORD count) {
@@ -235,6 +253,12 @@ void PollInput() {
   LPDIRECTINPUTDEVICE8A* devices = nullptr;
   DWORD count = 0;
   if (!inputDeviceManager || FAILED(inputDeviceManager->GetDevices(&devices, &count))) return;
+  const DWORD countBefore = count;
+  LONG movedFrom[INPUT_DEVICE_TABLE_SIZE] = {};
+  if (inputDeviceManager->RefreshControllers(movedFrom)) {
+    inputDeviceManager->GetDevices(&devices, &count);
+    FollowMovedDevices(countBefore, count, movedFrom);
+  }
   for (DWORD d = 0; d < count; ++d) {
     DIDEVICEOBJECTDATA events[INPUT_EVENTS_PER_POLL];
     DWORD eventCount = INPUT_EVENTS_PER_POLL;

@@ -3,6 +3,7 @@
 // the configuration window.
 #include "input/input_device_manager.h"
 
+#include <algorithm>
 #include <cstring>
 
 InputDeviceManager::InputDeviceManager() {
@@ -20,8 +21,57 @@ void InputDeviceManager::ReleaseDevices() {
     devices[i]->Unacquire();
     devices[i]->Release();
     devices[i] = nullptr;
+    instances[i] = GUID_NULL;
   }
   deviceCount = 0;
+}
+
+bool InputDeviceManager::Holds(REFGUID instance) const {
+  return std::find(instances, instances + deviceCount, instance) != instances + deviceCount;
+}
+
+BOOL InputDeviceManager::RefreshControllers(LONG movedFrom[INPUT_DEVICE_TABLE_SIZE]) {
+  if (!directInput) return FALSE;
+  std::vector<GUID> attached;
+  directInput->EnumDevices(
+      DI8DEVCLASS_GAMECTRL,
+      [](LPCDIDEVICEINSTANCEA info, LPVOID list) -> BOOL {
+        static_cast<std::vector<GUID>*>(list)->push_back(info->guidInstance);
+        return DIENUM_CONTINUE;
+      },
+      &attached, DIEDFL_ATTACHEDONLY);
+  if (attached == controllersSeen) return FALSE;
+  controllersSeen = attached;
+  const auto stillAttached = [&](DWORD i) {
+    DIDEVICEINSTANCEA info{};
+    info.dwSize = sizeof info;
+    // Keyboard and mouse stay; a controller stays while it is listed.
+    if (FAILED(devices[i]->GetDeviceInfo(&info))) return false;
+    const DWORD type = GET_DIDEVICE_TYPE(info.dwDevType);
+    if (type == DI8DEVTYPE_KEYBOARD || type == DI8DEVTYPE_MOUSE) return true;
+    return std::find(attached.begin(), attached.end(), instances[i]) != attached.end();
+  };
+  DWORD kept = 0;
+  for (DWORD i = 0; i < deviceCount; ++i) {
+    if (!stillAttached(i)) {
+      devices[i]->Unacquire();
+      devices[i]->Release();
+      continue;
+    }
+    devices[kept] = devices[i];
+    instances[kept] = instances[i];
+    movedFrom[kept++] = static_cast<LONG>(i);
+  }
+  const DWORD before = deviceCount;
+  for (DWORD i = kept; i < before; ++i) {
+    devices[i] = nullptr;
+    instances[i] = GUID_NULL;
+  }
+  deviceCount = kept;
+  directInput->EnumDevicesBySemantics(userName, &actionFormat, &EnumerateNewDevice, this,
+                                      DIEDBSFL_ATTACHEDONLY);
+  for (DWORD i = kept; i < deviceCount; ++i) movedFrom[i] = -1;
+  return deviceCount != before || kept != before;
 }
 
 HRESULT InputDeviceManager::Create(HWND mainWindow, const char* user, DIACTIONFORMATA* format) {
@@ -108,6 +158,7 @@ HRESULT InputDeviceManager::AddDevice(const DIDEVICEINSTANCEA* instance, LPDIREC
     device->SetProperty(DIPROP_AXISMODE, &axisMode.diph);
   }
   devices[deviceCount] = device;
+  instances[deviceCount] = instance->guidInstance;
   device->AddRef();
   device->BuildActionMap(&actionFormat, userName, 0);
   device->SetActionMap(&actionFormat, userName, 0);
@@ -120,4 +171,12 @@ BOOL CALLBACK InputDeviceManager::EnumerateDevice(LPCDIDEVICEINSTANCEA instance,
   InputDeviceManager* manager = static_cast<InputDeviceManager*>(context);
   manager->AddDevice(instance, device);
   return manager->deviceCount < INPUT_DEVICE_TABLE_SIZE ? DIENUM_CONTINUE : DIENUM_STOP;
+}
+
+BOOL CALLBACK InputDeviceManager::EnumerateNewDevice(LPCDIDEVICEINSTANCEA instance,
+                                                     LPDIRECTINPUTDEVICE8A device, DWORD flags,
+                                                     DWORD remaining, LPVOID context) {
+  InputDeviceManager* manager = static_cast<InputDeviceManager*>(context);
+  if (instance && manager->Holds(instance->guidInstance)) return DIENUM_CONTINUE;
+  return EnumerateDevice(instance, device, flags, remaining, context);
 }

@@ -7,6 +7,8 @@
 #include <dinput.h>
 #include <windows.h>
 
+#include <vector>
+
 // Room in the device table; enumeration stops once it is full.
 constexpr DWORD INPUT_DEVICE_TABLE_SIZE = 20;
 
@@ -36,18 +38,30 @@ class InputDeviceManager {
   // takes effect.
   HRESULT ConfigureDevices(HWND window, IUnknown* target, LPDICONFIGUREDEVICESCALLBACK callback, DWORD flags);
   void UnacquireDevices();
+  // Controllers come and go during play: takes a newly attached one into
+  // the table and drops one that is gone, leaving every other device as it
+  // was (the same object, acquired, its buffered events intact). Costs one
+  // look at the attached controllers when nothing changed. On TRUE the table
+  // changed and movedFrom[i] is the old index of entry i, or -1 for a new
+  // device; the new ones are unacquired, like every newly taken device.
+  BOOL RefreshControllers(LONG movedFrom[INPUT_DEVICE_TABLE_SIZE]);
   // Takes one enumerated device; called by the enumeration callback only.
   HRESULT AddDevice(const DIDEVICEINSTANCEA* instance, LPDIRECTINPUTDEVICE8A device);
 
  private:
   static BOOL CALLBACK EnumerateDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device,
                                        DWORD flags, DWORD remaining, LPVOID context);
+  static BOOL CALLBACK EnumerateNewDevice(LPCDIDEVICEINSTANCEA instance, LPDIRECTINPUTDEVICE8A device,
+                                          DWORD flags, DWORD remaining, LPVOID context);
   void ReleaseDevices();
+  bool Holds(REFGUID instance) const;
 
   HWND window = nullptr;
   const char* userName = nullptr;
   LPDIRECTINPUT8A directInput = nullptr;
   LPDIRECTINPUTDEVICE8A devices[INPUT_DEVICE_TABLE_SIZE] = {};
   DWORD deviceCount = 0;
+  GUID instances[INPUT_DEVICE_TABLE_SIZE] = {};  // of each table entry
+  std::vector<GUID> controllersSeen;             // attached at the last look
   DIACTIONFORMATA actionFormat = {};
 };

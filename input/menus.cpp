@@ -263,6 +263,13 @@ void OpenMenu(MenuItem* root) {
   if (!root) return;
   PlayMenuSound();
   currentMenu = root;
+  // Space and the left button are both fire and select: a player who hits
+  // Escape by mistake and goes on firing must land on "No", every time.
+  if (root == quitMenu) {
+    for (DWORD i = 0; i < root->childCount; ++i) {
+      if (root->children[i]->id == MENU_BACK) root->selected = i;
+    }
+  }
   // While the menu has the keys, releasing a held game key reaches nobody:
   // let go of every held control now, so that none is still held when the
   // menu closes.

@@ -5,7 +5,9 @@
 
 #include <fstream>
 
+#include "config_screen.h"
 #include "dinput_fixture.h"
+#include "win32/debug_capture.h"
 
 namespace dinput_test {
 namespace {
@@ -110,6 +112,35 @@ TEST_F(ConfigureDevices, ARemappedKeyIsSavedAndTakesEffectOnTheNextBuild) {
   EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_L));
   EXPECT_EQ(keyActions[1].dwHow, static_cast<DWORD>(DIAH_USERCONFIG));
   EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_J));
+}
+
+TEST_F(ConfigureDevices, AMapThatCannotBeSavedIsAppliedAndTheWindowSaysWhy) {
+  setenv("XDG_CONFIG_HOME", "/proc/no-such-place", 1);
+  // The window itself: OK does not close it while the failure is unread.
+  dinput8::ConfigScreen screen(format_, nullptr, true);
+  DebugCapture capture;
+  for (uint16_t hid : {HID_DOWN, HID_RETURN, HID_L, HID_F10}) screen.OnEvent(KeyEvent(hid, true));
+  EXPECT_FALSE(screen.Done());
+  EXPECT_TRUE(screen.SaveFailed());
+  EXPECT_NE(screen.Status().find("Not saved: cannot make the folder /proc/no-such-place"), std::string::npos)
+      << screen.Status();
+  EXPECT_NE(screen.Status().find("apply until the game ends"), std::string::npos);
+  EXPECT_NE(capture.text.find("could not be saved"), std::string::npos) << capture.text;
+  screen.OnEvent(KeyEvent(HID_L, false));  // a release is no answer
+  EXPECT_FALSE(screen.Done());
+  screen.OnEvent(KeyEvent(HID_SPACE, true));
+  EXPECT_TRUE(screen.Done());
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_L));
+
+  // The whole call, as the game makes it: the edit holds without a file.
+  dinput8::ForgetUnsavedMaps();
+  Tap(HID_RETURN);  // "Turn left"
+  Tap(HID_M);
+  Tap(HID_F10);
+  Tap(HID_RETURN);  // the notice is read
+  EXPECT_EQ(Run(DICD_EDIT), DI_SETTINGSNOTSAVED);
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 0), KeyObject(DIK_M));
+  EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_K));
 }
 
 TEST_F(ConfigureDevices, TakingAnotherActionsKeyLeavesThatActionWithout) {

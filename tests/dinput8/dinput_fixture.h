@@ -53,6 +53,7 @@ class DinputTest : public ::testing::Test {
     ASSERT_TRUE(host::Init());
     host::PumpEvents(0);
     dinput8::ResetDiagnostics();
+    dinput8::ForgetUnsavedMaps();
     ASSERT_EQ(DirectInput8Create(reinterpret_cast<HINSTANCE>(this), DIRECTINPUT_VERSION, IID_IDirectInput8A,
                                  reinterpret_cast<void**>(&di_), nullptr),
               DI_OK);

@@ -240,3 +240,38 @@ TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
 
 }  // namespace
 }  // namespace dinput_test
+
+namespace dinput_test {
+namespace {
+
+// What EnumDevices lists of one class, by device type.
+std::vector<DWORD> ListedTypes(IDirectInput8A* di, DWORD devClass) {
+  std::vector<DWORD> types;
+  EXPECT_EQ(di->EnumDevices(
+                devClass,
+                [](LPCDIDEVICEINSTANCEA info, LPVOID list) -> BOOL {
+                  static_cast<std::vector<DWORD>*>(list)->push_back(GET_DIDEVICE_TYPE(info->dwDevType));
+                  return DIENUM_CONTINUE;
+                },
+                &types, DIEDFL_ATTACHEDONLY),
+            DI_OK);
+  return types;
+}
+
+TEST_F(DinputTest, EnumDevicesListsTheAttachedDevicesOfAClassAndFollowsPlugging) {
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_GAMECTRL).size(), 0u);
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_KEYBOARD), std::vector<DWORD>{DI8DEVTYPE_KEYBOARD});
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_POINTER), std::vector<DWORD>{DI8DEVTYPE_MOUSE});
+  AttachPad("Pad", (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_GAMECTRL), std::vector<DWORD>{DI8DEVTYPE_GAMEPAD});
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_ALL).size(), 3u);
+  host::DetachVirtualPad(pads_.back());
+  pads_.pop_back();
+  host::PumpEvents(0);
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_GAMECTRL).size(), 0u);
+  EXPECT_EQ(di_->EnumDevices(DI8DEVCLASS_ALL, nullptr, nullptr, 0), DIERR_INVALIDPARAM);
+  EXPECT_EQ(ListedTypes(di_, DI8DEVCLASS_DEVICE).size(), 0u);
+}
+
+}  // namespace
+}  // namespace dinput_test

@@ -1,7 +1,15 @@
 // Saved maps: written and read back per map and device, and a damaged file
-// (truncated, garbage, another version, a control the device lacks) falls
-// back to the defaults with a message.
+// (truncated, garbage, another version, a control the device lacks) or
+// something that is not a file at all falls back to the defaults with a
+// message; a map that cannot be written stays in force for the run.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <fstream>
+#include <sstream>
+
+#include <functional>
 
 #include "dinput_fixture.h"
 #include "win32/debug_capture.h"
@@ -83,7 +91,6 @@ TEST_F(UserMaps, DamagedFilesFallBackToTheDefaultsAndSaySo) {
       {"a wrong count", good + "end 5\n", "count"},
       {"another device", "Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice mouse\nend 0\n",
        "another device"},
-      {"an empty file", "", "empty"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -104,11 +111,109 @@ TEST_F(UserMaps, DamagedFilesFallBackToTheDefaultsAndSaySo) {
   EXPECT_EQ(KeyOf(0), static_cast<DWORD>(DIK_L));
 }
 
-TEST_F(UserMaps, AFileTooLargeToBeAMapIsNotRead) {
-  WriteMap("Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice keyboard\n" + std::string(100000, '#'));
+TEST_F(UserMaps, WhatIsNotASmallRegularFileIsNotReadAndTheReasonIsTrue) {
+  const std::string path = MapFile("Keys_Saved", "keyboard");
+  std::filesystem::create_directories(configHome_ + "/glorbs3d");
+  const struct {
+    const char* what;
+    std::function<void()> make;
+    const char* reason;
+  } cases[] = {
+      // A FIFO blocks an ordinary open() for ever; /dev/zero never ends.
+      {"a FIFO", [&] { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }, "named pipe (FIFO)"},
+      {"a folder", [&] { std::filesystem::create_directory(path); }, "a folder"},
+      {"a link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", path); }, "a device"},
+      {"an oversize file",
+       [&] {
+         WriteMap("Glorbs3D input map\nversion 1\nmap Keys Saved\ndevice keyboard\n" +
+                  std::string(100000, '#'));
+       },
+       "too large: 100060 bytes"},
+      {"an empty file", [&] { WriteMap(""); }, "empty"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(path);
+    c.make();
+    dinput8::ResetDiagnostics();
+    DebugCapture capture;
+    DWORD how = 0;
+    EXPECT_EQ(KeyOf(0, &how), static_cast<DWORD>(DIK_J));
+    EXPECT_EQ(how, static_cast<DWORD>(DIAH_DEFAULT));
+    EXPECT_EQ(dinput8::DiagnosticCount(dinput8::DIAG_USER_MAP_DAMAGED), 1);
+    EXPECT_NE(capture.text.find(c.reason), std::string::npos) << capture.text;
+    EXPECT_NE(capture.text.find("default controls are used"), std::string::npos);
+    EXPECT_EQ(capture.text.find("damaged"), std::string::npos) << "not a damaged map: " << capture.text;
+  }
+  std::filesystem::remove_all(path);
+}
+
+// Files in the map folder other than the maps themselves.
+std::vector<std::string> Leftovers(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() < 4 || name.compare(name.size() - 4, 4, ".map") != 0) names.push_back(name);
+  }
+  return names;
+}
+
+std::string Contents(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+TEST_F(UserMaps, AWriteThatFailsLeavesTheOldMapWholeAndTheNewOneInForce) {
+  IDirectInputDevice8A* kb = nullptr;
+  ASSERT_EQ(di_->CreateDevice(GUID_SysKeyboard, &kb, nullptr), DI_OK);
+  kb->BuildActionMap(&format_, nullptr, 0);
+  keyActions[0].dwObjID = 0x04 | (DIK_L << 8);
+  ASSERT_EQ(kb->SetActionMap(&format_, nullptr, DIDSAM_FORCESAVE), DI_OK);
+  const std::string good = Contents(MapFile("Keys_Saved", "keyboard"));
+  ASSERT_NE(good.find("\nend 3\n"), std::string::npos);
+
+  // A disk that fills up after 20 bytes: the write fails part-way.
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit small = before;
+  small.rlim_cur = 20;
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  kb->BuildActionMap(&format_, nullptr, 0);
+  keyActions[0].dwObjID = 0x04 | (DIK_M << 8);
   DebugCapture capture;
-  EXPECT_EQ(KeyOf(0), static_cast<DWORD>(DIK_J));
-  EXPECT_NE(capture.text.find("too large"), std::string::npos);
+  const HRESULT saved = kb->SetActionMap(&format_, nullptr, DIDSAM_FORCESAVE);
+  setrlimit(RLIMIT_FSIZE, &before);
+  signal(SIGXFSZ, oldHandler);
+  kb->Release();
+
+  EXPECT_EQ(saved, DI_SETTINGSNOTSAVED);
+  EXPECT_EQ(Contents(MapFile("Keys_Saved", "keyboard")), good);
+  EXPECT_TRUE(Leftovers(configHome_ + "/glorbs3d").empty());
+  EXPECT_NE(capture.text.find("could not be saved"), std::string::npos) << capture.text;
+  EXPECT_NE(capture.text.find("writing failed"), std::string::npos) << capture.text;
+  // For the rest of this run the user's latest choice holds ...
+  EXPECT_EQ(KeyOf(0), static_cast<DWORD>(DIK_M));
+  // ... and the next run finds the last map that was written whole.
+  dinput8::ForgetUnsavedMaps();
+  EXPECT_EQ(KeyOf(0), static_cast<DWORD>(DIK_L));
+}
+
+TEST_F(UserMaps, ASaveReplacesTheMapWithNothingLeftBeside) {
+  IDirectInputDevice8A* kb = nullptr;
+  ASSERT_EQ(di_->CreateDevice(GUID_SysKeyboard, &kb, nullptr), DI_OK);
+  for (BYTE key : {DIK_L, DIK_M, DIK_N}) {
+    kb->BuildActionMap(&format_, nullptr, 0);
+    keyActions[0].dwObjID = 0x04 | (static_cast<DWORD>(key) << 8);
+    ASSERT_EQ(kb->SetActionMap(&format_, nullptr, DIDSAM_FORCESAVE), DI_OK);
+    EXPECT_EQ(KeyOf(0), static_cast<DWORD>(key));
+  }
+  kb->Release();
+  EXPECT_TRUE(Leftovers(configHome_ + "/glorbs3d").empty());
+  struct stat st {};
+  ASSERT_EQ(stat(MapFile("Keys_Saved", "keyboard").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);  // the user's own file
 }
 
 TEST_F(UserMaps, ASavedChoiceCannotMoveAFixedAction) {
@@ -121,16 +226,40 @@ TEST_F(UserMaps, ASavedChoiceCannotMoveAFixedAction) {
   EXPECT_EQ(KeyOf(0), static_cast<DWORD>(DIK_J));
 }
 
-TEST_F(UserMaps, AnUnwritableFolderIsReportedNotFatal) {
-  setenv("XDG_CONFIG_HOME", "/proc/no-such-place", 1);
-  IDirectInputDevice8A* kb = nullptr;
-  ASSERT_EQ(di_->CreateDevice(GUID_SysKeyboard, &kb, nullptr), DI_OK);
-  kb->BuildActionMap(&format_, nullptr, 0);
-  DebugCapture capture;
-  EXPECT_EQ(kb->SetActionMap(&format_, nullptr, DIDSAM_FORCESAVE), DI_SETTINGSNOTSAVED);
-  EXPECT_EQ(dinput8::DiagnosticCount(dinput8::DIAG_USER_MAP_NOT_SAVED), 1);
-  EXPECT_EQ(kb->Acquire(), DI_OK);  // the map is installed all the same
-  kb->Release();
+TEST_F(UserMaps, AMapThatCannotBeSavedIsKeptForTheRunAndTheReasonSaid) {
+  const std::string home = getenv("HOME") ? getenv("HOME") : "";
+  const struct {
+    const char* what;
+    const char* xdg;
+    const char* home;
+    const char* reason;
+  } cases[] = {
+      {"an unwritable folder", "/proc/no-such-place", "/proc/no-such-place", "cannot make the folder"},
+      {"no home at all", nullptr, nullptr, "no configuration folder"},
+  };
+  int key = DIK_L;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dinput8::ResetDiagnostics();
+    c.xdg ? setenv("XDG_CONFIG_HOME", c.xdg, 1) : unsetenv("XDG_CONFIG_HOME");
+    c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+    IDirectInputDevice8A* kb = nullptr;
+    ASSERT_EQ(di_->CreateDevice(GUID_SysKeyboard, &kb, nullptr), DI_OK);
+    kb->BuildActionMap(&format_, nullptr, 0);
+    keyActions[0].dwObjID = 0x04 | (static_cast<DWORD>(key) << 8);
+    DebugCapture capture;
+    EXPECT_EQ(kb->SetActionMap(&format_, nullptr, DIDSAM_FORCESAVE), DI_SETTINGSNOTSAVED);
+    EXPECT_EQ(dinput8::DiagnosticCount(dinput8::DIAG_USER_MAP_NOT_SAVED), 1);
+    EXPECT_NE(capture.text.find(c.reason), std::string::npos) << capture.text;
+    EXPECT_NE(capture.text.find("they apply until the game ends"), std::string::npos) << capture.text;
+    EXPECT_EQ(kb->Acquire(), DI_OK);  // the map is installed all the same
+    kb->Release();
+    DWORD how = 0;
+    EXPECT_EQ(KeyOf(0, &how), static_cast<DWORD>(key));  // and the next build still has it
+    EXPECT_EQ(how, static_cast<DWORD>(DIAH_USERCONFIG));
+    key = DIK_M;
+  }
+  setenv("HOME", home.c_str(), 1);
 }
 
 }  // namespace

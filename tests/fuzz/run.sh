@@ -13,11 +13,11 @@ build="${2:-$root/build-fuzz}"
 mkdir -p "$build"
 CC=/usr/bin/clang CXX=/usr/bin/clang++ cmake -S "$root" -B "$build" -DGLORBS_FUZZ=ON -DBUILD_TESTING=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log"
-cmake --build "$build" -j2 --target fuzz_xfile fuzz_image
-cmake --build "$build" -j2 --target fuzz_wav
+targets=(xfile image wav user_maps)
+cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
 status=0
-for target in xfile image wav; do
+for target in "${targets[@]}"; do
   scratch="$build/corpus-$target"
   mkdir -p "$scratch" "$build/artifacts-$target"
   cp -n "$here/corpus/$target/"* "$scratch/" 2>/dev/null || true

@@ -119,16 +119,40 @@ TEST_F(MenuTest, SubmenusKeepTheirHighlightAndBackReturnsToTheParent) {
 
 TEST_F(MenuTest, NoClosesTheQuitMenuAndYesPostsClose) {
   OpenMenu(quitMenu);
-  Give(kDown);
-  Give(kSelect);  // "No"
+  EXPECT_EQ(quitMenu->selected, 1u);  // "No"
+  Give(kSelect);
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_FALSE(TakeClose());
   OpenMenu(quitMenu);
-  EXPECT_EQ(quitMenu->selected, 1u);
   Give(kUp);
   Give(kSelect);  // "Yes"
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_TRUE(TakeClose());
+}
+
+TEST_F(MenuTest, TheQuitQuestionOpensOnNoEveryTime) {
+  ReachPlay();
+  // Escape by mistake, then fire as before: the game goes on.
+  TapAndStep(HID_ESCAPE);
+  ASSERT_EQ(currentMenu, quitMenu);
+  EXPECT_STREQ(quitMenu->children[quitMenu->selected]->name, "No");
+  TapAndStep(HID_SPACE);
+  EXPECT_EQ(currentMenu, nullptr);
+  EXPECT_FALSE(TakeClose());
+  // Left on "Yes" last time (then closed by Escape), it still opens on "No".
+  TapAndStep(HID_ESCAPE);
+  TapAndStep(HID_UP);
+  EXPECT_EQ(quitMenu->selected, 0u);
+  TapAndStep(HID_ESCAPE);  // "Quit menu"
+  EXPECT_EQ(currentMenu, nullptr);
+  TapAndStep(HID_ESCAPE);
+  EXPECT_EQ(quitMenu->selected, 1u);
+  Give(kSelect);
+  EXPECT_FALSE(TakeClose());
+  // The main menu keeps its own remembered highlight.
+  mainMenu->selected = 2;
+  OpenMenu(mainMenu);
+  EXPECT_EQ(mainMenu->selected, 2u);
 }
 
 TEST_F(MenuTest, VideoEntriesSwitchTheDisplayAndCloseTheMenu) {
@@ -199,8 +223,7 @@ TEST_F(MenuTest, KeysOpenTheMenusSteerThemAndQuit) {
   EXPECT_EQ(currentMenu, nullptr);
   TapAndStep(HID_ESCAPE);  // the game's "Quit game" again
   ASSERT_EQ(currentMenu, quitMenu);
-  TapAndStep(HID_DOWN);
-  TapAndStep(HID_RETURN);  // "No"
+  TapAndStep(HID_RETURN);  // "No", highlighted on opening
   EXPECT_EQ(currentMenu, nullptr);
   EXPECT_FALSE(TakeClose());
   TapAndStep(HID_ESCAPE);
@@ -344,6 +367,37 @@ TEST_F(MenuTest, KeysReleasedWhileAMenuIsOpenDoNotStayHeldAfterIt) {
   StepApplication();
   EXPECT_EQ(InputState.thrust, 0.0f);
   EXPECT_FALSE(InputState.fireHeld);
+}
+
+TEST_F(MenuTest, AControllerPluggedInDuringPlayDrivesTheShipWithoutAMenu) {
+  ReachPlay();
+  for (int i = 0; i < 30 && !PlayerShip->visible; ++i) {
+    ManualClock::Advance(0.1);
+    StepApplication();
+  }
+  ASSERT_TRUE(PlayerShip->visible);
+  const int index = host::AttachVirtualPad("Late pad", (1u << host::PAD_BUTTON_COUNT) - 1,
+                                           (1u << host::PAD_AXIS_COUNT) - 1);
+  ASSERT_GE(index, 0);
+  Pump();
+  const int32_t pad = host::PadInstanceAt(host::PadCount() - 1);
+  ManualClock::Advance(0.02);
+  StepApplication();  // the poll takes the controller
+  const Vector3 start = PlayerShip->position;
+  PadAxis(pad, host::PAD_LEFTY, 32767);  // stick down
+  Pump();
+  for (int i = 0; i < 10; ++i) {
+    ManualClock::Advance(0.02);
+    StepApplication();
+  }
+  EXPECT_EQ(currentMenu, nullptr);
+  EXPECT_EQ(InputState.verticalMove, 3.0f);
+  EXPECT_GT(PlayerShip->position.x, start.x);  // the "down" stick pushes the ship along x
+  host::DetachVirtualPad(index);
+  Pump();
+  ManualClock::Advance(0.02);
+  StepApplication();  // pulled out: its stick no longer holds the ship
+  EXPECT_EQ(InputState.verticalMove, 0.0f);
 }
 
 TEST_F(MenuTest, ClosingAMenuDoesNotJumpTheWorldByTheTimeItWasOpen) {

@@ -429,9 +429,23 @@ struct IDirectInputDevice8A : public IUnknown {
   STDMETHOD(SetActionMap)(LPDIACTIONFORMATA lpdiaf, LPCSTR lpszUserName, DWORD dwFlags) PURE;
 };
 
+// Device classes and flags of EnumDevices.
+#define DI8DEVCLASS_ALL 0
+#define DI8DEVCLASS_DEVICE 1
+#define DI8DEVCLASS_POINTER 2
+#define DI8DEVCLASS_KEYBOARD 3
+#define DI8DEVCLASS_GAMECTRL 4
+#define DIEDFL_ALLDEVICES 0x00000000
+#define DIEDFL_ATTACHEDONLY 0x00000001
+typedef BOOL(CALLBACK* LPDIENUMDEVICESCALLBACKA)(LPCDIDEVICEINSTANCEA lpddi, LPVOID pvRef);
+
 struct IDirectInput8A : public IUnknown {
   STDMETHOD(CreateDevice)
   (REFGUID rguid, LPDIRECTINPUTDEVICE8A* lplpDirectInputDevice, LPUNKNOWN pUnkOuter) PURE;
+  // Lists the attached devices of a class (every device is attached here:
+  // a controller that is unplugged is no longer listed).
+  STDMETHOD(EnumDevices)
+  (DWORD dwDevType, LPDIENUMDEVICESCALLBACKA lpCallback, LPVOID pvRef, DWORD dwFlags) PURE;
   STDMETHOD(EnumDevicesBySemantics)
   (LPCSTR ptszUserName, LPDIACTIONFORMATA lpdiActionFormat, LPDIENUMDEVICESBYSEMANTICSCBA lpCallback,
    LPVOID pvRef, DWORD dwFlags) PURE;

@@ -28,5 +28,8 @@ void ResetDiagnostics();
 // The folder of the saved maps ($XDG_CONFIG_HOME/glorbs3d or
 // ~/.config/glorbs3d); "" when the environment names neither.
 std::string SavedMapDirectory();
+// Maps that could not be saved are kept in memory for the rest of the run;
+// this forgets them (a test's fresh start).
+void ForgetUnsavedMaps();
 
 }  // namespace dinput8

@@ -75,6 +75,14 @@ void ConfigScreen::OnEvent(const host::Event& e) {
     Finish(false);  // the window is closing; the game sees the close itself
     return;
   }
+  if (saveFailed_) {
+    // The notice of the failed save is read; any answer closes the window.
+    const bool answer =
+        e.type == host::EventType::KeyDown ||
+        ((e.type == host::EventType::MouseButton || e.type == host::EventType::PadButton) && e.down);
+    if (answer) done_ = true;
+    return;
+  }
   if (capturing_) {
     OnCapture(e);
     return;
@@ -317,16 +325,21 @@ void ConfigScreen::ResetDevice() {
 }
 
 void ConfigScreen::Finish(bool confirmed) {
-  done_ = true;
   confirmed_ = confirmed;
+  if (confirmed && edit_ && !SaveChanges()) return;
+  done_ = true;
 }
 
-bool ConfigScreen::Save() const {
-  bool ok = true;
+bool ConfigScreen::SaveChanges() {
+  std::string why;
   for (const Device& d : devices_) {
-    if (d.changed) ok = SaveUserMap(userName_, format_, d.identity, d.bindings) && ok;
+    std::string failure;
+    if (d.changed && !SaveUserMap(userName_, format_, d.identity, d.bindings, &failure)) why = failure;
   }
-  return ok;
+  if (why.empty()) return true;
+  saveFailed_ = true;
+  status_ = "Not saved: " + why + ". The new controls apply until the game ends. Press any key.";
+  return false;
 }
 
 // ------------------------------------------------------------- the loop
@@ -406,7 +419,7 @@ HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGURE
   host::SetCursorVisible(cursorWasVisible);
   DropQueuedInput(params->hwnd);
   SafeRelease(target);
-  if (screen.Confirmed() && (flags & DICD_EDIT) && !screen.Save()) return DI_SETTINGSNOTSAVED;
+  if (screen.SaveFailed()) return DI_SETTINGSNOTSAVED;
   return DI_OK;
 }
 

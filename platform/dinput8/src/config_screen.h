@@ -43,9 +43,11 @@ class ConfigScreen {
   void Draw(Canvas& canvas) const;
   bool Done() const { return done_; }
   bool Confirmed() const { return confirmed_; }
-  // Writes the map of every device the user changed; false when one could
-  // not be written.
-  bool Save() const;
+  // OK in edit mode writes the map of every device the user changed. When
+  // one cannot be written, the window stays open and its status line says
+  // why (the map still applies for this run) until the next key, button or
+  // click.
+  bool SaveFailed() const { return saveFailed_; }
 
   // What the window shows, for tests: the selected device and row, and the
   // control name of an action on the selected device ("" when unmapped).
@@ -76,6 +78,7 @@ class ConfigScreen {
   void ClearSelected();
   void ResetDevice();
   void Finish(bool confirmed);
+  bool SaveChanges();
   bool RowFixed(size_t row) const;
   const DIACTIONA& RowAction(size_t row) const;
 
@@ -92,6 +95,7 @@ class ConfigScreen {
   int captureMotion_[2] = {};
   bool done_ = false;
   bool confirmed_ = false;
+  bool saveFailed_ = false;
   std::string status_;
   Placement placement_;
 };

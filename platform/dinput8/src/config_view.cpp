@@ -22,8 +22,11 @@ constexpr uint32_t kBorder = 0xFF5070A0;
 constexpr uint32_t kButtonFill = 0xFF24365A;
 constexpr uint32_t kStatus = 0xFFF0D060;
 
-std::string Clip(const std::string& text, size_t chars) {
-  return text.size() <= chars ? text : text.substr(0, chars - 1) + "~";
+using Font = Canvas::Font;
+
+// Text set in a box of `height` rows starting at `top`, centred upright.
+int TextTop(const Canvas& c, int top, int height, Font font = Font::Body) {
+  return top + (height - c.LineHeight(font)) / 2;
 }
 
 void DrawButton(Canvas& c, int x, const char* label) {
@@ -31,7 +34,7 @@ void DrawButton(Canvas& c, int x, const char* label) {
   c.FillRect(x, kButtonY, kButtonW, kButtonH, kButtonFill);
   c.FrameRect(x, kButtonY, kButtonW, kButtonH, kBorder);
   const std::string text(label);
-  c.DrawText(x + (kButtonW - Canvas::TextWidth(text)) / 2, kButtonY + 8, text, kText);
+  c.DrawText(x + (kButtonW - c.TextWidth(text)) / 2, TextTop(c, kButtonY, kButtonH), text, kText);
 }
 
 uint16_t To565(uint32_t p) {
@@ -45,21 +48,25 @@ uint16_t To1555(uint32_t p) {
 
 void DrawConfigScreen(const ConfigScreen& s, Canvas& c) {
   using namespace layout;
+  constexpr int kTextRight = Canvas::kWidth - kListLeft;
   c.Fill(kBackground);
   c.FillRect(0, 0, Canvas::kWidth, 30, kTitleFill);
   const std::string title =
       std::string(s.edit_ ? "Configure devices: " : "View devices: ") + s.format_.tszActionMap;
-  c.DrawText(12, 8, Clip(title, 50), kText);
+  c.DrawText(12, TextTop(c, 0, 30), c.Fit(title, Canvas::kWidth - 24), kText);
   if (s.devices_.empty()) {
     c.DrawText(kListLeft, kListTop, "No device serves these actions.", kDim);
   } else {
     const ConfigScreen::Device& d = s.devices_[s.device_];
-    const std::string name = Clip(d.identity.name, 36) + "  (" + std::to_string(s.device_ + 1) + "/" +
-                             std::to_string(s.devices_.size()) + ")";
+    const std::string count =
+        "  (" + std::to_string(s.device_ + 1) + "/" + std::to_string(s.devices_.size()) + ")";
+    const std::string name =
+        c.Fit(d.identity.name, Canvas::kWidth - 2 * (kArrowW + 24) - c.TextWidth(count)) + count;
+    const int nameTop = TextTop(c, kDeviceY, kDeviceH);
     c.FrameRect(8, kDeviceY, Canvas::kWidth - 16, kDeviceH, kBorder);
-    c.DrawText(20, kDeviceY + 7, "<", s.devices_.size() > 1 ? kText : kDim);
-    c.DrawText(Canvas::kWidth - 32, kDeviceY + 7, ">", s.devices_.size() > 1 ? kText : kDim);
-    c.DrawText((Canvas::kWidth - Canvas::TextWidth(name)) / 2, kDeviceY + 7, name, kText);
+    c.DrawText(20, nameTop, "<", s.devices_.size() > 1 ? kText : kDim);
+    c.DrawText(Canvas::kWidth - 32, nameTop, ">", s.devices_.size() > 1 ? kText : kDim);
+    c.DrawText((Canvas::kWidth - c.TextWidth(name)) / 2, nameTop, name, kText);
     for (size_t i = 0; i < static_cast<size_t>(kVisibleRows) && s.scroll_ + i < d.rows.size(); ++i) {
       const size_t row = s.scroll_ + i;
       const DWORD action = d.rows[row];
@@ -67,29 +74,39 @@ void DrawConfigScreen(const ConfigScreen& s, Canvas& c) {
       const int y = kListTop + static_cast<int>(i) * kRowH;
       if (row == s.row_)
         c.FillRect(8, y - 2, Canvas::kWidth - 16, kRowH, s.capturing_ ? kCaptureFill : kHighlightFill);
+      const int textTop = TextTop(c, y - 2, kRowH);
       const bool fixed = (a.dwFlags & DIA_APPFIXED) != 0;
-      c.DrawText(kListLeft, y + 1, Clip(a.lptszActionName ? a.lptszActionName : "", 25),
+      c.DrawText(kListLeft, textTop,
+                 c.Fit(a.lptszActionName ? a.lptszActionName : "", kControlX - kListLeft - 12),
                  fixed ? kDim : kText);
       const DWORD obj = d.bindings[action].objId;
       std::string control = obj ? ObjectName(d.identity, obj) : "-";
       if (fixed) control += " (fixed)";
-      c.DrawText(kControlX, y + 1, Clip(control, 24), obj ? kText : kDim);
+      c.DrawText(kControlX, textTop, c.Fit(control, kTextRight - kControlX - 16), obj ? kText : kDim);
     }
     if (d.rows.size() > static_cast<size_t>(kVisibleRows))
-      c.DrawText(Canvas::kWidth - 24, kListTop + kRowH * kVisibleRows - 14, "v", kDim);
+      c.DrawText(Canvas::kWidth - 24, kListTop + kRowH * kVisibleRows - 18, "v", kDim);
   }
-  c.DrawText(kListLeft, kStatusY, Clip(s.status_, 100), kStatus, 1);
+  // Two lines of status at most, above the buttons.
+  const std::vector<std::string> status = c.Wrap(s.status_, kTextRight - kListLeft, Font::Small);
+  const int statusLine = c.LineHeight(Font::Small);
+  for (size_t i = 0; i < status.size() && i < 2; ++i) {
+    const std::string& line = i == 1 && status.size() > 2
+                                  ? c.Fit(status[1] + " " + status[2], kTextRight - kListLeft, Font::Small)
+                                  : status[i];
+    c.DrawText(kListLeft, kStatusY - 2 + static_cast<int>(i) * statusLine, line, kStatus, Font::Small);
+  }
+  const char* help = s.edit_
+                         ? "Up/Down: action  Enter: change  Del: clear  Left/Right: device  F5: defaults  "
+                           "F10: OK  Esc: cancel"
+                         : "Up/Down: action  Left/Right: device  Enter or Esc: close";
+  c.DrawText(kListLeft, kHelpY, c.Fit(help, kTextRight - kListLeft, Font::Small), kDim, Font::Small);
   if (s.edit_) {
     DrawButton(c, kOkX, "OK");
     DrawButton(c, kCancelX, "Cancel");
     DrawButton(c, kDefaultsX, "Defaults");
-    c.DrawText(
-        kListLeft, kHelpY,
-        "Up/Down: action  Enter: change  Del: clear  Left/Right: device  F5: defaults  F10: OK  Esc: cancel",
-        kDim, 1);
   } else {
     DrawButton(c, kCloseX, "Close");
-    c.DrawText(kListLeft, kHelpY, "Up/Down: action  Left/Right: device  Enter or Esc: close", kDim, 1);
   }
 }
 

@@ -25,6 +25,19 @@ DIDEVICEINSTANCEA InstanceRecord(const DeviceIdentity& d) {
   return info;
 }
 
+// The EnumDevices class of a device; nothing here is of the "other" class.
+DWORD ClassOf(DeviceKind kind) {
+  switch (kind) {
+    case DeviceKind::Keyboard:
+      return DI8DEVCLASS_KEYBOARD;
+    case DeviceKind::Mouse:
+      return DI8DEVCLASS_POINTER;
+    case DeviceKind::Pad:
+      break;
+  }
+  return DI8DEVCLASS_GAMECTRL;
+}
+
 // DIEDBS_* flags of a device for the format, 0 when it serves no action.
 DWORD EnumerationFlags(const DIACTIONFORMATA& format, const DeviceIdentity& device, const char* userName) {
   UserChoices choices;
@@ -56,6 +69,18 @@ class DirectInput : public ComObject<IDirectInput8A> {
       }
     }
     return DIERR_DEVICENOTREG;
+  }
+
+  STDMETHODIMP EnumDevices(DWORD devClass, LPDIENUMDEVICESCALLBACKA callback, LPVOID ref,
+                           DWORD flags) override {
+    if (!callback || devClass > DI8DEVCLASS_GAMECTRL || (flags & ~DIEDFL_ATTACHEDONLY))
+      return DIERR_INVALIDPARAM;
+    for (const DeviceIdentity& d : AttachedDevices()) {
+      if (devClass != DI8DEVCLASS_ALL && devClass != ClassOf(d.kind)) continue;
+      const DIDEVICEINSTANCEA info = InstanceRecord(d);
+      if (callback(&info, ref) == DIENUM_STOP) break;
+    }
+    return DI_OK;
   }
 
   STDMETHODIMP EnumDevicesBySemantics(LPCSTR userName, LPDIACTIONFORMATA format,
