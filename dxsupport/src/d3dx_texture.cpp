@@ -2,6 +2,7 @@
 // image where defaulted, resample level 0, box-filter the mip chain, then
 // lock each level of the device texture and convert ARGB into its format.
 #include <d3dx8mesh.h>
+#include <dxfile_read.h>
 #include <d3dx8tex.h>
 
 #include <algorithm>
@@ -153,21 +154,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT index, const Level& level) {
   return texture->UnlockRect(index);
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
-  std::string unixPath(path);
-  std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-  FILE* f = std::fopen(unixPath.c_str(), "rb");
-  if (!f) return false;
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(f) : -1;
-  ok = size >= 0 && size <= 256L * 1024 * 1024 && std::fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes->resize(static_cast<size_t>(size));
-    ok = std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
-  }
-  std::fclose(f);
-  return ok;
-}
+// No picture a texture can hold comes near this.
+constexpr size_t kMaxImageFileBytes = 256u * 1024 * 1024;
 
 UINT FullChain(UINT w, UINT h) {
   UINT levels = 1;
@@ -263,7 +251,15 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR src
     return InvalidCall("D3DXCreateTextureFromFileEx: NULL device, file name or output texture\n");
   (void)mipFilter;  // every mip level is box-filtered
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(srcFile, &bytes)) return D3DERR_NOTFOUND;
+  switch (dxfile::ReadDataFile(srcFile, kMaxImageFileBytes, &bytes)) {
+    case dxfile::ReadResult::kOk:
+      break;
+    case dxfile::ReadResult::kNotAFile:
+    case dxfile::ReadResult::kTooLarge:
+      return D3DXERR_INVALIDDATA;
+    default:
+      return D3DERR_NOTFOUND;
+  }
   UINT maxWidth = 0, maxHeight = 0;
   DeviceMaxSize(device, &maxWidth, &maxHeight);
   DecodedImage image;

@@ -6,6 +6,8 @@
 #include <jpeglib.h>
 #include <png.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -296,6 +298,20 @@ TEST_F(TextureFile, BrokenFilesFailWithoutCrashing) {
   EXPECT_TRUE(FAILED(Load({0, 1, 3, 0, 0, 0, 0x18, 0, 2, 2, 0, 0, 0x88, 0, 1, 0, 8, 0x29, 0, 1, 0x3f})));
   const std::string ppm = "P6 4000000000 2 255\n";
   EXPECT_TRUE(FAILED(Load(Bytes(ppm.begin(), ppm.end()))));
+}
+
+TEST_F(TextureFile, SpecialFilesNamedAsTexturesAreRefusedAtOnce) {
+  const std::string fifo = testing::TempDir() + "texture_fifo.bmp";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  IDirect3DTexture8* t = nullptr;
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device_, fifo.c_str(), &t),
+            D3DXERR_INVALIDDATA);  // no wait for a writer
+  unlink(fifo.c_str());
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device_, "/dev/zero", &t), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device_, testing::TempDir().c_str(), &t), D3DXERR_INVALIDDATA);
+  EXPECT_EQ(D3DXCreateTextureFromFileA(device_, "no/such/texture.bmp", &t), D3DERR_NOTFOUND);
+  EXPECT_EQ(t, nullptr);
 }
 
 // A PNG header of w x h RGB texels, its IHDR checksum right, with one
