@@ -13,10 +13,10 @@ build="${2:-$root/build-fuzz}"
 mkdir -p "$build"
 CC=/usr/bin/clang CXX=/usr/bin/clang++ cmake -S "$root" -B "$build" -DGLORBS_FUZZ=ON -DBUILD_TESTING=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log"
-cmake --build "$build" -j2 --target fuzz_xfile fuzz_image
+cmake --build "$build" -j2 --target fuzz_xfile fuzz_image fuzz_mesh
 
 status=0
-for target in xfile image; do
+for target in xfile image mesh; do
   scratch="$build/corpus-$target"
   mkdir -p "$scratch" "$build/artifacts-$target"
   cp -n "$here/corpus/$target/"* "$scratch/" 2>/dev/null || true
