@@ -6,9 +6,7 @@
 #include <d3dx8tex.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "d3dx_diagnostics.h"
