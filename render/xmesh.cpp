@@ -7,7 +7,10 @@
 #include <rmxftmpl.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/media_files.h"
@@ -38,6 +41,37 @@ bool IsOpaque(const D3DMATERIAL8& material) {
 }
 bool IsTranslucent(const D3DMATERIAL8& material) {
   return material.Diffuse.a != 1.0f;
+}
+
+// Why a model's texture file gave no texture, from the lookup's and the
+// creation's results.
+const char* TextureFailure(HRESULT located, HRESULT created) {
+  if (FAILED(located)) return "it is neither in the working folder nor in the media folder";
+  if (created == D3DERR_NOTFOUND) return "it cannot be read";
+  if (created == D3DXERR_INVALIDDATA) return "it is damaged or not a picture the game reads";
+  return "the display device cannot make a texture of it";
+}
+
+// The texture a material names, or null. Every model texture is made here,
+// so this is where one that cannot be used is named: one line per file and
+// run on the debugger output (which also goes to stderr), and the material
+// is drawn untextured.
+IDirect3DTexture8* CreateMaterialTexture(IDirect3DDevice8* device, const char* fileName) {
+  char textureName[MAX_PATH] = {};
+  CopyText(textureName, fileName, MAX_PATH - 1);
+  char path[MAX_PATH] = {};
+  const HRESULT located = LocateMediaFile(path, textureName);
+  IDirect3DTexture8* texture = nullptr;
+  const HRESULT created = D3DXCreateTextureFromFile(device, path, &texture);
+  if (SUCCEEDED(created)) return texture;
+  static std::set<std::string> named;
+  if (named.insert(path).second) {
+    char line[MAX_PATH + 160];
+    std::snprintf(line, sizeof line, "Glorbs: the model texture \"%s\" is left out: %s (hr=0x%08lx)\n", path,
+                  TextureFailure(located, created), static_cast<unsigned long>(created));
+    OutputDebugStringA(line);
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -91,12 +125,8 @@ HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer
       materials[i] = records[i].MatD3D;
       materials[i].Ambient = materials[i].Diffuse;
       textures[i] = nullptr;
-      if (!records[i].pTextureFilename || !records[i].pTextureFilename[0]) continue;
-      char textureName[MAX_PATH] = {};
-      CopyText(textureName, records[i].pTextureFilename, MAX_PATH - 1);
-      char path[MAX_PATH] = {};
-      LocateMediaFile(path, textureName);
-      if (FAILED(D3DXCreateTextureFromFile(device, path, &textures[i]))) textures[i] = nullptr;
+      if (records[i].pTextureFilename && records[i].pTextureFilename[0])
+        textures[i] = CreateMaterialTexture(device, records[i].pTextureFilename);
     }
   }
   ReleaseAndClear(materialBuffer);

@@ -52,9 +52,13 @@ typedef struct tagPALETTEENTRY {
 #endif
 
 // Width, height and mip levels of D3DX_DEFAULT (or 0) come from the image
-// (a full chain for mips); D3DFMT_UNKNOWN takes the image's format, with
-// R8G8B8 and palettes becoming X8R8G8B8. Texels of images without alpha
-// are opaque. A non-zero colorKey (A8R8G8B8) turns matching texels into
+// (a full chain for mips), sizes held to the device's largest texture;
+// D3DFMT_UNKNOWN takes the image's format, with R8G8B8 and palettes
+// becoming X8R8G8B8. A format the device lacks (CheckDeviceFormat) gives
+// way to the nearest one it has, keeping alpha. Texels of images without
+// alpha are opaque. D3DERR_NOTFOUND: the file cannot be read;
+// D3DXERR_INVALIDDATA: it is not a picture we read, or it is damaged, or it
+// is compressed and larger than the device's largest texture. A non-zero colorKey (A8R8G8B8) turns matching texels into
 // transparent black. `palette`, when given, receives 256 entries.
 HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, UINT width, UINT height,
                                             UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,

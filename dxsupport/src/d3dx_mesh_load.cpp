@@ -106,6 +106,18 @@ HRESULT XofMeshBuilder::Finish(DWORD options, IDirect3DDevice8* device, LPD3DXBU
   return D3D_OK;
 }
 
+HRESULT LoadMeshFromObjects(IDirectXFileEnumObject* objects, DWORD options, IDirect3DDevice8* device,
+                            LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* mesh) {
+  XofMeshBuilder builder;
+  IDirectXFileData* data = nullptr;
+  HRESULT hr = D3D_OK;
+  while (SUCCEEDED(hr) && (hr = objects->GetNextDataObject(&data)) == DXFILE_OK) {
+    hr = builder.AddObject(data);
+    data->Release();
+  }
+  return hr == DXFILEERR_NOMOREOBJECTS ? builder.Finish(options, device, materials, numMaterials, mesh) : hr;
+}
+
 }  // namespace dxsupport
 
 HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVICE8 device,
@@ -119,13 +131,8 @@ HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR fileName, DWORD options, LPDIRECT3DDEVIC
   if (FAILED(hr = DirectXFileCreate(&file))) return hr;
   hr = file->RegisterTemplates(D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES);
   if (SUCCEEDED(hr)) hr = file->CreateEnumObject(const_cast<char*>(fileName), DXFILELOAD_FROMFILE, &objects);
-  dxsupport::XofMeshBuilder builder;
-  IDirectXFileData* data = nullptr;
-  while (SUCCEEDED(hr) && (hr = objects->GetNextDataObject(&data)) == DXFILE_OK) {
-    hr = builder.AddObject(data);
-    data->Release();
-  }
-  if (hr == DXFILEERR_NOMOREOBJECTS) hr = builder.Finish(options, device, materials, numMaterials, mesh);
+  if (SUCCEEDED(hr))
+    hr = dxsupport::LoadMeshFromObjects(objects, options, device, materials, numMaterials, mesh);
   SafeRelease(objects);
   SafeRelease(file);
   return hr;

@@ -1,12 +1,12 @@
 // Texture creation from image files: decode, size and mip count from the
 // image where defaulted, resample level 0, box-filter the mip chain, then
 // lock each level of the device texture and convert ARGB into its format.
+#include <d3dx8mesh.h>
+#include <dxfile_read.h>
 #include <d3dx8tex.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "d3dx_diagnostics.h"
@@ -152,21 +152,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT index, const Level& level) {
   return texture->UnlockRect(index);
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
-  std::string unixPath(path);
-  std::replace(unixPath.begin(), unixPath.end(), '\\', '/');
-  FILE* f = std::fopen(unixPath.c_str(), "rb");
-  if (!f) return false;
-  bool ok = std::fseek(f, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(f) : -1;
-  ok = size >= 0 && size <= 256L * 1024 * 1024 && std::fseek(f, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes->resize(static_cast<size_t>(size));
-    ok = std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
-  }
-  std::fclose(f);
-  return ok;
-}
+// No picture a texture can hold comes near this.
+constexpr size_t kMaxImageFileBytes = 256u * 1024 * 1024;
 
 UINT FullChain(UINT w, UINT h) {
   UINT levels = 1;
@@ -184,6 +171,70 @@ D3DFORMAT FormatFromImage(D3DFORMAT image) {
   return image;
 }
 
+bool HasAlpha(D3DFORMAT format) {
+  return format == D3DFMT_A8R8G8B8 || format == D3DFMT_A1R5G5B5 || format == D3DFMT_A4R4G4B4 ||
+         format == D3DFMT_A8;
+}
+
+// What the device says about texture formats. A device that cannot be asked
+// is taken to make any format; its CreateTexture has the last word.
+class DeviceFormats {
+ public:
+  DeviceFormats(IDirect3DDevice8* device, DWORD usage) : usage_(usage) {
+    D3DDEVICE_CREATION_PARAMETERS created = {};
+    D3DDISPLAYMODE mode = {};
+    if (FAILED(device->GetCreationParameters(&created)) || FAILED(device->GetDisplayMode(&mode)) ||
+        FAILED(device->GetDirect3D(&d3d_)))
+      d3d_ = nullptr;
+    adapter_ = created.AdapterOrdinal;
+    type_ = created.DeviceType;
+    adapterFormat_ = mode.Format;
+  }
+  ~DeviceFormats() {
+    if (d3d_) d3d_->Release();
+  }
+  DeviceFormats(const DeviceFormats&) = delete;
+  DeviceFormats& operator=(const DeviceFormats&) = delete;
+
+  bool Takes(D3DFORMAT format) const {
+    return WriterFor(format) &&
+           (!d3d_ || SUCCEEDED(d3d_->CheckDeviceFormat(adapter_, type_, adapterFormat_, usage_,
+                                                       D3DRTYPE_TEXTURE, format)));
+  }
+
+  // `wanted` when the device makes it, else the first format it makes with
+  // alpha where `wanted` has alpha (and none where it has none), else any
+  // format it makes; D3DFMT_UNKNOWN when it makes none we can write.
+  D3DFORMAT Nearest(D3DFORMAT wanted) const {
+    static const D3DFORMAT kPreferred[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4,
+                                           D3DFMT_A1R5G5B5, D3DFMT_R5G6B5,   D3DFMT_X1R5G5B5,
+                                           D3DFMT_R8G8B8,   D3DFMT_X4R4G4B4};
+    if (Takes(wanted)) return wanted;
+    for (int pass = 0; pass < 2; ++pass)
+      for (D3DFORMAT f : kPreferred)
+        if ((pass == 1 || HasAlpha(f) == HasAlpha(wanted)) && Takes(f)) return f;
+    return D3DFMT_UNKNOWN;
+  }
+
+ private:
+  IDirect3D8* d3d_ = nullptr;
+  UINT adapter_ = 0;
+  D3DDEVTYPE type_ = D3DDEVTYPE_HAL;
+  D3DFORMAT adapterFormat_ = D3DFMT_UNKNOWN;
+  DWORD usage_ = 0;
+};
+
+// The largest texture side the device makes (MaxTextureWidth/Height), or
+// our own limit when it does not say.
+void DeviceMaxSize(IDirect3DDevice8* device, UINT* maxWidth, UINT* maxHeight) {
+  D3DCAPS8 caps = {};
+  const bool known = SUCCEEDED(device->GetDeviceCaps(&caps));
+  *maxWidth =
+      known && caps.MaxTextureWidth ? std::min<UINT>(caps.MaxTextureWidth, kMaxImageSide) : kMaxImageSide;
+  *maxHeight =
+      known && caps.MaxTextureHeight ? std::min<UINT>(caps.MaxTextureHeight, kMaxImageSide) : kMaxImageSide;
+}
+
 }  // namespace
 }  // namespace dxsupport
 
@@ -198,21 +249,36 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR src
     return InvalidCall("D3DXCreateTextureFromFileEx: NULL device, file name or output texture\n");
   (void)mipFilter;  // every mip level is box-filtered
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(srcFile, &bytes)) return D3DERR_NOTFOUND;
+  switch (dxfile::ReadDataFile(srcFile, kMaxImageFileBytes, &bytes)) {
+    case dxfile::ReadResult::kOk:
+      break;
+    case dxfile::ReadResult::kNotAFile:
+    case dxfile::ReadResult::kTooLarge:
+      return D3DXERR_INVALIDDATA;
+    default:
+      return D3DERR_NOTFOUND;
+  }
+  UINT maxWidth = 0, maxHeight = 0;
+  DeviceMaxSize(device, &maxWidth, &maxHeight);
   DecodedImage image;
-  if (!DecodeImage(bytes.data(), bytes.size(), &image)) return D3DERR_INVALIDCALL;
+  // Compressed files are refused past what the device could ever hold.
+  image.maxPackedSide = std::max(maxWidth, maxHeight);
+  if (!DecodeImage(bytes.data(), bytes.size(), &image)) return D3DXERR_INVALIDDATA;
   if (srcInfo) *srcInfo = {image.width, image.height, 1, 1, image.format, D3DRTYPE_TEXTURE, image.fileFormat};
   if (palette) {
     std::fill(palette, palette + 256, PALETTEENTRY{0, 0, 0, 0xFF});
     std::copy(image.palette.begin(), image.palette.end(), palette);
   }
-  if (IsDefault(width)) width = image.width;
-  if (IsDefault(height)) height = image.height;
+  // Defaulted sizes follow the image, shrunk to what the device makes.
+  if (IsDefault(width)) width = std::min<UINT>(image.width, maxWidth);
+  if (IsDefault(height)) height = std::min<UINT>(image.height, maxHeight);
   if (width > kMaxImageSide || height > kMaxImageSide) return D3DERR_INVALIDCALL;
   const UINT chain = FullChain(width, height);
   const UINT levels = IsDefault(mipLevels) ? chain : std::min(mipLevels, chain);
   if (format == D3DFMT_UNKNOWN) format = FormatFromImage(image.format);
-  if (!WriterFor(format)) return D3DERR_INVALIDCALL;
+  // A format the device lacks gives way to the nearest one it has.
+  format = DeviceFormats(device, usage).Nearest(format);
+  if (format == D3DFMT_UNKNOWN) return D3DERR_NOTAVAILABLE;
   IDirect3DTexture8* created = nullptr;
   HRESULT hr = device->CreateTexture(width, height, levels, usage, format, pool, &created);
   if (FAILED(hr)) return hr;

@@ -107,10 +107,13 @@ void SetIndex(DecodedImage* out, uint32_t x, uint32_t row, uint32_t index) {
   out->argb[size_t(row) * out->width + x] = FromPalette(*out, index);
 }
 
+uint64_t RowStride(const BmpInfo& info) {
+  return ((uint64_t(info.width) * info.bits + 31) / 32) * 4;
+}
+
 // Rows in file order; `row` maps them to the picture's top-first order.
-bool DecodeRows(const uint8_t* pixels, size_t available, const BmpInfo& info, DecodedImage* out) {
-  const uint64_t stride = ((uint64_t(info.width) * info.bits + 31) / 32) * 4;
-  if (stride * uint64_t(info.height) > available) return false;
+bool DecodeRows(const uint8_t* pixels, const BmpInfo& info, DecodedImage* out) {
+  const uint64_t stride = RowStride(info);
   Channel r(info.masks[0]), g(info.masks[1]), b(info.masks[2]), a(info.masks[3]);
   if (!info.masks[0] && info.bits == 16) r = Channel(0x7C00), g = Channel(0x03E0), b = Channel(0x001F);
   for (uint32_t y = 0; y < out->height; ++y) {
@@ -178,6 +181,35 @@ bool DecodeRle(const uint8_t* p, size_t n, const BmpInfo& info, DecodedImage* ou
   return true;  // a file may end without the end-of-bitmap code
 }
 
+// Direct colour formats by their channel masks (alpha, red, green, blue).
+struct MaskedFormat {
+  D3DFORMAT format;
+  uint32_t bits;
+  uint32_t masks[4];
+};
+constexpr MaskedFormat kMaskedFormats[] = {
+    {D3DFMT_R5G6B5, 16, {0, 0xF800, 0x07E0, 0x001F}},
+    {D3DFMT_X1R5G5B5, 16, {0, 0x7C00, 0x03E0, 0x001F}},
+    {D3DFMT_A1R5G5B5, 16, {0x8000, 0x7C00, 0x03E0, 0x001F}},
+    {D3DFMT_X4R4G4B4, 16, {0, 0x0F00, 0x00F0, 0x000F}},
+    {D3DFMT_A4R4G4B4, 16, {0xF000, 0x0F00, 0x00F0, 0x000F}},
+    {D3DFMT_X8R8G8B8, 32, {0, 0xFF0000, 0xFF00, 0xFF}},
+    {D3DFMT_A8R8G8B8, 32, {0xFF000000u, 0xFF0000, 0xFF00, 0xFF}},
+};
+
+// The file's own format, so that an alpha mask survives into the texture.
+// Masks no Direct3D format has are read into 8-bit channels.
+D3DFORMAT FormatOf(const BmpInfo& info) {
+  if (info.bits <= 8) return D3DFMT_P8;
+  if (info.bits == 24) return D3DFMT_R8G8B8;
+  if (!info.masks[0] && !info.masks[1] && !info.masks[2])
+    return info.bits == 16 ? D3DFMT_X1R5G5B5 : D3DFMT_X8R8G8B8;
+  const uint32_t argb[4] = {info.masks[3], info.masks[0], info.masks[1], info.masks[2]};
+  for (const MaskedFormat& f : kMaskedFormats)
+    if (f.bits == info.bits && std::equal(std::begin(argb), std::end(argb), f.masks)) return f.format;
+  return info.masks[3] ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+}
+
 }  // namespace
 
 bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
@@ -190,18 +222,17 @@ bool DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
   if (!rle && info.compression != kRgb && info.compression != kBitFields &&
       info.compression != kAlphaBitFields)
     return false;
-  if (!out->Allocate(static_cast<uint32_t>(info.width), static_cast<uint32_t>(info.height))) return false;
-  if (info.bits <= 8 && !ReadPalette(data, size, info, out)) return false;
   const uint32_t offset = U32(data + 10);
   if (offset >= size) return false;
+  // Uncompressed rows must all be in the file before anything is allocated.
+  if (!rle && RowStride(info) * uint64_t(info.height) > size - offset) return false;
+  if (!out->Allocate(static_cast<uint32_t>(info.width), static_cast<uint32_t>(info.height), rle))
+    return false;
+  if (info.bits <= 8 && !ReadPalette(data, size, info, out)) return false;
   out->fileFormat = D3DXIFF_BMP;
-  out->format = info.bits <= 8    ? D3DFMT_P8
-                : info.bits == 16 ? (info.masks[1] == 0x07E0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5)
-                : info.bits == 24 ? D3DFMT_R8G8B8
-                : info.masks[3]   ? D3DFMT_A8R8G8B8
-                                  : D3DFMT_X8R8G8B8;
+  out->format = FormatOf(info);
   if (rle) return DecodeRle(data + offset, size - offset, info, out);
-  return DecodeRows(data + offset, size - offset, info, out);
+  return DecodeRows(data + offset, info, out);
 }
 
 }  // namespace dxsupport

@@ -16,6 +16,10 @@ constexpr uint32_t kMaxImageSide = 16384;
 constexpr uint64_t kMaxImageTexels = 64ull * 1024 * 1024;
 
 struct DecodedImage {
+  // Set before decoding: the largest side taken from compressed data (RLE,
+  // PNG, JPEG), whose size says little about the picture's. Raw texels are
+  // bounded by the bytes the file holds instead.
+  uint32_t maxPackedSide = kMaxImageSide;
   uint32_t width = 0;
   uint32_t height = 0;
   std::vector<uint32_t> argb;         // width * height, alpha 0xFF where the file has none
@@ -23,7 +27,8 @@ struct DecodedImage {
   D3DXIMAGE_FILEFORMAT fileFormat = D3DXIFF_BMP;
   std::vector<PALETTEENTRY> palette;  // for palette images
 
-  bool Allocate(uint32_t w, uint32_t h);
+  // Sizes the picture; `packed` applies maxPackedSide.
+  bool Allocate(uint32_t w, uint32_t h, bool packed);
 };
 
 // Recognises the format by content (TGA, which has no signature, last).

@@ -19,7 +19,7 @@ bool DecodePng(const uint8_t* data, size_t size, DecodedImage* out) {
   if (!png_image_begin_read_from_memory(&image, data, size)) return false;
   const bool alpha = image.format & PNG_FORMAT_FLAG_ALPHA;
   image.format = PNG_FORMAT_BGRA;  // little-endian 0xAARRGGBB words
-  if (!out->Allocate(image.width, image.height)) {
+  if (!out->Allocate(image.width, image.height, true)) {
     png_image_free(&image);
     return false;
   }
@@ -52,7 +52,7 @@ bool ReadJpeg(jpeg_decompress_struct* info, JpegError* error, const uint8_t* dat
   jpeg_mem_src(info, const_cast<uint8_t*>(data), static_cast<unsigned long>(size));
   if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
   info->out_color_space = JCS_RGB;
-  if (!out->Allocate(info->image_width, info->image_height)) return false;
+  if (!out->Allocate(info->image_width, info->image_height, true)) return false;
   jpeg_start_decompress(info);
   if (info->output_components != 3 || info->output_width != out->width) return false;
   // The row lives in libjpeg's own pool, which jpeg_destroy_decompress

@@ -1,5 +1,6 @@
 // Truevision TGA (true colour, grey and colour-mapped, raw or RLE, either
 // row order) and the Netpbm PPM/PGM family (P6, P5, P3, P2).
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -54,8 +55,12 @@ bool DecodeTga(const uint8_t* data, size_t size, DecodedImage* out) {
     for (uint32_t i = 0; i < mapLength; ++i) map.push_back(TgaPixel(data + at + entry * i, int(entry)));
     at += entry * mapLength;
   }
-  if (!out->Allocate(width, height)) return false;
   const int bytes = static_cast<int>(bits / 8);
+  // Raw texels must all be there; an RLE packet holds at most 128 of them.
+  const uint64_t texels = uint64_t(width) * height;
+  const uint64_t least = rle ? (texels + 127) / 128 * (1 + bytes) : texels * bytes;
+  if (at > size || least > size - at) return false;
+  if (!out->Allocate(width, height, rle)) return false;
   const bool topDown = descriptor & 0x20;
   const bool alpha = bits == 32 || (bits == 16 && (descriptor & 0xF));
   auto texel = [&](const uint8_t* p) -> uint32_t {
@@ -125,11 +130,11 @@ bool DecodePpm(const uint8_t* data, size_t size, DecodedImage* out) {
   if (!PpmNumber(data, size, &at, &width) || !PpmNumber(data, size, &at, &height) ||
       !PpmNumber(data, size, &at, &maxValue) || maxValue == 0 || maxValue > 65535)
     return false;
-  if (!out->Allocate(width, height)) return false;
   ++at;  // the single whitespace after the header
-  const uint32_t sampleBytes = maxValue > 255 ? 2 : 1;
-  if (!ascii && (at > size || (size - at) / (size_t(channels) * sampleBytes) < size_t(width) * height))
-    return false;
+  // Every sample takes at least one byte in either form.
+  const uint32_t sampleBytes = maxValue > 255 && !ascii ? 2 : 1;
+  if (at > size || (size - at) / (uint64_t(channels) * sampleBytes) < uint64_t(width) * height) return false;
+  if (!out->Allocate(width, height, false)) return false;
   for (size_t i = 0; i < size_t(width) * height; ++i) {
     uint32_t c[3] = {0, 0, 0};
     for (uint32_t k = 0; k < channels; ++k) {
@@ -150,9 +155,9 @@ bool DecodePpm(const uint8_t* data, size_t size, DecodedImage* out) {
   return true;
 }
 
-bool DecodedImage::Allocate(uint32_t w, uint32_t h) {
-  if (w == 0 || h == 0 || w > kMaxImageSide || h > kMaxImageSide || uint64_t(w) * h > kMaxImageTexels)
-    return false;
+bool DecodedImage::Allocate(uint32_t w, uint32_t h, bool packed) {
+  const uint32_t side = packed ? std::min(maxPackedSide, kMaxImageSide) : kMaxImageSide;
+  if (w == 0 || h == 0 || w > side || h > side || uint64_t(w) * h > kMaxImageTexels) return false;
   width = w;
   height = h;
   argb.assign(size_t(w) * h, 0xFF000000u);

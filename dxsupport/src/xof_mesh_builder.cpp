@@ -14,7 +14,6 @@ namespace dxsupport {
 namespace {
 
 constexpr int kMaxVisitDepth = 64;
-constexpr DWORD kMaxFaceCorners = 4096;  // larger polygons are taken as corrupt counts
 
 // Bounds-checked reading of a data object's packed values.
 class Reader {
@@ -29,6 +28,13 @@ class Reader {
   }
   bool Dword(DWORD* v) { return Take(v, 4); }
   bool Floats(float* v, size_t count) { return Take(v, count * 4); }
+  // A count followed by that many vectors; an empty list is fine.
+  bool Vectors(std::vector<D3DXVECTOR3>* out) {
+    DWORD count = 0;
+    if (!Count(&count, 12)) return false;
+    out->resize(count);
+    return count == 0 || Floats(&(*out)[0].x, size_t(count) * 3);
+  }
   // A count of items of `itemBytes` each that the data can actually hold.
   bool Count(DWORD* v, size_t itemBytes) { return Dword(v) && *v <= left_ / itemBytes; }
   const uint8_t* Skip(size_t bytes) {
@@ -127,8 +133,9 @@ HRESULT ReadFaces(Reader& r, DWORD indexLimit, std::vector<DWORD>* starts, std::
   if (!r.Count(&faces, 4)) return D3DXERR_INVALIDDATA;
   starts->assign(1, 0);
   for (DWORD f = 0; f < faces; ++f) {
+    // Any number of corners the data holds: Count has checked that they are there.
     DWORD n = 0;
-    if (!r.Count(&n, 4) || n < 3 || n > kMaxFaceCorners) return D3DXERR_INVALIDDATA;
+    if (!r.Count(&n, 4) || n < 3) return D3DXERR_INVALIDDATA;
     for (DWORD c = 0; c < n; ++c) {
       DWORD index = 0;
       r.Dword(&index);
@@ -142,14 +149,16 @@ HRESULT ReadFaces(Reader& r, DWORD indexLimit, std::vector<DWORD>* starts, std::
 
 HRESULT ReadNormals(IDirectXFileData* data, MeshData* mesh) {
   Reader r(data);
-  DWORD count = 0;
-  if (!r.Count(&count, 12)) return D3DXERR_INVALIDDATA;
-  mesh->normals.resize(count);
-  r.Floats(&mesh->normals[0].x, size_t(count) * 3);
-  std::vector<DWORD> starts;
-  const HRESULT hr = ReadFaces(r, count, &starts, &mesh->cornerNormals);
-  // Every face needs a normal for each of its corners.
-  if (FAILED(hr) || starts != mesh->faceStarts) return D3DXERR_INVALIDDATA;
+  std::vector<D3DXVECTOR3> normals;
+  std::vector<DWORD> starts, corners;
+  if (!r.Vectors(&normals) || FAILED(ReadFaces(r, static_cast<DWORD>(normals.size()), &starts, &corners)))
+    return D3DXERR_INVALIDDATA;
+  // Exporters write an empty block for a mesh without normals.
+  if (normals.empty() && starts.size() == 1) return D3D_OK;
+  // Otherwise every face needs a normal for each of its corners.
+  if (starts != mesh->faceStarts) return D3DXERR_INVALIDDATA;
+  mesh->normals = std::move(normals);
+  mesh->cornerNormals = std::move(corners);
   return D3D_OK;
 }
 
@@ -198,6 +207,12 @@ HRESULT ReadMaterialList(IDirectXFileData* data, MeshData* mesh) {
     return ReadMaterial(child, &mesh->materials.back());
   });
   if (FAILED(hr)) return hr;
+  // A list that declares no materials and holds none leaves the faces to
+  // the default material, whatever indices it gives them.
+  if (declared == 0 && mesh->materials.empty()) {
+    mesh->faceMaterials.clear();
+    return D3D_OK;
+  }
   for (DWORD m : mesh->faceMaterials)
     if (m >= mesh->materials.size()) return D3DXERR_INVALIDDATA;
   mesh->hasMaterialList = true;
@@ -206,11 +221,8 @@ HRESULT ReadMaterialList(IDirectXFileData* data, MeshData* mesh) {
 
 HRESULT ReadMesh(IDirectXFileData* data, MeshData* mesh) {
   Reader r(data);
-  DWORD count = 0;
-  if (!r.Count(&count, 12)) return D3DXERR_INVALIDDATA;
-  mesh->positions.resize(count);
-  if (count) r.Floats(&mesh->positions[0].x, size_t(count) * 3);
-  HRESULT hr = ReadFaces(r, count, &mesh->faceStarts, &mesh->corners);
+  if (!r.Vectors(&mesh->positions)) return D3DXERR_INVALIDDATA;
+  HRESULT hr = ReadFaces(r, static_cast<DWORD>(mesh->positions.size()), &mesh->faceStarts, &mesh->corners);
   if (FAILED(hr)) return hr;
   if (mesh->corners.empty()) return D3DXERR_INVALIDDATA;
   return ForEachChild(data, [mesh](IDirectXFileData* child) {

@@ -51,4 +51,9 @@ class XofMeshBuilder {
   static constexpr long kMaxVisits = 100000;
 };
 
+// One mesh from every top-level object of an open .x file, as
+// D3DXLoadMeshFromX builds it (the objects are used up).
+HRESULT LoadMeshFromObjects(IDirectXFileEnumObject* objects, DWORD options, IDirect3DDevice8* device,
+                            LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* mesh);
+
 }  // namespace dxsupport

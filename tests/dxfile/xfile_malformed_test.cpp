@@ -1,8 +1,12 @@
 // The parser on hostile input: every malformed file gives an error result,
 // never a crash, a hang or a read past the buffer (the sanitizer build
 // checks the last), and never a successful parse of a half object.
+#include <dxfile_read.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "dxfile/xfile_binary_writer.h"
@@ -35,6 +39,44 @@ TEST(XFileMalformed, HeadersThatAreNotXFiles) {
   EXPECT_EQ(Parse("", "xof 0302tzip0032"), DXFILEERR_BADFILECOMPRESSIONTYPE);
   EXPECT_EQ(Parse("", "xof 0302txt 0016"), DXFILEERR_BADFILEFLOATSIZE);
   EXPECT_EQ(Parse("", "xof 0302txt 0064"), DXFILE_OK);  // empty but valid
+}
+
+// Opening a path of the file system through the parser.
+HRESULT OpenPath(const std::string& path) {
+  IDirectXFile* file = nullptr;
+  EXPECT_EQ(DirectXFileCreate(&file), DXFILE_OK);
+  file->RegisterTemplates(D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES);
+  IDirectXFileEnumObject* e = nullptr;
+  const HRESULT hr = file->CreateEnumObject(const_cast<char*>(path.c_str()), DXFILELOAD_FROMFILE, &e);
+  if (e) e->Release();
+  file->Release();
+  return hr;
+}
+
+TEST(XFileMalformed, SpecialFilesAreRefusedAtOnce) {
+  // A FIFO with no writer would block a plain open for ever; a device
+  // would be read without end; a directory is no model.
+  const std::string fifo = testing::TempDir() + "model_fifo.x";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(OpenPath(fifo), DXFILEERR_BADFILE);
+  unlink(fifo.c_str());
+  EXPECT_EQ(OpenPath("/dev/zero"), DXFILEERR_BADFILE);
+  EXPECT_EQ(OpenPath(testing::TempDir()), DXFILEERR_BADFILE);
+  EXPECT_EQ(OpenPath(testing::TempDir() + "no_such_model.x"), DXFILEERR_FILENOTFOUND);
+
+  std::vector<uint8_t> bytes;
+  EXPECT_EQ(dxfile::ReadDataFile("/dev/zero", 1024, &bytes), dxfile::ReadResult::kNotAFile);
+  const std::string small = testing::TempDir() + "small.x";
+  FILE* f = std::fopen(small.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fputs("xof 0302txt 0032\n", f);
+  std::fclose(f);
+  EXPECT_EQ(dxfile::ReadDataFile(small.c_str(), 16, &bytes), dxfile::ReadResult::kTooLarge);
+  ASSERT_EQ(dxfile::ReadDataFile(small.c_str(), 17, &bytes), dxfile::ReadResult::kOk);
+  EXPECT_EQ(bytes.size(), 17u);
+  EXPECT_EQ(OpenPath(small), DXFILE_OK);
+  unlink(small.c_str());
 }
 
 TEST(XFileMalformed, BadTextData) {

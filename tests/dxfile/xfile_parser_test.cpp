@@ -187,6 +187,57 @@ TEST(XFileParser, MembersByNameArraysAndStrings) {
   e->Release();
 }
 
+TEST(XFileParser, ExporterExtensionTemplatesNeedNoDeclaration) {
+  IDirectXFileEnumObject* e = nullptr;
+  ASSERT_EQ(OpenX(xtest::ReadTestFile("exporter_skinned.x"), &e), DXFILE_OK);
+  IDirectXFileData* d = nullptr;
+  ASSERT_EQ(e->GetNextDataObject(&d), DXFILE_OK);
+  const GUID* type = nullptr;
+  ASSERT_EQ(d->GetType(&type), DXFILE_OK);
+  EXPECT_EQ(*type, DXFILEOBJ_AnimTicksPerSecond);
+  DWORD size = 0;
+  void* p = nullptr;
+  ASSERT_EQ(d->GetData(nullptr, &size, &p), DXFILE_OK);
+  ASSERT_EQ(size, 4u);
+  EXPECT_EQ(*static_cast<DWORD*>(p), 4800u);
+  d->Release();
+
+  // The mesh's children, in file order, with the sizes their members give.
+  IDirectXFileData* hull = nullptr;
+  ASSERT_EQ(e->GetDataObjectByName("Hull", &hull), DXFILE_OK);
+  const GUID* kTypes[] = {&TID_D3DRMMeshNormals,      &DXFILEOBJ_VertexDuplicationIndices,
+                          &DXFILEOBJ_XSkinMeshHeader, &DXFILEOBJ_SkinWeights,
+                          &DXFILEOBJ_FVFData,         &DXFILEOBJ_DeclData};
+  const DWORD kSizes[] = {4 + 12 + 4 + 16, 4 + 4 + 12,     6, sizeof(char*) + 4 + 12 + 12 + 64,
+                          4 + 4 + 8,       4 + 16 + 4 + 36};
+  IDirectXFileObject* child = nullptr;
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(hull->GetNextObject(&child), DXFILE_OK) << i;
+    ASSERT_EQ(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&d)), S_OK);
+    ASSERT_EQ(d->GetType(&type), DXFILE_OK);
+    EXPECT_EQ(*type, *kTypes[i]) << i;
+    ASSERT_EQ(d->GetData(nullptr, &size, &p), DXFILE_OK);
+    EXPECT_EQ(size, kSizes[i]) << i;
+    if (*type == DXFILEOBJ_SkinWeights) {
+      ASSERT_EQ(d->GetData("weights", &size, &p), DXFILE_OK);
+      ASSERT_EQ(size, 12u);
+      EXPECT_EQ(static_cast<float*>(p)[2], 0.25f);
+    }
+    d->Release();
+    child->Release();
+  }
+  EXPECT_EQ(hull->GetNextObject(&child), DXFILEERR_NOMOREOBJECTS);
+  hull->Release();
+
+  ASSERT_EQ(e->GetNextDataObject(&d), DXFILE_OK);  // the frame
+  d->Release();
+  ASSERT_EQ(e->GetNextDataObject(&d), DXFILE_OK);
+  ASSERT_EQ(d->GetType(&type), DXFILE_OK);
+  EXPECT_EQ(*type, TID_D3DRMAnimationSet);
+  d->Release();
+  e->Release();
+}
+
 TEST(XFileParser, ReferencesResolveAndNamesCopySafely) {
   IDirectXFileEnumObject* e = nullptr;
   ASSERT_EQ(OpenX(xtest::ReadTestFile("scene.x"), &e), DXFILE_OK);

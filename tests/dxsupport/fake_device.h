@@ -1,10 +1,14 @@
 // Test helper: a Direct3D 8 device that keeps every buffer and texture in
 // memory and records draws, so mesh and texture code can be checked
 // without a GPU. Calls the extension library does not make answer E_NOTIMPL.
+// By default it makes textures of any format and size and cannot be asked
+// about either; given a format list and a size limit it answers
+// CheckDeviceFormat and GetDeviceCaps, and refuses what they exclude.
 #pragma once
 
 #include <d3d8.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -106,12 +110,70 @@ struct Draw {
   UINT primitives;
 };
 
+// The device's Direct3D object: answers format questions from its list.
+struct FakeDirect3D : Counted<IDirect3D8> {
+  std::vector<D3DFORMAT> textureFormats;
+  int formatQueries = 0;
+  STDMETHODIMP CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat, DWORD,
+                                 D3DRESOURCETYPE resource, D3DFORMAT format) override {
+    ++formatQueries;
+    if (adapter != 0 || type != D3DDEVTYPE_HAL || adapterFormat != D3DFMT_X8R8G8B8) return D3DERR_INVALIDCALL;
+    const bool known =
+        std::find(textureFormats.begin(), textureFormats.end(), format) != textureFormats.end();
+    return resource == D3DRTYPE_TEXTURE && known ? D3D_OK : D3DERR_NOTAVAILABLE;
+  }
+  STDMETHODIMP_(UINT) GetAdapterCount() override { return 1; }
+  STDMETHODIMP_(UINT) GetAdapterModeCount(UINT) override { return 0; }
+  STDMETHODIMP EnumAdapterModes(UINT, UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetAdapterDisplayMode(UINT, D3DDISPLAYMODE*) override { return E_NOTIMPL; }
+  STDMETHODIMP CheckDeviceType(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP CheckDepthStencilMatch(UINT, D3DDEVTYPE, D3DFORMAT, D3DFORMAT, D3DFORMAT) override {
+    return E_NOTIMPL;
+  }
+  STDMETHODIMP GetDeviceCaps(UINT, D3DDEVTYPE, D3DCAPS8*) override { return E_NOTIMPL; }
+  STDMETHODIMP CreateDevice(UINT, D3DDEVTYPE, HWND, DWORD, D3DPRESENT_PARAMETERS*,
+                            IDirect3DDevice8**) override {
+    return E_NOTIMPL;
+  }
+};
+
 struct FakeDevice : Counted<IDirect3DDevice8> {
   std::vector<Draw> draws;
   DWORD fvf = 0;
   std::vector<D3DPOOL> bufferPools;
+  UINT maxTextureSize = 0;                 // 0: any size, and no caps to ask
+  FakeDirect3D* d3d = new FakeDirect3D();  // an empty format list: any format, and no answers
+
+  ~FakeDevice() { d3d->Release(); }
+  bool Makes(D3DFORMAT format) const {
+    const auto& list = d3d->textureFormats;
+    return list.empty() || std::find(list.begin(), list.end(), format) != list.end();
+  }
+  STDMETHODIMP_(HRESULT) GetDirect3D(IDirect3D8** out) override {
+    if (d3d->textureFormats.empty()) return E_NOTIMPL;
+    d3d->AddRef();
+    *out = d3d;
+    return D3D_OK;
+  }
+  STDMETHODIMP_(HRESULT) GetDeviceCaps(D3DCAPS8* caps) override {
+    if (!maxTextureSize) return E_NOTIMPL;
+    *caps = D3DCAPS8{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->MaxTextureWidth = caps->MaxTextureHeight = maxTextureSize;
+    return D3D_OK;
+  }
+  STDMETHODIMP_(HRESULT) GetDisplayMode(D3DDISPLAYMODE* mode) override {
+    *mode = D3DDISPLAYMODE{640, 480, 60, D3DFMT_X8R8G8B8};
+    return D3D_OK;
+  }
+  STDMETHODIMP_(HRESULT) GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* params) override {
+    *params = D3DDEVICE_CREATION_PARAMETERS{0, D3DDEVTYPE_HAL, nullptr, 0};
+    return D3D_OK;
+  }
   STDMETHODIMP CreateTexture(UINT w, UINT h, UINT levels, DWORD, D3DFORMAT format, D3DPOOL pool,
                              IDirect3DTexture8** out) override {
+    if (!Makes(format) || (maxTextureSize && (w > maxTextureSize || h > maxTextureSize)))
+      return D3DERR_INVALIDCALL;
     auto* t = new Texture();
     t->pool = pool;
     for (UINT i = 0; i < levels; ++i) {
@@ -160,10 +222,6 @@ struct FakeDevice : Counted<IDirect3DDevice8> {
   }
   STDMETHODIMP_(HRESULT) TestCooperativeLevel() override { return E_NOTIMPL; }
   STDMETHODIMP_(UINT) GetAvailableTextureMem() override { return 0; }
-  STDMETHODIMP_(HRESULT) GetDirect3D(IDirect3D8**) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) GetDeviceCaps(D3DCAPS8*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) GetDisplayMode(D3DDISPLAYMODE*) override { return E_NOTIMPL; }
-  STDMETHODIMP_(HRESULT) GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) Reset(D3DPRESENT_PARAMETERS*) override { return E_NOTIMPL; }
   STDMETHODIMP_(HRESULT) Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
     return E_NOTIMPL;

@@ -177,10 +177,52 @@ TEST_F(MeshLoad, MalformedMeshesFail) {
     EXPECT_EQ(mesh_, nullptr);
   }
   EXPECT_EQ(LoadText("Header { 1; 0; 1; }"), E_FAIL);
-  // A polygon of 10,000 corners is taken for a corrupt count.
+}
+
+const char kTriangle[] = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n";
+
+TEST_F(MeshLoad, AnEmptyNormalsBlockMeansNoNormals) {
+  ASSERT_EQ(LoadText(kTriangle + std::string(" MeshNormals { 0;; 0;; } }")), D3D_OK);
+  EXPECT_EQ(mesh_->GetFVF(), DWORD(D3DFVF_XYZ));
+  EXPECT_EQ(mesh_->GetNumFaces(), 1u);
+}
+
+TEST_F(MeshLoad, BigPolygonsAndEmptyMaterialListsLoad) {
+  const std::string triangle = kTriangle;
+  // A material list without materials: the faces get the default material.
+  ASSERT_EQ(LoadText(triangle + " MeshMaterialList { 0; 1; 0;; } }"), D3D_OK);
+  ASSERT_EQ(count_, 1u);
+  const auto* m = static_cast<const D3DXMATERIAL*>(materials_->GetBufferPointer());
+  EXPECT_FLOAT_EQ(m[0].MatD3D.Diffuse.r, 0.5f);
+  mesh_->Release(), materials_->Release();
+  mesh_ = nullptr, materials_ = nullptr;
+  // ...but one that declares a material and holds none is still broken.
+  EXPECT_TRUE(FAILED(LoadText(triangle + " MeshMaterialList { 1; 1; 0;; } }")));
+
+  // A polygon of 10,000 corners becomes a fan of 9,998 triangles.
   std::string big = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 10000; 0";
-  for (int i = 1; i < 10000; ++i) big += ",0";
-  EXPECT_TRUE(FAILED(LoadText(big + ";; }")));
+  for (int i = 1; i < 10000; ++i) big += "," + std::to_string(i % 3);
+  ASSERT_EQ(LoadText(big + ";; }"), D3D_OK);
+  EXPECT_EQ(mesh_->GetNumFaces(), 9998u);
+  WORD* ib = nullptr;
+  ASSERT_EQ(mesh_->LockIndexBuffer(0, reinterpret_cast<BYTE**>(&ib)), D3D_OK);
+  EXPECT_EQ(ib[3 * 9997], 0);
+  EXPECT_EQ(ib[3 * 9997 + 1], 9998 % 3);
+  EXPECT_EQ(ib[3 * 9997 + 2], 9999 % 3);
+  mesh_->UnlockIndexBuffer();
+}
+
+TEST_F(MeshLoad, ExporterExtensionsAreSkipped) {
+  // Skin data, vertex data, animation and its timing, all used undeclared.
+  ASSERT_EQ(Load(std::string(DXFILE_TEST_DATA) + "/exporter_skinned.x"), D3D_OK);
+  EXPECT_EQ(mesh_->GetFVF(), DWORD(D3DFVF_XYZ | D3DFVF_NORMAL));
+  ASSERT_EQ(mesh_->GetNumVertices(), 3u);
+  EXPECT_EQ(mesh_->GetNumFaces(), 1u);
+  float* v = nullptr;  // x y z nx ny nz per vertex
+  ASSERT_EQ(mesh_->LockVertexBuffer(0, reinterpret_cast<BYTE**>(&v)), D3D_OK);
+  EXPECT_FLOAT_EQ(v[6], 6.0f);  // vertex 1, moved by the frame
+  EXPECT_FLOAT_EQ(v[11], 1.0f);
+  mesh_->UnlockVertexBuffer();
 }
 
 TEST_F(MeshLoad, NullArgumentsAreInvalidCalls) {

@@ -206,6 +206,53 @@ TEST_F(XMeshTest, AMissingFileFailsAndLeavesTheMeshAsItWas) {
   EXPECT_EQ(mesh.materialCount, 2u);
 }
 
+// How many times `needle` occurs in `text`.
+int Count(const std::string& text, const std::string& needle) {
+  int n = 0;
+  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
+  return n;
+}
+
+TEST_F(XMeshTest, TexturesThatCannotBeUsedAreNamedOnceEachWithTheReason) {
+  // A 1 x 1 white 24-bit BMP, a file that is no picture, and a name of nothing.
+  const char kWhite[] = "BM\x3a\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x18\0";
+  std::string bmp(kWhite, sizeof kWhite - 1);
+  bmp.resize(54, '\0');
+  bmp += std::string("\xff\xff\xff\0", 4);
+  const std::string good = Write("good.bmp", ""), damaged = Write("damaged.bmp", "BM not a bitmap");
+  std::ofstream(good, std::ios::binary) << bmp;  // Write stops at the first zero byte
+  const std::string absent = dir_ + "/absent.bmp";
+  std::string model =
+      "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3; 0,1,2;;\n MeshMaterialList { 4; 1; 0;;\n";
+  for (const std::string& texture : {absent, damaged, good, damaged})
+    model += "  Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"" + texture + "\"; } }\n";
+  model += " }\n}\n";
+  const std::string path = Write("textured.x", model.c_str());
+
+  // The game's own models, loaded by the fixture, name no bad texture.
+  EXPECT_EQ(Count(debug_->text, "model texture"), 0) << debug_->text;
+  debug_->text.clear();
+  XMesh mesh("CD3DFile_Mesh");
+  ASSERT_EQ(mesh.LoadFromFile(device, path.c_str()), S_OK);
+  ASSERT_EQ(mesh.materialCount, 4u);
+  EXPECT_EQ(mesh.textures[0], nullptr);
+  EXPECT_EQ(mesh.textures[1], nullptr);
+  EXPECT_NE(mesh.textures[2], nullptr);
+  EXPECT_EQ(mesh.textures[3], nullptr);
+  const std::string& said = debug_->text;
+  EXPECT_EQ(Count(said, "\n"), 2) << said;
+  EXPECT_EQ(
+      Count(said, "absent.bmp\" is left out: it is neither in the working folder nor in the media folder"), 1)
+      << said;
+  EXPECT_EQ(Count(said, "damaged.bmp\" is left out: it is damaged or not a picture the game reads"), 1)
+      << said;
+  EXPECT_EQ(Count(said, "good.bmp"), 0);
+  // The same files in another model are not named again.
+  XMesh again("CD3DFile_Mesh");
+  ASSERT_EQ(again.LoadFromFile(device, path.c_str()), S_OK);
+  EXPECT_EQ(Count(said, "\n"), 2) << said;
+}
+
 TEST_F(XMeshTest, FrameTreeKeepsChildrenReversedAndFindsNamesInAnyCase) {
   XFile file;
   ASSERT_EQ(file.LoadFromFile(device, Write("frames.x", kFrames).c_str()), S_OK);

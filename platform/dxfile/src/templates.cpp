@@ -1,5 +1,7 @@
 // The standard .x template set as one text .x file, registered by every
-// loader before it enumerates a model. Ids match <dxfile_templates.h>.
+// loader before it enumerates a model. Ids match <dxfile_templates.h>. The
+// set includes the skinning, vertex-data and animation-timing templates that
+// exporters write without declaring them.
 #include <dxfile_templates.h>
 
 // The block is writable because callers hand it over as LPVOID.
@@ -72,5 +74,25 @@ template StringProperty { <7F0F21E0-BFE1-11D1-82C0-00A0C9697271> STRING key; STR
 template PropertyBag { <7F0F21E1-BFE1-11D1-82C0-00A0C9697271> [StringProperty <7F0F21E0-BFE1-11D1-82C0-00A0C9697271>] }
 template ExternalVisual { <98116AA0-BDBA-11D1-82C0-00A0C9697271> Guid guidExternalVisual; [...] }
 template RightHanded { <7F5D5EA0-D53A-11D1-82C0-00A0C9697271> DWORD bRightHanded; }
+template AnimTicksPerSecond { <9E415A43-7BA6-4A73-8743-B73D47E88476> DWORD AnimTicksPerSecond; }
+template XSkinMeshHeader {
+  <3CF169CE-FF7C-44AB-93C0-F78F62D172E2>
+  WORD nMaxSkinWeightsPerVertex; WORD nMaxSkinWeightsPerFace; WORD nBones;
+}
+template VertexDuplicationIndices {
+  <B8D65549-D7C9-4995-89CF-53A9A8B031E3>
+  DWORD nIndices; DWORD nOriginalVertices; array DWORD indices[nIndices];
+}
+template SkinWeights {
+  <6F0D123B-BAD2-4167-A0D0-80224F25FABB>
+  STRING transformNodeName; DWORD nWeights; array DWORD vertexIndices[nWeights]; array FLOAT weights[nWeights];
+  Matrix4x4 matrixOffset;
+}
+template FVFData { <B6E70A0E-8EF9-4E83-94AD-ECC8B0C04897> DWORD dwFVF; DWORD nDWords; array DWORD data[nDWords]; }
+template VertexElement { <F752461C-1E23-48F6-B9F8-8350850F336F> DWORD Type; DWORD Method; DWORD Usage; DWORD UsageIndex; }
+template DeclData {
+  <BF22E553-292C-4781-9FEA-62BD554BDD93>
+  DWORD nElements; array VertexElement Elements[nElements]; DWORD nDWords; array DWORD data[nDWords];
+}
 )XT";
 const DWORD D3DRM_XTEMPLATE_BYTES = sizeof(D3DRM_XTEMPLATES) - 1;

@@ -2,7 +2,12 @@
 // resources come from the program's own resource table (platform/win32).
 #include "xfile_source.h"
 
-#include <cstdio>
+#include <dxfile_read.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <string>
 
 #ifdef GLORBS_DXFILE_RESOURCES
@@ -13,26 +18,19 @@ namespace dxfile {
 namespace {
 
 // Files larger than this are not .x models; refusing them keeps a bad path
-// (a device, a huge log) from eating memory.
-constexpr long kMaxFileSize = 256L * 1024 * 1024;
+// (a huge log) from eating memory.
+constexpr size_t kMaxFileSize = 256u * 1024 * 1024;
 
 HRESULT ReadFile(LPCSTR path, std::vector<uint8_t>* bytes) {
   if (!path) return DXFILEERR_BADVALUE;
-  std::string unixPath(path);
-  for (char& c : unixPath)
-    if (c == '\\') c = '/';
-  FILE* f = std::fopen(unixPath.c_str(), "rb");
-  if (!f) return DXFILEERR_FILENOTFOUND;
-  HRESULT hr = DXFILEERR_BADFILE;
-  if (std::fseek(f, 0, SEEK_END) == 0) {
-    const long size = std::ftell(f);
-    if (size >= 0 && size <= kMaxFileSize && std::fseek(f, 0, SEEK_SET) == 0) {
-      bytes->resize(static_cast<size_t>(size));
-      if (std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size()) hr = DXFILE_OK;
-    }
+  switch (ReadDataFile(path, kMaxFileSize, bytes)) {
+    case ReadResult::kOk:
+      return DXFILE_OK;
+    case ReadResult::kCannotOpen:
+      return DXFILEERR_FILENOTFOUND;
+    default:
+      return DXFILEERR_BADFILE;
   }
-  std::fclose(f);
-  return hr;
 }
 
 HRESULT ReadResource(const DXFILELOADRESOURCE* res, std::vector<uint8_t>* bytes) {
@@ -52,6 +50,37 @@ HRESULT ReadResource(const DXFILELOADRESOURCE* res, std::vector<uint8_t>* bytes)
 }
 
 }  // namespace
+
+ReadResult ReadDataFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes) {
+  std::string unixPath(path);
+  for (char& c : unixPath)
+    if (c == '\\') c = '/';
+  // Non-blocking, so that opening a FIFO returns at once instead of waiting
+  // for a writer; reads of a regular file are not affected.
+  const int fd = open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ReadResult::kCannotOpen;
+  struct stat info = {};
+  ReadResult result = ReadResult::kReadFailed;
+  if (fstat(fd, &info) == 0) {
+    if (!S_ISREG(info.st_mode)) {
+      result = ReadResult::kNotAFile;
+    } else if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+      result = ReadResult::kTooLarge;
+    } else {
+      bytes->resize(static_cast<size_t>(info.st_size));
+      size_t done = 0;
+      while (done < bytes->size()) {
+        const ssize_t n = read(fd, bytes->data() + done, bytes->size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+      }
+      if (done == bytes->size()) result = ReadResult::kOk;
+    }
+  }
+  close(fd);
+  return result;
+}
 
 HRESULT ReadSource(LPVOID source, DXFILELOADOPTIONS options, std::vector<uint8_t>* bytes) {
   switch (options & 0xF) {
