@@ -60,6 +60,7 @@ Device::Device(Direct3D* d3d, HWND focusWindow, DWORD behavior)
 Device::~Device() {
   if (host::GetGLContext()) {
     host::MakeGLCurrent();
+    batchVertices_ = 0;  // nothing will show them now
     blocks_.clear();
     recording_.reset();
     programs_.Clear();
@@ -240,6 +241,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return D3DERR_INVALIDCALL;
   }
   host::MakeGLCurrent();
+  FlushDraws();
   D3DPRESENT_PARAMETERS p = *params;
   hr = ApplyDisplayMode(p);
   if (SUCCEEDED(hr)) {
@@ -264,6 +266,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 // ------------------------------------------------------------ presenting
 
 void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
+  FlushDraws();
   const int bw = static_cast<int>(target_.width), bh = static_cast<int>(target_.height);
   int x = 0, y = 0, w = dw, h = dh;
   if (!params_.Windowed && static_cast<int64_t>(dw) * bh != static_cast<int64_t>(dh) * bw) {
@@ -294,6 +297,7 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   UpdateLoss();
   if (lost_) return D3DERR_DEVICELOST;
   host::MakeGLCurrent();
+  FlushDraws();
   int dw = 0, dh = 0;
   host::GetDrawableSize(&dw, &dh);
   if (dw > 0 && dh > 0) BlitToDrawable(0, dw, dh);
@@ -303,6 +307,7 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
 
 void Device::PresentPicture(const uint32_t* pixels, int w, int h, int pitch) {
   host::MakeGLCurrent();
+  FlushDraws();
   if (!pictureTexture_) {
     GL(GenTextures)(1, &pictureTexture_);
     GL(GenFramebuffers)(1, &pictureFbo_);
@@ -334,6 +339,7 @@ void Device::PresentPicture(const uint32_t* pixels, int w, int h, int pitch) {
 // -------------------------------------------------------- back-buffer bytes
 
 void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
+  FlushDraws();
   const FormatInfo& f = *target_.colorFormat;
   gl_.BindReadFramebuffer(target_.fbo);
   GL(PixelStorei)(GL_PACK_ROW_LENGTH, destPitch / f.bytesPerPixel);
@@ -346,6 +352,7 @@ void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
 }
 
 void Device::WriteTarget(const RECT& r, const BYTE* src, UINT srcPitch) {
+  FlushDraws();
   gl_.BindForUpdate(0, target_.color);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, srcPitch / target_.colorFormat->bytesPerPixel);
   GL(TexSubImage2D)
@@ -414,6 +421,7 @@ HRESULT Device::BeginScene() {
 
 HRESULT Device::EndScene() {
   if (!inScene_) return D3DERR_INVALIDCALL;
+  FlushDraws();
   inScene_ = false;
   return D3D_OK;
 }
@@ -426,6 +434,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     return D3DERR_INVALIDCALL;
   if (!(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;  // NaN too
   host::MakeGLCurrent();
+  FlushDraws();
   gl_.BindDrawFramebuffer(target_.fbo);
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
@@ -472,6 +481,14 @@ HRESULT ReadBackBuffer(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) 
   host::MakeGLCurrent();
   RECT all = {0, 0, static_cast<LONG>(w), static_cast<LONG>(h)};
   d->ReadTarget(all, reinterpret_cast<BYTE*>(out), w * 4);
+  return D3D_OK;
+}
+
+HRESULT SetDrawCoalescing(IDirect3DDevice8* device, BOOL on) {
+  Device* d = static_cast<Device*>(device);
+  if (!d) return D3DERR_INVALIDCALL;
+  host::MakeGLCurrent();
+  d->SetCoalescing(on != FALSE);
   return D3D_OK;
 }
 

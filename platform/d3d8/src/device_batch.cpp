@@ -1,0 +1,123 @@
+// Draw coalescing: small draws that differ only in the world transform and
+// their vertices are gathered, their positions moved into world space on the
+// CPU, and submitted as one OpenGL draw when anything else changes. Every
+// state setter, clear, read-back, texture write and present flushes first,
+// so what reaches the back buffer, and in which order, is what one draw per
+// call would have made.
+#include <cstring>
+
+#include "device.h"
+
+namespace d3d8 {
+
+namespace {
+
+constexpr UINT kBatchVertexLimit = 1536;   // larger draws go straight to OpenGL
+constexpr UINT kBatchMaxVertices = 49152;  // a batch flushes itself past this
+
+bool Affine(const D3DMATRIX& m) {
+  return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+// Row-vector product of (x, y, z, 1) with an affine matrix, in place.
+void ToWorld(BYTE* vertex, const D3DMATRIX& m) {
+  float p[3];
+  std::memcpy(p, vertex, sizeof(p));
+  float out[3];
+  for (int c = 0; c < 3; ++c) out[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  std::memcpy(vertex, out, sizeof(out));
+}
+
+// Which vertices of a strip or fan make up triangle i, as a list. Odd strip
+// triangles keep their first vertex first and swap the other two, which
+// keeps both their facing and the vertex flat shading takes its colour from;
+// fan triangles rotate so that the vertex after the centre leads.
+void BatchTriangle(GLenum mode, UINT i, UINT out[3]) {
+  if (mode == GL_TRIANGLE_STRIP) {
+    out[0] = i;
+    out[1] = (i & 1) ? i + 2 : i + 1;
+    out[2] = (i & 1) ? i + 1 : i + 2;
+  } else {
+    out[0] = i + 1;
+    out[1] = i + 2;
+    out[2] = 0;
+  }
+}
+
+}  // namespace
+
+bool Device::Batchable(GLenum mode, UINT vertices) const {
+  if (!coalescing_ || vertices > kBatchVertexLimit || mode == GL_LINE_STRIP) return false;
+  if (layout_.rhw) return true;  // screen-space vertices ignore the world transform
+  // Vertex positions with blend weights, lit vertices (normals and light
+  // distances live in camera space) and projective world matrices draw as
+  // they are.
+  return (state_.fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZ && !state_.rs[D3DRS_LIGHTING] &&
+         Affine(state_.world);
+}
+
+void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
+  const GLenum listMode = mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ? GL_TRIANGLES : mode;
+  if (batchVertices_ && (listMode != batchMode_ || batchVertices_ + 3 * n > kBatchMaxVertices)) FlushDraws();
+  batchMode_ = listMode;
+  const UINT size = layout_.size;
+  const bool toWorld = !layout_.rhw;
+  // Each source vertex is moved into world space once, then copied to
+  // every triangle that uses it.
+  const size_t sourceAt = batch_.size();
+  batch_.resize(sourceAt + static_cast<size_t>(n) * size);
+  for (UINT v = 0; v < n; ++v) {
+    BYTE* to = batch_.data() + sourceAt + static_cast<size_t>(v) * size;
+    std::memcpy(to, data + static_cast<size_t>(v) * stride, size);
+    if (toWorld) ToWorld(to, state_.world);
+  }
+  if (listMode == mode) {
+    batchVertices_ += n;
+    return;
+  }
+  const UINT triangles = n - 2;
+  std::vector<BYTE>& scratch = batchScratch_;
+  scratch.assign(batch_.begin() + sourceAt, batch_.end());
+  batch_.resize(sourceAt + static_cast<size_t>(triangles) * 3 * size);
+  for (UINT t = 0; t < triangles; ++t) {
+    UINT corner[3];
+    BatchTriangle(mode, t, corner);
+    for (int c = 0; c < 3; ++c)
+      std::memcpy(batch_.data() + sourceAt + (static_cast<size_t>(t) * 3 + c) * size,
+                  scratch.data() + static_cast<size_t>(corner[c]) * size, size);
+  }
+  batchVertices_ += triangles * 3;
+}
+
+void Device::FlushDraws() {
+  if (!batchVertices_) return;
+  const UINT size = layout_.size;
+  const UINT vertices = batchVertices_;
+  batchVertices_ = 0;
+  host::MakeGLCurrent();
+  const uintptr_t at = StreamUpload(batch_.data(), vertices * size, size);
+  batch_.clear();
+  // Positions are already in world space: draw with an identity world, then
+  // put the game's world matrix back for whatever comes next.
+  const D3DMATRIX world = state_.world;
+  const uint64_t worldSerial = serials_[U_TRANSFORM];
+  const bool swapWorld = !layout_.rhw;
+  if (swapWorld) {
+    D3DMATRIX identity{};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    state_.world = identity;
+    if (identityFor_ != viewProjSerial_) {
+      identityFor_ = viewProjSerial_;
+      identitySerial_ = ++serialCounter_;
+    }
+    serials_[U_TRANSFORM] = identitySerial_;
+  }
+  if (SUCCEEDED(PrepareDraw(streamBuffer_, 0, size)))
+    GL(DrawArrays)(batchMode_, static_cast<GLint>(at / size), static_cast<GLsizei>(vertices));
+  if (swapWorld) {
+    state_.world = world;
+    serials_[U_TRANSFORM] = worldSerial;
+  }
+}
+
+}  // namespace d3d8
