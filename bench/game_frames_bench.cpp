@@ -2,7 +2,8 @@
 // (1/60 s per frame) and a fixed script of held keys, and interleaves them
 // with empty frames (clear and present) in the same process. Prints the
 // play/empty CPU ratio, OpenGL draws, calls and glBufferData per play frame,
-// and the paused/play ratio; then the same with draw coalescing off.
+// and the paused/play ratio; then the same with draw coalescing off; then
+// the spacing and CPU cost of paced empty frames.
 // Usage: game_frames_bench [blocks [picture.ppm]]   (a block: 20 frames of each kind)
 #include <d3d8_glorbs.h>
 #include <host/host.h>
@@ -182,6 +183,21 @@ void ComparePictures(const char* path) {
   }
 }
 
+// Paced empty frames: the cadence and the CPU a frame costs with the wait.
+void MeasurePacing(int frames) {
+  const double unpaced = Block(frames, EmptyFrame);
+  host::SetFramePacing(true);
+  EmptyFrame();
+  timespec start{}, end{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  const double cpu = Block(frames, EmptyFrame);
+  clock_gettime(CLOCK_MONOTONIC, &end);
+  host::SetFramePacing(false);
+  const double wall = (end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) * 1e-9;
+  std::printf("paced empty frames: %.2f ms apart, %.2f ms CPU each (unpaced: %.2f ms CPU each)\n",
+              wall * 1e3 / frames, cpu * 1e3, unpaced * 1e3);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,6 +225,7 @@ int main(int argc, char** argv) {
   d3d8::SetDrawCoalescing(device, FALSE);
   Print("one OpenGL draw per call", Measure(blocks));
   d3d8::SetDrawCoalescing(device, TRUE);
+  MeasurePacing(blocks * 4);
   DestroyWindow(mainWindow);
   Pump();
   ShutdownAll();
