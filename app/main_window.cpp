@@ -129,8 +129,10 @@ int RunMessageLoop() {
   MSG msg = {};
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
   while (msg.message != WM_QUIT) {
-    BOOL fetched =
-        appActive ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) : GetMessageA(&msg, nullptr, 0, 0);
+    // An inactive program, and the splash (nothing moves or is drawn until
+    // a key), sleep until a message comes.
+    const bool wait = !appActive || appState == APP_SPLASH;
+    BOOL fetched = wait ? GetMessageA(&msg, nullptr, 0, 0) : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     if (fetched) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
