@@ -132,6 +132,7 @@ Figures Measure(int blocks) {
     calls += after.glCalls - before.glCalls;
     bufferData += after.bufferData - before.bufferData;
     InputState.paused = TRUE;
+    PlayFrame();  // a pause's first frame draws its title once; the rest repeat it
     const double paused = Block(kFrames, PlayFrame);
     InputState.paused = FALSE;
     f.playOverEmpty.push_back(play / empty);
