@@ -183,7 +183,7 @@ class Device final : public IDirect3DDevice8 {
   // Submits the gathered draws (device_batch.cpp). Anything that changes
   // what they would read or reads what they draw calls this first.
   void FlushDraws();
-  // Off: every draw goes to OpenGL on its own (for tests and the benchmark).
+  // Off: every gathered draw is submitted at once (for tests and the benchmark).
   void SetCoalescing(bool on) {
     FlushDraws();
     coalescing_ = on;

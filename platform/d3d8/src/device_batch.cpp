@@ -1,9 +1,10 @@
 // Draw coalescing: small draws that differ only in the world transform and
 // their vertices are gathered, their positions moved into world space on the
 // CPU, and submitted as one OpenGL draw when anything else changes. Every
-// state setter, clear, read-back, texture write and present flushes first,
-// so what reaches the back buffer, and in which order, is what one draw per
-// call would have made.
+// state setter, clear, read-back, texture write and present flushes first.
+// Such draws take this path even when each is submitted alone, so gathering
+// changes only how many OpenGL draws there are: the same vertices reach the
+// same program, and blending keeps their order, so the pixels are the same.
 #include <cstring>
 
 #include "device.h"
@@ -47,7 +48,7 @@ void BatchTriangle(GLenum mode, UINT i, UINT out[3]) {
 }  // namespace
 
 bool Device::Batchable(GLenum mode, UINT vertices) const {
-  if (!coalescing_ || vertices > kBatchVertexLimit || mode == GL_LINE_STRIP) return false;
+  if (vertices > kBatchVertexLimit || mode == GL_LINE_STRIP) return false;
   if (layout_.rhw) return true;  // screen-space vertices ignore the world transform
   // Vertex positions with blend weights, lit vertices (normals and light
   // distances live in camera space) and projective world matrices draw as
@@ -73,6 +74,7 @@ void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
   }
   if (listMode == mode) {
     batchVertices_ += n;
+    if (!coalescing_) FlushDraws();
     return;
   }
   const UINT triangles = n - 2;
@@ -87,6 +89,7 @@ void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
                   scratch.data() + static_cast<size_t>(corner[c]) * size, size);
   }
   batchVertices_ += triangles * 3;
+  if (!coalescing_) FlushDraws();
 }
 
 void Device::FlushDraws() {
