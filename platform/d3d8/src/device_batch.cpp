@@ -97,6 +97,10 @@ void Device::FlushDraws() {
   const UINT size = layout_.size;
   const UINT vertices = batchVertices_;
   batchVertices_ = 0;
+  if (!HasContext()) {  // the objects died with the context; so do the draws
+    batch_.clear();
+    return;
+  }
   host::MakeGLCurrent();
   const uintptr_t at = StreamUpload(batch_.data(), vertices * size, size);
   batch_.clear();
