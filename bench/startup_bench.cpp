@@ -67,13 +67,14 @@ int Bare() {
 // The game as WinMain starts it, until the splash has been painted (the
 // first step sends the splash its WM_PAINT and returns after it).
 int Game() {
+  const double entered = Now();
   mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
   if (!mainWindow || FAILED(StartupApplication(mainWindow))) return 1;
   while (appState != APP_SPLASH) {
     Pump();
     StepApplication();
   }
-  std::printf("%.6f\n", Now());
+  std::printf("%.6f %.6f\n", Now(), entered);
   std::fflush(stdout);
   ShutdownAll();
   return 0;
@@ -122,8 +123,9 @@ int Phases() {
 }
 
 // Runs this program with `mode`; gives the seconds from the spawn to the
-// moment the child printed, or a negative number when it failed.
-double Launch(const char* self, const char* mode, bool echo) {
+// moment the child printed (and, for a second number, to that moment), or a
+// negative number when it failed.
+double Launch(const char* self, const char* mode, bool echo, double* second = nullptr) {
   int out[2];
   if (pipe(out) != 0) return -1;
   posix_spawn_file_actions_t actions;
@@ -145,7 +147,10 @@ double Launch(const char* self, const char* mode, bool echo) {
   if (!failed) waitpid(pid, &status, 0);
   if (failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
   if (echo) std::fputs(text.c_str(), stdout);
-  return echo ? 0 : std::atof(text.c_str()) - start;
+  char* rest = nullptr;
+  const double first = std::strtod(text.c_str(), &rest);
+  if (second) *second = std::strtod(rest, nullptr) - start;
+  return echo ? 0 : first - start;
 }
 
 double Median(std::vector<double> v) {
@@ -160,9 +165,11 @@ int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--game") == 0) return Game();
   if (argc > 1 && std::strcmp(argv[1], "--phases") == 0) return Phases();
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  std::vector<double> game, bare, ratio;
+  std::vector<double> game, bare, ratio, loading;
   for (int i = 0; i < rounds; ++i) {
-    const double g = Launch("/proc/self/exe", "--game", false);
+    double toMain = 0;
+    const double g = Launch("/proc/self/exe", "--game", false, &toMain);
+    loading.push_back(toMain);
     const double b = Launch("/proc/self/exe", "--bare", false);
     if (g < 0 || b < 0) {
       std::fprintf(stderr, "startup_bench: a child failed\n");
@@ -172,6 +179,8 @@ int main(int argc, char** argv) {
   }
   std::printf("launch to splash %.0f ms, bare window + GL context + first swap %.0f ms (medians of %d)\n",
               Median(game) * 1e3, Median(bare) * 1e3, rounds);
+  std::printf("  of which %.0f ms before main (loading the program and its libraries)\n",
+              Median(loading) * 1e3);
   std::printf("  ratio min/median/max: %.2f / %.2f / %.2f\n", *std::min_element(ratio.begin(), ratio.end()),
               Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
   if (Launch("/proc/self/exe", "--phases", true) < 0) {
