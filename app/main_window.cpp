@@ -125,14 +125,17 @@ void PaintSplash() {
   ReleaseDC(mainWindow, windowDC);
 }
 
+bool LoopWaitsForMessages() {
+  // The splash is a still picture until a key: stepping it would only burn a core.
+  return !appActive || appState == APP_SPLASH;
+}
+
 int RunMessageLoop() {
   MSG msg = {};
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
   while (msg.message != WM_QUIT) {
-    // An inactive program, and the splash (nothing moves or is drawn until
-    // a key), sleep until a message comes.
-    const bool wait = !appActive || appState == APP_SPLASH;
-    BOOL fetched = wait ? GetMessageA(&msg, nullptr, 0, 0) : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+    BOOL fetched = LoopWaitsForMessages() ? GetMessageA(&msg, nullptr, 0, 0)
+                                          : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     if (fetched) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
