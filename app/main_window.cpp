@@ -37,7 +37,10 @@ void OnPaint() {
     PaintSplash();
     return;
   }
-  if (displayReady) {
+  // Before the first idle pass the splash is not loaded yet; a game frame
+  // here would flash the play field before the title and delay the title
+  // by the time its first programs take to build.
+  if (displayReady && appState != APP_STARTUP) {
     RenderGame();
     ShowBackBuffer();
   }

@@ -4,6 +4,7 @@
 // reports the moment it got there. Then one child plays level 2 and reports
 // its anonymous resident memory (RssAnon) and where its start-up time went.
 // Usage: startup_bench [rounds]
+#include <d3d8_glorbs.h>
 #include <host/host.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -105,6 +106,8 @@ int Phases() {
       (window - main) * 1e3, (input - window) * 1e3, (sounds - input) * 1e3, (display - sounds) * 1e3,
       (lists - display) * 1e3, (splash - lists) * 1e3);
   const long atSplash = RssAnonKb();
+  std::printf("  fixed-function programs built before the splash: %llu\n",
+              static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
   host::SetFramePacing(false);
   appActive = true;
   Level = 1;

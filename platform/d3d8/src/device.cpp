@@ -44,6 +44,9 @@ void Device::WindowEvent(const host::Event& event, void* user) {
     default:
       break;
   }
+  // A full-screen device is lost the moment its window goes away, whether
+  // or not anything asks the device while it is away.
+  d->UpdateLoss();
 }
 
 bool Device::Away() const {
