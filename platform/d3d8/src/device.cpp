@@ -269,7 +269,6 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 // ------------------------------------------------------------ presenting
 
 void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
-  FlushDraws();
   const int bw = static_cast<int>(target_.width), bh = static_cast<int>(target_.height);
   int x = 0, y = 0, w = dw, h = dh;
   if (!params_.Windowed && static_cast<int64_t>(dw) * bh != static_cast<int64_t>(dh) * bw) {
@@ -310,7 +309,6 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
 
 void Device::PresentPicture(const uint32_t* pixels, int w, int h, int pitch) {
   host::MakeGLCurrent();
-  FlushDraws();
   if (!pictureTexture_) {
     GL(GenTextures)(1, &pictureTexture_);
     GL(GenFramebuffers)(1, &pictureFbo_);
@@ -499,6 +497,7 @@ HRESULT ReadDrawable(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) {
   Device* d = static_cast<Device*>(device);
   if (!d || !out || w == 0 || h == 0 || w > 8192 || h > 8192) return D3DERR_INVALIDCALL;
   host::MakeGLCurrent();
+  d->FlushDraws();
   GLuint tex = 0, fb = 0;
   GL(GenTextures)(1, &tex);
   d->gl().BindForUpdate(0, tex);
