@@ -178,6 +178,31 @@ TEST_F(CoalescingTest, TextureOrStateChangeMidRunSplitsTheBatch) {
   EXPECT_EQ(draws.second, 18u);
 }
 
+TEST_F(CoalescingTest, StatesSetAndSetBackKeepTheBatchOpen) {
+  const auto draws = Compare([&] {
+    ASSERT_EQ(device_->SetTexture(0, sheets_[0]), D3D_OK);
+    AlphaBlend(D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
+    Row(4, 0.3f, 0xFFFFFFFF);
+    // Text drawn inside state blocks does this: set, then restore.
+    ASSERT_EQ(device_->SetTexture(0, sheets_[1]), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT), D3D_OK);
+    ASSERT_EQ(device_->SetTexture(0, sheets_[0]), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR), D3D_OK);
+    Row(4, 0.1f, 0xFFFFFFFF);
+    // Changed and not set back: the clear draws the waiting sprites with
+    // the states they were given, then the additive ones follow it.
+    AlphaBlend(D3DBLEND_ONE, D3DBLEND_ONE);
+    ASSERT_EQ(device_->SetTexture(0, sheets_[1]), D3D_OK);
+    const D3DRECT band = {0, 30, kWidth, 34};
+    ASSERT_EQ(device_->Clear(1, &band, D3DCLEAR_TARGET, 0xFF000080, 1.0f, 0), D3D_OK);
+    Row(4, -0.2f, 0xFF808080);
+  });
+  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.second, 12u);
+}
+
 TEST_F(CoalescingTest, WritesAndClearsBetweenDrawsLandInOrder) {
   // The quad is relocked before every sprite already; here a second buffer
   // is drawn, rewritten, and drawn again inside one run.

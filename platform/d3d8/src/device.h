@@ -229,6 +229,17 @@ class Device final : public IDirect3DDevice8 {
   bool Batchable(GLenum mode, UINT vertices) const;
   // Adds `n` vertices `stride` bytes apart, drawn as `mode`, to the batch.
   void BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n);
+  // A render state, stage state or texture is about to change while draws
+  // wait: keep the value they were gathered with.
+  void HoldRenderState(DWORD state);
+  void HoldStageState(DWORD stage, DWORD type);
+  void HoldTexture(DWORD stage);
+  bool HeldAsGathered() const;
+  void DrawBatch();
+  // Exchanges the held values with the current ones; everything they feed
+  // is brought up to date again by the next draw.
+  void SwapHeld();
+  void ForgetHeld();
 
   Direct3D* d3d_;
   HWND focusWindow_;
@@ -276,6 +287,16 @@ class Device final : public IDirect3DDevice8 {
   std::vector<BYTE> batch_, batchScratch_;
   UINT batchVertices_ = 0;
   GLenum batchMode_ = 0;
+  // States changed since the waiting draws were gathered, with the values
+  // those draws need. A state set and set back before the next draw (text
+  // drawn inside state blocks does that) leaves the batch open.
+  bool anyHeld_ = false;
+  std::bitset<kRenderStates> heldRs_;
+  std::bitset<kStageStates> heldTss_[kStages];
+  bool heldTexture_[kStages] = {};
+  DWORD heldRsValue_[kRenderStates] = {};
+  DWORD heldTssValue_[kStages][kStageStates] = {};
+  Texture* heldTextureValue_[kStages] = {};
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.
   uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;

@@ -6,6 +6,7 @@
 // changes only how many OpenGL draws there are: the same vertices reach the
 // same program, and blending keeps their order, so the pixels are the same.
 #include <cstring>
+#include <utility>
 
 #include "device.h"
 
@@ -58,6 +59,12 @@ bool Device::Batchable(GLenum mode, UINT vertices) const {
 }
 
 void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
+  if (anyHeld_) {
+    if (HeldAsGathered())
+      ForgetHeld();  // all set back: this draw joins the batch
+    else
+      FlushDraws();
+  }
   const GLenum listMode = mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ? GL_TRIANGLES : mode;
   if (batchVertices_ && (listMode != batchMode_ || batchVertices_ + 3 * n > kBatchMaxVertices)) FlushDraws();
   batchMode_ = listMode;
@@ -92,8 +99,69 @@ void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
   if (!coalescing_) FlushDraws();
 }
 
+void Device::HoldRenderState(DWORD state) {
+  if (!batchVertices_ || heldRs_[state]) return;
+  heldRs_.set(state);
+  heldRsValue_[state] = state_.rs[state];
+  anyHeld_ = true;
+}
+
+void Device::HoldStageState(DWORD stage, DWORD type) {
+  if (!batchVertices_ || heldTss_[stage][type]) return;
+  heldTss_[stage].set(type);
+  heldTssValue_[stage][type] = state_.tss[stage][type];
+  anyHeld_ = true;
+}
+
+void Device::HoldTexture(DWORD stage) {
+  if (!batchVertices_ || heldTexture_[stage]) return;
+  heldTexture_[stage] = true;
+  heldTextureValue_[stage] = state_.textures[stage];
+  anyHeld_ = true;
+}
+
+bool Device::HeldAsGathered() const {
+  for (DWORD i = 0; i < kRenderStates; ++i)
+    if (heldRs_[i] && heldRsValue_[i] != state_.rs[i]) return false;
+  for (int s = 0; s < kStages; ++s) {
+    if (heldTexture_[s] && heldTextureValue_[s] != state_.textures[s]) return false;
+    for (DWORD t = 0; t < kStageStates; ++t)
+      if (heldTss_[s][t] && heldTssValue_[s][t] != state_.tss[s][t]) return false;
+  }
+  return true;
+}
+
+void Device::SwapHeld() {
+  for (DWORD i = 0; i < kRenderStates; ++i)
+    if (heldRs_[i]) std::swap(heldRsValue_[i], state_.rs[i]);
+  for (int s = 0; s < kStages; ++s) {
+    if (heldTexture_[s]) std::swap(heldTextureValue_[s], state_.textures[s]);
+    for (DWORD t = 0; t < kStageStates; ++t)
+      if (heldTss_[s][t]) std::swap(heldTssValue_[s][t], state_.tss[s][t]);
+  }
+  programDirty_ = rasterDirty_ = samplersDirty_ = true;
+  for (int g = 0; g < kUniformGroups; ++g) Bump(static_cast<UniformGroup>(g));
+}
+
 void Device::FlushDraws() {
   if (!batchVertices_) return;
+  // Draw with the states the batch was gathered with, then back.
+  const bool held = anyHeld_;
+  if (held) SwapHeld();
+  DrawBatch();
+  if (held) {
+    SwapHeld();
+    ForgetHeld();
+  }
+}
+
+void Device::ForgetHeld() {
+  heldRs_.reset();
+  for (int s = 0; s < kStages; ++s) heldTss_[s].reset(), heldTexture_[s] = false;
+  anyHeld_ = false;
+}
+
+void Device::DrawBatch() {
   const UINT size = layout_.size;
   const UINT vertices = batchVertices_;
   batchVertices_ = 0;

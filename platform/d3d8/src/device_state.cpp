@@ -237,7 +237,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
 
 HRESULT Device::SetRenderStateNow(DWORD state, DWORD value) {
   if (state_.rs[state] == value) return D3D_OK;
-  FlushDraws();
+  HoldRenderState(state);
   state_.rs[state] = value;
   const uint8_t e = kEffects.rs[state];
   if (e & PROGRAM) programDirty_ = true;
@@ -270,7 +270,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 
 HRESULT Device::SetStageStateNow(DWORD stage, DWORD type, DWORD value) {
   if (state_.tss[stage][type] == value) return D3D_OK;
-  FlushDraws();
+  HoldStageState(stage, type);
   state_.tss[stage][type] = value;
   const uint8_t e = kEffects.tss[type];
   if (e & PROGRAM) programDirty_ = true;
@@ -306,7 +306,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* base) {
 
 void Device::SetTextureNow(DWORD stage, Texture* texture) {
   if (state_.textures[stage] == texture) return;
-  FlushDraws();
+  HoldTexture(stage);
   if ((state_.textures[stage] == nullptr) != (texture == nullptr)) programDirty_ = true;
   state_.textures[stage] = texture;
 }
