@@ -12,6 +12,7 @@
 #include "app/trace.h"
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
+#include "render/render_game.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
@@ -396,6 +397,7 @@ void DestroyDisplay() {
   for (XMesh*& model : modelSlots) DeleteAndClear(model);
   ReleaseAndClear(screenQuad);
   ReleaseAndClear(spriteQuad);
+  ReleasePauseTitle();
   ReleaseAndClear(device);
 }
 

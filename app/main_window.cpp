@@ -125,12 +125,17 @@ void PaintSplash() {
   ReleaseDC(mainWindow, windowDC);
 }
 
+bool LoopWaitsForMessages() {
+  // The splash is a still picture until a key: stepping it would only burn a core.
+  return !appActive || appState == APP_SPLASH;
+}
+
 int RunMessageLoop() {
   MSG msg = {};
   PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
   while (msg.message != WM_QUIT) {
-    BOOL fetched =
-        appActive ? PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE) : GetMessageA(&msg, nullptr, 0, 0);
+    BOOL fetched = LoopWaitsForMessages() ? GetMessageA(&msg, nullptr, 0, 0)
+                                          : PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
     if (fetched) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);

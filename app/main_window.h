@@ -13,6 +13,9 @@ HWND CreateMainWindow(HINSTANCE instance);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Runs until WM_QUIT and returns its wParam.
 int RunMessageLoop();
+// True when the loop sleeps until a message comes instead of stepping and
+// drawing whenever the queue is empty: while inactive, and on the splash.
+bool LoopWaitsForMessages();
 // Stretches splashBitmap over the whole client area of mainWindow (black
 // when there is no splash picture).
 void PaintSplash();

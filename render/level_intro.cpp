@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kBurstCopies = 20;
 constexpr float kBurstSpread = 0.05f;
 constexpr float kTitleX = -0.5f;
 constexpr float kTitleY = 1.8f;
@@ -40,23 +39,45 @@ D3DCOLOR FadeColour(float opacity) {
 }
 
 void DrawTitleBurst(TextureFont* font, const char* text) {
+  DrawTitleGlow(font, text);
+  DrawTitleText(font, text);
+}
+
+void DrawTitleGlow(TextureFont* font, const char* text) {
   if (!font || !text) return;
-  for (int i = 0; i < kBurstCopies; ++i) {
+  TitleCopy copies[kTitleCopies];
+  ScatterTitleCopies(copies);
+  DrawTitleCopies(font, text, copies);
+}
+
+void ScatterTitleCopies(TitleCopy copies[kTitleCopies]) {
+  for (int i = 0; i < kTitleCopies; ++i) {
     const float r = RandomRange(0.0f, 1.0f);
     const float a = RandomRange(0.0f, kTwoPi);
     const float k = kBurstSpread * r;
-    const float x = kTitleX + std::sin(a) * k;
-    float y = kTitleY + std::cos(a) * k;
+    copies[i].x = kTitleX + std::sin(a) * k;
+    copies[i].y = kTitleY + std::cos(a) * k;
     // Copies on the near side of the centre (cos a < 0) are pushed further
     // towards the top of the screen: the glow rises like a flame.
-    if (std::cos(a) < 0.0f) y -= 2.0f * k * std::cos(a) * std::cos(a);
+    if (std::cos(a) < 0.0f) copies[i].y -= 2.0f * k * std::cos(a) * std::cos(a);
+    copies[i].colour = TitleBurstColour(r);
+  }
+}
+
+void DrawTitleCopies(TextureFont* font, const char* text, const TitleCopy copies[kTitleCopies]) {
+  if (!font || !text) return;
+  for (int i = 0; i < kTitleCopies; ++i) {
     if (device) {
       device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
       device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     }
-    font->DrawScaledText(x, y, kTitleDepth, kTitleScale, kTitleScale, TitleBurstColour(r), text,
-                         TEXTFONT_FILTERED);
+    font->DrawScaledText(copies[i].x, copies[i].y, kTitleDepth, kTitleScale, kTitleScale, copies[i].colour,
+                         text, TEXTFONT_FILTERED);
   }
+}
+
+void DrawTitleText(TextureFont* font, const char* text) {
+  if (!font || !text) return;
   if (device) {
     device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);

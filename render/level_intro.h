@@ -15,6 +15,19 @@ HRESULT DrawLevelIntro(DWORD level);
 // Twenty glowing copies of the text scattered about the title position,
 // then one solid black copy on top. Nothing when font or text is null.
 void DrawTitleBurst(TextureFont* font, const char* text);
+// Its two halves: the glowing copies (added to what is there), then the
+// black copy.
+void DrawTitleGlow(TextureFont* font, const char* text);
+void DrawTitleText(TextureFont* font, const char* text);
+// The glow in two steps, so that one scatter can be drawn more than once:
+// where each copy goes (taking the game's random numbers), then drawing them.
+constexpr int kTitleCopies = 20;
+struct TitleCopy {
+  float x, y;
+  D3DCOLOR colour;
+};
+void ScatterTitleCopies(TitleCopy copies[kTitleCopies]);
+void DrawTitleCopies(TextureFont* font, const char* text, const TitleCopy copies[kTitleCopies]);
 // Covers the viewport with black at `opacity` (clamped to 0..1). Nothing
 // without a device or screenQuad.
 void DrawFade(float opacity);

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <initializer_list>
 #include <cstdio>
 
 #include "app/display.h"
@@ -161,10 +162,139 @@ void DrawHud() {
   hudFont->DrawScaledText(0.0f, 1.1f, kHudDepth, kHudScale, kHudScale, kHudColour, weapon, TEXTFONT_FILTERED);
 }
 
+// The pause title's glow: its twenty copies are drawn once per pause (and
+// again after a change of size) and kept as two pictures, so a paused frame
+// costs no more than a play frame. The copies blend by their alpha, so what
+// they leave over any background D is G + D x T: G is the glow drawn over
+// black, T what shows through (the glow over white, less G).
+IDirect3DTexture8* pauseGlow = nullptr;     // G
+IDirect3DTexture8* pauseShowing = nullptr;  // T
+RECT pauseGlowBox = {};                     // where G is not black or T not white
+bool pauseGlowFresh = false;                // both hold this pause's glow
+
+struct GlowVertex {  // XYZRHW | DIFFUSE | TEX1
+  float x, y, z, rhw;
+  D3DCOLOR diffuse;
+  float u, v;
+};
+
+// Draws the copies over `background` and copies the back buffer into `into`.
+bool CaptureCopies(const TitleCopy* copies, D3DCOLOR background, IDirect3DTexture8* into) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0);
+  DrawTitleCopies(bigFont, "Paused", copies);
+  IDirect3DSurface8* back = nullptr;
+  IDirect3DSurface8* level = nullptr;
+  bool ok = SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
+            SUCCEEDED(into->GetSurfaceLevel(0, &level)) &&
+            SUCCEEDED(device->CopyRects(back, nullptr, 0, level, nullptr));
+  if (level) level->Release();
+  if (back) back->Release();
+  return ok;
+}
+
+// T = (glow over white) - G, and the box the glow touches.
+bool SplitGlow() {
+  D3DLOCKED_RECT g{}, t{};
+  if (FAILED(pauseGlow->LockRect(0, &g, nullptr, D3DLOCK_READONLY))) return false;
+  if (FAILED(pauseShowing->LockRect(0, &t, nullptr, 0))) {
+    pauseGlow->UnlockRect(0);
+    return false;
+  }
+  const LONG w = static_cast<LONG>(presentParams.BackBufferWidth),
+             h = static_cast<LONG>(presentParams.BackBufferHeight);
+  RECT box = {w, h, 0, 0};
+  for (LONG y = 0; y < h; ++y) {
+    const BYTE* gRow = static_cast<const BYTE*>(g.pBits) + y * g.Pitch;
+    BYTE* tRow = static_cast<BYTE*>(t.pBits) + y * t.Pitch;
+    for (LONG x = 0; x < w; ++x) {
+      bool touched = false;
+      for (int c = 0; c < 3; ++c) {
+        const int glow = gRow[4 * x + c], white = tRow[4 * x + c];
+        tRow[4 * x + c] = static_cast<BYTE>(std::max(0, white - glow));
+        touched = touched || glow != 0 || white != 255;
+      }
+      if (touched)
+        box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+               std::max(box.bottom, y + 1)};
+    }
+  }
+  pauseShowing->UnlockRect(0);
+  pauseGlow->UnlockRect(0);
+  pauseGlowBox = box;
+  return true;
+}
+
+// Inside the scene, before the frame's own clear.
+void CapturePauseGlow() {
+  const UINT w = presentParams.BackBufferWidth, h = presentParams.BackBufferHeight;
+  D3DSURFACE_DESC desc{};
+  if (pauseGlow && (FAILED(pauseGlow->GetLevelDesc(0, &desc)) || desc.Width != w || desc.Height != h))
+    ReleasePauseTitle();
+  const D3DFORMAT format = presentParams.BackBufferFormat;
+  if (!pauseGlow && FAILED(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &pauseGlow))) return;
+  if (!pauseShowing && FAILED(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &pauseShowing)))
+    return;
+  TitleCopy copies[kTitleCopies];
+  ScatterTitleCopies(copies);
+  pauseGlowFresh = CaptureCopies(copies, 0xFF000000, pauseGlow) &&
+                   CaptureCopies(copies, 0xFFFFFFFF, pauseShowing) && SplitGlow();
+}
+
+// A texel-for-pixel textured rectangle of the back buffer.
+void DrawKept(IDirect3DTexture8* texture, const RECT& r, D3DCOLOR diffuse) {
+  const float w = static_cast<float>(presentParams.BackBufferWidth);
+  const float h = static_cast<float>(presentParams.BackBufferHeight);
+  const float x0 = r.left - 0.5f, x1 = r.right - 0.5f, y0 = r.top - 0.5f, y1 = r.bottom - 0.5f;
+  const GlowVertex quad[4] = {{x0, y1, 0.0f, 1.0f, diffuse, r.left / w, r.bottom / h},
+                              {x0, y0, 0.0f, 1.0f, diffuse, r.left / w, r.top / h},
+                              {x1, y1, 0.0f, 1.0f, diffuse, r.right / w, r.bottom / h},
+                              {x1, y0, 0.0f, 1.0f, diffuse, r.right / w, r.top / h}};
+  device->SetTexture(0, texture);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(GlowVertex));
+}
+
+// The half fade and the kept glow: the whole back buffer times the fade and
+// T, then G added inside the glow's box.
+void DrawFadeAndPauseGlow() {
+  const DWORD keep = 255 - (FadeColour(0.5f) >> 24);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+  device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR);
+  const RECT all = {0, 0, static_cast<LONG>(presentParams.BackBufferWidth),
+                    static_cast<LONG>(presentParams.BackBufferHeight)};
+  DrawKept(pauseShowing, all, 0xFF000000 | keep * 0x010101);
+  if (pauseGlowBox.right > pauseGlowBox.left) {
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawKept(pauseGlow, pauseGlowBox, 0xFFFFFFFF);
+  }
+  device->SetTexture(0, nullptr);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+}
+
 void DrawOverlays() {
   if (InputState.paused && hudFont && bigFont) {
-    DrawFade(0.5f);
-    DrawTitleBurst(bigFont, "Paused");
+    if (pauseGlowFresh) {
+      DrawFadeAndPauseGlow();
+    } else {
+      DrawFade(0.5f);
+      DrawTitleGlow(bigFont, "Paused");
+    }
+    DrawTitleText(bigFont, "Paused");
   }
   if (PlayerShip && PlayerShip->respawnTimer > 0.0f) DrawFade(PlayerShip->respawnTimer / 2.0f);
   if (currentMenu) {
@@ -197,6 +327,14 @@ void SetFrameStates() {
 
 }  // namespace
 
+void ReleasePauseTitle() {
+  for (IDirect3DTexture8** t : {&pauseGlow, &pauseShowing}) {
+    if (*t) (*t)->Release();
+    *t = nullptr;
+  }
+  pauseGlowFresh = false;
+}
+
 SpriteCellRect SpriteCell(const SpriteObject& sprite) {
   const DWORD n = static_cast<DWORD>(sprite.frame);
   const DWORD columns = sprite.columns ? sprite.columns : 1;
@@ -228,6 +366,8 @@ void RenderGame() {
   if (!device) return;
   SetFrameStates();
   if (FAILED(device->BeginScene())) return;
+  if (!InputState.paused) pauseGlowFresh = false;
+  if (InputState.paused && bigFont && hudFont && !pauseGlowFresh) CapturePauseGlow();
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
   if (seaFloorModel) seaFloorModel->Render(device, true, true);
   if (PlayerShip && PlayerShip->visible) DrawShipAndParts(*PlayerShip);

@@ -18,8 +18,11 @@ constexpr DWORD D3DFVF_SPRITEVERTEX = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 // Draws one frame inside its own scene (it does not present). Needs the
 // display created; does nothing without a device, and skips the frame when
-// BeginScene fails. Keeps no state between frames.
+// BeginScene fails. Keeps only the pause title's glow between frames.
 void RenderGame();
+// Lets go of the pause title's kept picture (the display calls this before
+// the device goes).
+void ReleasePauseTitle();
 
 // Texture rectangle of a sprite sheet cell.
 struct SpriteCellRect {

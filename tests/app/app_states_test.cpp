@@ -182,4 +182,21 @@ TEST_F(DamagedSplash, ADamagedSplashPictureIsRefusedWithAReason) {
   EXPECT_FALSE(displayReady);
 }
 
+// Only play and the level's start and intro step on an empty queue; the
+// splash, a still picture until a key, sleeps in GetMessage like an
+// inactive program instead of spinning a core.
+TEST_F(States, TheSplashAndAnInactiveProgramWaitForMessages) {
+  const struct {
+    AppState state;
+    bool active, waits;
+  } kCases[] = {{APP_SPLASH, true, true},   {APP_SPLASH, false, true},      {APP_PLAYING, true, false},
+                {APP_PLAYING, false, true}, {APP_LEVEL_START, true, false}, {APP_LEVEL_INTRO, true, false},
+                {APP_STARTUP, true, false}};
+  for (const auto& c : kCases) {
+    appState = c.state;
+    appActive = c.active;
+    EXPECT_EQ(LoopWaitsForMessages(), c.waits) << "state " << c.state << " active " << c.active;
+  }
+}
+
 }  // namespace

@@ -83,8 +83,13 @@ TEST_F(WindowProc, PaintOnTheSplashStretchesThePictureOverTheClientArea) {
 
 TEST_F(WindowProc, PaintOutsideTheSplashDrawsTheGameWhileTheDisplayIsReady) {
   ASSERT_EQ(StartupApplication(mainWindow), S_OK);
-  appState = APP_PLAYING;
+  // Not before the splash: start-up paints no game frame.
+  ASSERT_EQ(appState, APP_STARTUP);
   uint64_t before = d3d8::GetCounters().draws;
+  SendMessageA(mainWindow, WM_PAINT, 0, 0);
+  EXPECT_EQ(d3d8::GetCounters().draws, before);
+  appState = APP_PLAYING;
+  before = d3d8::GetCounters().draws;
   SendMessageA(mainWindow, WM_PAINT, 0, 0);
   EXPECT_GT(d3d8::GetCounters().draws, before);
   displayReady = false;  // during a reset, say

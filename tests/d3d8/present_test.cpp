@@ -127,6 +127,21 @@ TEST_F(PresentTest, LostDeviceAndModeSwitchCycles) {
   }
 }
 
+// Loss is latched by the window going away itself: a device nobody calls
+// while its window is away still needs its Reset once the window is back.
+TEST_F(PresentTest, LossIsSeenEvenWhenNothingAsksWhileAway) {
+  D3DPRESENT_PARAMETERS full = FullScreenParams(640, 480);
+  ASSERT_EQ(device_->Reset(&full), D3D_OK);
+  Inject(host::EventType::FocusLost);
+  Inject(host::EventType::FocusGained);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+  EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+  ASSERT_EQ(device_->Reset(&full), D3D_OK);
+  EXPECT_EQ(device_->TestCooperativeLevel(), D3D_OK);
+  D3DPRESENT_PARAMETERS windowed = WindowedParams(0, 0);
+  ASSERT_EQ(device_->Reset(&windowed), D3D_OK);
+}
+
 TEST_F(PresentTest, FullScreenOnAnotherShapeIsLetterboxed) {
   D3DPRESENT_PARAMETERS full = FullScreenParams(64, 48);
   ASSERT_EQ(device_->Reset(&full), D3D_OK);

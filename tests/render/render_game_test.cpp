@@ -2,6 +2,8 @@
 // projects them, the ship only while visible, the HUD's lines in yellow,
 // the pause title and the darkening after the ship's death; plus the cell,
 // debris-colour and HUD-text rules. Pictures are written for review.
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "display_fixture.h"
@@ -9,6 +11,7 @@
 #include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"
+#include "render/level_intro.h"
 #include "render/render_game.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
@@ -259,6 +262,65 @@ TEST_F(RenderGameTest, BusyFramePicture) {
   InputState.paused = 1;
   EXPECT_TRUE(WriteFramePng("game_frame_paused.png", Frame(), width_, height_));
   EXPECT_GT(Yellow(pixels, 0, 0, width_ / 2, static_cast<int>(0.05f * height_) + 2), 150);
+}
+
+// The pause title's glow is drawn once per pause and kept: the first paused
+// frame matches the fade and burst drawn directly with the same random
+// numbers; later paused frames repeat it without drawing the burst again
+// (no random numbers taken, no more draws than a play frame plus three);
+// a new pause scatters a new glow.
+int RandAfterSeed(unsigned seed) {
+  std::srand(seed);
+  return std::rand();
+}
+
+TEST_F(RenderGameTest, KeptPauseGlowMatchesTheBurstDrawnDirectly) {
+  Score = 150;
+  Frame();
+  ASSERT_EQ(device->BeginScene(), D3D_OK);
+  DrawFade(0.5f);
+  std::srand(7);
+  DrawTitleBurst(bigFont, "Paused");
+  ASSERT_EQ(device->EndScene(), D3D_OK);
+  const std::vector<uint32_t> direct = ReadBack();
+  InputState.paused = 1;
+  std::srand(7);
+  const std::vector<uint32_t> kept = Frame();
+  int worst = 0, bright = 0;
+  for (size_t i = 0; i < direct.size(); ++i) {
+    worst =
+        std::max({worst, std::abs(Red(kept[i]) - Red(direct[i])), std::abs(Green(kept[i]) - Green(direct[i])),
+                  std::abs(Blue(kept[i]) - Blue(direct[i]))});
+    bright += Brightness(kept[i]) > 300;
+  }
+  EXPECT_LE(worst, 2);  // rounded once by the framebuffer instead of once per copy
+  EXPECT_GT(bright, 300);
+}
+
+TEST_F(RenderGameTest, LaterPausedFramesReuseTheGlowAndCostNoMoreDraws) {
+  auto draws = [&] {
+    const uint64_t before = d3d8::GetCounters().draws;
+    RenderGame();
+    return d3d8::GetCounters().draws - before;
+  };
+  const uint64_t playDraws = draws();
+  InputState.paused = 1;
+  std::srand(3);
+  const std::vector<uint32_t> first = Frame();
+  std::srand(11);
+  const uint64_t pausedDraws = draws();
+  const int next = std::rand();
+  EXPECT_EQ(next, RandAfterSeed(11));  // the burst was not drawn again
+  EXPECT_EQ(ReadBack(), first);
+  EXPECT_LE(pausedDraws, playDraws + 3);  // fade with what shows through, the glow, the black title
+
+  InputState.paused = 0;
+  Frame();
+  InputState.paused = 1;
+  std::srand(5);
+  Frame();
+  const int after = std::rand();
+  EXPECT_NE(after, RandAfterSeed(5));
 }
 
 }  // namespace

@@ -21,12 +21,19 @@ HRESULT ReadBackBuffer(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h);
 HRESULT ReadDrawable(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h);
 
 // OpenGL calls made so far (all of them go through one counter), draws
-// submitted, and programs the fixed-function cache has built.
+// submitted, buffer stores given data (glBufferData), and programs the
+// fixed-function cache has built.
 struct Counters {
   uint64_t glCalls = 0;
   uint64_t draws = 0;
   uint64_t programsBuilt = 0;
+  uint64_t bufferData = 0;
 };
 Counters GetCounters();
+
+// Small draws that differ only in the world transform and their vertices
+// are gathered into one OpenGL draw (the default). Off, each is submitted
+// on its own the same way: for tests that compare the two, and the benchmark.
+HRESULT SetDrawCoalescing(IDirect3DDevice8* device, BOOL on);
 
 }  // namespace d3d8

@@ -45,6 +45,9 @@ void Device::WindowEvent(const host::Event& event, void* user) {
     default:
       break;
   }
+  // A full-screen device is lost the moment its window goes away, whether
+  // or not anything asks the device while it is away.
+  d->UpdateLoss();
 }
 
 bool Device::Away() const {
@@ -61,6 +64,7 @@ Device::Device(Direct3D* d3d, HWND focusWindow, DWORD behavior)
 Device::~Device() {
   if (host::GetGLContext()) {
     host::MakeGLCurrent();
+    batchVertices_ = 0;  // nothing will show them now
     blocks_.clear();
     recording_.reset();
     programs_.Clear();
@@ -241,6 +245,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return D3DERR_INVALIDCALL;
   }
   host::MakeGLCurrent();
+  FlushDraws();
   D3DPRESENT_PARAMETERS p = *params;
   hr = ApplyDisplayMode(p);
   if (SUCCEEDED(hr)) {
@@ -296,6 +301,7 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   UpdateLoss();
   if (lost_) return D3DERR_DEVICELOST;
   host::MakeGLCurrent();
+  FlushDraws();
   int dw = 0, dh = 0;
   host::GetDrawableSize(&dw, &dh);
   if (dw > 0 && dh > 0) BlitToDrawable(0, dw, dh);
@@ -336,6 +342,7 @@ void Device::PresentPicture(const uint32_t* pixels, int w, int h, int pitch) {
 // -------------------------------------------------------- back-buffer bytes
 
 void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
+  FlushDraws();
   const FormatInfo& f = *target_.colorFormat;
   gl_.BindReadFramebuffer(target_.fbo);
   GL(PixelStorei)(GL_PACK_ROW_LENGTH, destPitch / f.bytesPerPixel);
@@ -348,6 +355,7 @@ void Device::ReadTarget(const RECT& r, BYTE* dest, UINT destPitch) {
 }
 
 void Device::WriteTarget(const RECT& r, const BYTE* src, UINT srcPitch) {
+  FlushDraws();
   gl_.BindForUpdate(0, target_.color);
   GL(PixelStorei)(GL_UNPACK_ROW_LENGTH, srcPitch / target_.colorFormat->bytesPerPixel);
   GL(TexSubImage2D)
@@ -416,6 +424,7 @@ HRESULT Device::BeginScene() {
 
 HRESULT Device::EndScene() {
   if (!inScene_) return D3DERR_INVALIDCALL;
+  FlushDraws();
   inScene_ = false;
   return D3D_OK;
 }
@@ -428,6 +437,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     return D3DERR_INVALIDCALL;
   if (!(z >= 0.0f && z <= 1.0f)) return D3DERR_INVALIDCALL;  // NaN too
   host::MakeGLCurrent();
+  FlushDraws();
   gl_.BindDrawFramebuffer(target_.fbo);
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
@@ -477,10 +487,19 @@ HRESULT ReadBackBuffer(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) 
   return D3D_OK;
 }
 
+HRESULT SetDrawCoalescing(IDirect3DDevice8* device, BOOL on) {
+  Device* d = static_cast<Device*>(device);
+  if (!d) return D3DERR_INVALIDCALL;
+  host::MakeGLCurrent();
+  d->SetCoalescing(on != FALSE);
+  return D3D_OK;
+}
+
 HRESULT ReadDrawable(IDirect3DDevice8* device, uint32_t* out, UINT w, UINT h) {
   Device* d = static_cast<Device*>(device);
   if (!d || !out || w == 0 || h == 0 || w > 8192 || h > 8192) return D3DERR_INVALIDCALL;
   host::MakeGLCurrent();
+  d->FlushDraws();
   GLuint tex = 0, fb = 0;
   GL(GenTextures)(1, &tex);
   d->gl().BindForUpdate(0, tex);

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "ffp_program.h"
 #include "gl.h"
@@ -179,6 +180,14 @@ class Device final : public IDirect3DDevice8 {
   // Draws the back buffer into framebuffer `fb` of size w x h as Present does.
   void BlitToDrawable(GLuint fb, int w, int h);
   void PresentPicture(const uint32_t* pixels, int w, int h, int pitch);
+  // Submits the gathered draws (device_batch.cpp). Anything that changes
+  // what they would read or reads what they draw calls this first.
+  void FlushDraws();
+  // Off: every gathered draw is submitted at once (for tests and the benchmark).
+  void SetCoalescing(bool on) {
+    FlushDraws();
+    coalescing_ = on;
+  }
 
  private:
   // device.cpp
@@ -198,6 +207,7 @@ class Device final : public IDirect3DDevice8 {
   HRESULT LightEnableNow(DWORD index, BOOL enable);
   void SetTransformNow(D3DTRANSFORMSTATETYPE state, const D3DMATRIX& m);
   void SetViewportNow(const D3DVIEWPORT8& v);
+  void SetMaterialNow(const D3DMATERIAL8& m);
   void SetFvfNow(DWORD fvf);
   D3DMATRIX* TransformSlot(DeviceState& s, D3DTRANSFORMSTATETYPE t);
   void ApplyBlock(const StateBlock& b);
@@ -215,6 +225,21 @@ class Device final : public IDirect3DDevice8 {
   // Copies `size` bytes into the stream buffer at a multiple of `align`;
   // returns their offset.
   uintptr_t StreamUpload(const void* data, UINT size, UINT align);
+  // device_batch.cpp
+  bool Batchable(GLenum mode, UINT vertices) const;
+  // Adds `n` vertices `stride` bytes apart, drawn as `mode`, to the batch.
+  void BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n);
+  // A render state, stage state or texture is about to change while draws
+  // wait: keep the value they were gathered with.
+  void HoldRenderState(DWORD state);
+  void HoldStageState(DWORD stage, DWORD type);
+  void HoldTexture(DWORD stage);
+  bool HeldAsGathered() const;
+  void DrawBatch();
+  // Exchanges the held values with the current ones; everything they feed
+  // is brought up to date again by the next draw.
+  void SwapHeld();
+  void ForgetHeld();
 
   Direct3D* d3d_;
   HWND focusWindow_;
@@ -255,6 +280,26 @@ class Device final : public IDirect3DDevice8 {
   Program* program_ = nullptr;
   ProgramKey key_;
   std::unordered_map<uint32_t, GLuint> samplers_;
+
+  // Draws gathered but not yet submitted: vertices in world space, packed
+  // to the layout's size, as a list of `batchMode_`.
+  bool coalescing_ = true;
+  std::vector<BYTE> batch_, batchScratch_;
+  UINT batchVertices_ = 0;
+  GLenum batchMode_ = 0;
+  // States changed since the waiting draws were gathered, with the values
+  // those draws need. A state set and set back before the next draw (text
+  // drawn inside state blocks does that) leaves the batch open.
+  bool anyHeld_ = false;
+  std::bitset<kRenderStates> heldRs_;
+  std::bitset<kStageStates> heldTss_[kStages];
+  bool heldTexture_[kStages] = {};
+  DWORD heldRsValue_[kRenderStates] = {};
+  DWORD heldTssValue_[kStages][kStageStates] = {};
+  Texture* heldTextureValue_[kStages] = {};
+  // The transform group's serial while a batch draws with an identity world;
+  // kept while view and projection stay, so back-to-back batches upload once.
+  uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;
 };
 
 }  // namespace d3d8

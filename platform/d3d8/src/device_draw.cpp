@@ -366,6 +366,7 @@ void Device::StreamReserve(UINT size) {
     gl_.BindArrayBuffer(streamBuffer_);
     // A fresh store: draws still reading the old one are left alone.
     GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+    ++g_bufferData;
     streamCapacity_ = capacity;
     streamUsed_ = 0;
   }
@@ -409,7 +410,25 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT coun
   HRESULT hr = CheckStream(startVertex, n, &available);
   if (FAILED(hr) || count == 0) return hr;
   VertexBuffer* vb = state_.stream;
-  GLuint buffer = UploadBuffer(gl_, vb->memory(), GL_ARRAY_BUFFER, vb->dynamic());
+  const BYTE* first = vb->memory().bytes.data() + static_cast<size_t>(startVertex) * state_.stride;
+  if (Batchable(mode, n)) {
+    BatchAdd(mode, first, state_.stride, n);
+    return D3D_OK;
+  }
+  FlushDraws();
+  BufferMemory& m = vb->memory();
+  if (m.gl && m.dirtyHi > m.dirtyLo) {
+    // Changed since its last upload (a buffer refilled every frame): the
+    // vertices this draw reads go through the stream buffer rather than
+    // re-specifying the buffer's own store.
+    const UINT bytes = (n - 1) * state_.stride + layout_.size;
+    const uintptr_t at = StreamUpload(first, bytes, state_.stride);
+    hr = PrepareDraw(streamBuffer_, 0, state_.stride);
+    if (FAILED(hr)) return hr;
+    GL(DrawArrays)(mode, static_cast<GLint>(at / state_.stride), static_cast<GLsizei>(n));
+    return D3D_OK;
+  }
+  GLuint buffer = UploadBuffer(gl_, m, GL_ARRAY_BUFFER, vb->dynamic());
   hr = PrepareDraw(buffer, 0, state_.stride);
   if (FAILED(hr)) return hr;
   GL(DrawArrays)(mode, static_cast<GLint>(startVertex), static_cast<GLsizei>(n));
@@ -430,6 +449,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
   const uint64_t base = state_.baseVertex;
   if (base + ib->MaxIndex(0, ib->count()) >= available && base + ib->MaxIndex(startIndex, n) >= available)
     return D3DERR_INVALIDCALL;
+  FlushDraws();
   VertexBuffer* vb = state_.stream;
   GLuint vbuffer = UploadBuffer(gl_, vb->memory(), GL_ARRAY_BUFFER, vb->dynamic());
   hr = PrepareDraw(vbuffer, 0, state_.stride);
@@ -455,6 +475,11 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* d
   state_.stream = nullptr;
   state_.stride = 0;
   if (count == 0) return D3D_OK;
+  if (Batchable(mode, n)) {
+    BatchAdd(mode, static_cast<const BYTE*>(data), stride, n);
+    return D3D_OK;
+  }
+  FlushDraws();
   // Vertices land on a multiple of the stride, so the attribute pointers
   // stay put from draw to draw and only the first vertex moves.
   const uintptr_t at = StreamUpload(data, static_cast<UINT>(bytes), stride);
@@ -486,6 +511,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   state_.indices = nullptr;
   state_.baseVertex = 0;
   if (count == 0) return D3D_OK;
+  FlushDraws();
   StreamReserve(static_cast<UINT>(bytes) + n * isize + stride + 4);  // both parts in one store
   const uintptr_t at = StreamUpload(data, static_cast<UINT>(bytes), stride);
   const uintptr_t indexAt = StreamUpload(indices, n * isize, isize);

@@ -123,6 +123,7 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* rects, UINT cou
         !Inside(p.x, p.y, w, h, dst->width(), dst->height()))
       return D3DERR_INVALIDCALL;
   }
+  FlushDraws();  // gathered draws may read the texture this writes
   PixelMemory* sm = src->memory();
   PixelMemory* dm = dst->memory();
   if ((sm && sm->locked) || (dm && dm->locked)) return D3DERR_INVALIDCALL;

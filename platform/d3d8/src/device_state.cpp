@@ -177,6 +177,7 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
 }
 
 void Device::ResetState() {
+  FlushDraws();
   DeviceState& s = state_;
   s = DeviceState{};
   for (const StateInfo& i : kRenderStateTable) s.rs[i.state] = i.initial;
@@ -197,6 +198,7 @@ void Device::ResetState() {
 }
 
 void Device::Forget(Texture* texture) {
+  FlushDraws();
   for (Texture*& t : state_.textures)
     if (t == texture) t = nullptr, programDirty_ = true;
   auto clear = [&](StateBlock& b) {
@@ -235,6 +237,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
 
 HRESULT Device::SetRenderStateNow(DWORD state, DWORD value) {
   if (state_.rs[state] == value) return D3D_OK;
+  HoldRenderState(state);
   state_.rs[state] = value;
   const uint8_t e = kEffects.rs[state];
   if (e & PROGRAM) programDirty_ = true;
@@ -267,6 +270,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 
 HRESULT Device::SetStageStateNow(DWORD stage, DWORD type, DWORD value) {
   if (state_.tss[stage][type] == value) return D3D_OK;
+  HoldStageState(stage, type);
   state_.tss[stage][type] = value;
   const uint8_t e = kEffects.tss[type];
   if (e & PROGRAM) programDirty_ = true;
@@ -301,6 +305,8 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* base) {
 }
 
 void Device::SetTextureNow(DWORD stage, Texture* texture) {
+  if (state_.textures[stage] == texture) return;
+  HoldTexture(stage);
   if ((state_.textures[stage] == nullptr) != (texture == nullptr)) programDirty_ = true;
   state_.textures[stage] = texture;
 }
@@ -344,7 +350,11 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
 void Device::SetTransformNow(D3DTRANSFORMSTATETYPE state, const D3DMATRIX& m) {
   D3DMATRIX* slot = TransformSlot(state_, state);
   if (std::memcmp(slot, &m, sizeof(m)) == 0) return;
+  // Gathered draws carry their own world transform; everything else they
+  // read must stay as it was until they are submitted.
+  if (state != D3DTS_WORLD) FlushDraws();
   *slot = m;
+  if (state == D3DTS_VIEW || state == D3DTS_PROJECTION) ++viewProjSerial_;
   if (state == D3DTS_VIEW || state == D3DTS_PROJECTION || state == D3DTS_WORLD) Bump(U_TRANSFORM);
   if (state == D3DTS_VIEW) Bump(U_LIGHTS);  // lights are given to the shaders in camera space
 }
@@ -378,6 +388,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* v) {
 }
 
 void Device::SetViewportNow(const D3DVIEWPORT8& v) {
+  FlushDraws();
   state_.viewport = v;
   rasterDirty_ = true;
   Bump(U_MISC);
@@ -396,9 +407,15 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
     recording_->material = true;
     return D3D_OK;
   }
-  state_.material = *material;
-  Bump(U_MATERIAL);
+  SetMaterialNow(*material);
   return D3D_OK;
+}
+
+void Device::SetMaterialNow(const D3DMATERIAL8& m) {
+  if (std::memcmp(&state_.material, &m, sizeof(m)) == 0) return;
+  FlushDraws();
+  state_.material = m;
+  Bump(U_MATERIAL);
 }
 
 HRESULT Device::GetMaterial(D3DMATERIAL8* material) {
@@ -423,6 +440,7 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
 }
 
 void Device::SetLightNow(DWORD index, const D3DLIGHT8& light) {
+  FlushDraws();
   LightSlot& slot = state_.lights[index];
   if (slot.enabled && slot.light.Type != light.Type) programDirty_ = true;
   slot.light = light;
@@ -457,6 +475,7 @@ HRESULT Device::LightEnableNow(DWORD index, BOOL enable) {
     found = state_.lights.emplace(index, slot).first;
   }
   if (found->second.enabled == (enable != FALSE)) return D3D_OK;
+  FlushDraws();
   found->second.enabled = enable != FALSE;
   programDirty_ = true;
   Bump(U_LIGHTS);
@@ -486,6 +505,7 @@ HRESULT Device::SetVertexShader(DWORD handle) {
 
 void Device::SetFvfNow(DWORD fvf) {
   if (state_.fvf == fvf) return;
+  FlushDraws();
   state_.fvf = fvf;
   if (!DecodeFvf(fvf, &layout_)) layout_ = FvfLayout{};
   programDirty_ = true;

@@ -184,6 +184,7 @@ Counters GetCounters() {
   c.glCalls = g_glCalls;
   if (g_device) c.programsBuilt = g_device->programsBuilt();
   c.draws = g_draws;
+  c.bufferData = g_bufferData;
   return c;
 }
 

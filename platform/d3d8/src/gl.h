@@ -11,6 +11,7 @@ namespace d3d8 {
 
 extern uint64_t g_glCalls;
 extern uint64_t g_draws;
+extern uint64_t g_bufferData;  // buffer stores (re)specified with data
 #define GL(name) (++::d3d8::g_glCalls, gl##name)
 
 // One vertex attribute as last given to glVertexAttribPointer.

@@ -6,6 +6,7 @@ namespace d3d8 {
 
 uint64_t g_glCalls = 0;
 uint64_t g_draws = 0;
+uint64_t g_bufferData = 0;
 
 namespace {
 const GLenum kCapNames[CAP_COUNT] = {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_STENCIL_TEST, GL_SCISSOR_TEST};

@@ -141,6 +141,7 @@ PixelMemory* Surface::memory() {
 }
 
 void Surface::Touch() {
+  device_->FlushDraws();
   if (PixelMemory* m = memory()) m->dirty = true;
   if (kind_ == Kind::TextureLevel) texture_->anyDirty_ = true;
 }
@@ -265,6 +266,7 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
 
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+  if (!(flags & D3DLOCK_READONLY)) device_->FlushDraws();  // gathered draws still read the old texels
   HRESULT hr = LockPixels(levels_[level], format_, locked, rect, flags);
   if (SUCCEEDED(hr) && !(flags & D3DLOCK_READONLY)) anyDirty_ = true;
   return hr;
@@ -276,6 +278,7 @@ HRESULT Texture::UnlockRect(UINT level) {
 }
 
 HRESULT Texture::AddDirtyRect(const RECT*) {
+  device_->FlushDraws();
   levels_[0].dirty = true;
   anyDirty_ = true;
   return D3D_OK;
@@ -355,7 +358,7 @@ GLuint UploadBuffer(GlState& gl, BufferMemory& m, GLenum target, bool dynamic) {
   // A whole-buffer change re-specifies the store, so a draw still reading
   // the old contents never makes us wait.
   if (first || (m.dirtyLo == 0 && m.dirtyHi >= size))
-    GL(BufferData)(target, size, m.bytes.data(), dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
+    ++g_bufferData, GL(BufferData)(target, size, m.bytes.data(), dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
   else
     GL(BufferSubData)(target, m.dirtyLo, m.dirtyHi - m.dirtyLo, m.bytes.data() + m.dirtyLo);
   m.dirtyLo = m.dirtyHi = 0;

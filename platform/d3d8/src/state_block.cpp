@@ -108,10 +108,7 @@ void Device::ApplyBlock(const StateBlock& b) {
   if (b.world) SetTransformNow(D3DTS_WORLD, v.world);
   if (b.view) SetTransformNow(D3DTS_VIEW, v.view);
   if (b.projection) SetTransformNow(D3DTS_PROJECTION, v.projection);
-  if (b.material) {
-    state_.material = v.material;
-    Bump(U_MATERIAL);
-  }
+  if (b.material) SetMaterialNow(v.material);
   if (b.viewport) SetViewport(&v.viewport);  // refused if the back buffer shrank since
   if (b.fvf) SetFvfNow(v.fvf);
   if (b.stream) state_.stream = v.stream, state_.stride = v.stride;

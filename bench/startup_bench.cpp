@@ -1,0 +1,194 @@
+// Launch to splash against a bare window: each round starts this program
+// twice more, once as the game up to its splash picture on screen and once
+// as a bare SDL window with an OpenGL context and its first swap; each child
+// reports the moment it got there. Then one child plays level 2 and reports
+// its anonymous resident memory (RssAnon) and where its start-up time went.
+// Usage: startup_bench [rounds]
+#include <d3d8_glorbs.h>
+#include <host/host.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/app_globals.h"
+#include "app/app_states.h"
+#include "app/display.h"
+#include "app/main_window.h"
+#include "audio/sound_effects.h"
+#include "input/game_input.h"
+#include "input/menus.h"
+#include "world/game_object.h"
+#include "world/game_state.h"
+#include "world/levels.h"
+
+extern char** environ;
+
+namespace {
+
+double Now() {
+  timespec t{};
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (msg.message != WM_CLOSE && msg.message != WM_QUIT) DispatchMessageA(&msg);
+}
+
+long RssAnonKb() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long kb = -1;
+  while (std::fgets(line, sizeof(line), f))
+    if (std::sscanf(line, "RssAnon: %ld", &kb) == 1) break;
+  std::fclose(f);
+  return kb;
+}
+
+int Bare() {
+  if (!host::Init() || !host::CreateMainWindow("bare", 0, 0, 640, 480, true) || !host::CreateGLContext())
+    return 1;
+  host::MakeGLCurrent();
+  host::SwapWindowBuffers();
+  std::printf("%.6f\n", Now());
+  return 0;
+}
+
+// The game as WinMain starts it, until the splash has been painted (the
+// first step sends the splash its WM_PAINT and returns after it).
+int Game() {
+  const double entered = Now();
+  mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
+  if (!mainWindow || FAILED(StartupApplication(mainWindow))) return 1;
+  while (appState != APP_SPLASH) {
+    Pump();
+    StepApplication();
+  }
+  std::printf("%.6f %.6f\n", Now(), entered);
+  std::fflush(stdout);
+  ShutdownAll();
+  return 0;
+}
+
+// Start-up piece by piece, in StartupApplication's order, then 300 frames
+// of level 2 and the anonymous memory they leave resident.
+int Phases() {
+  const double main = Now();
+  mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
+  const double window = Now();
+  if (FAILED(InitInput(mainWindow))) return 1;
+  const double input = Now();
+  CreateSounds(mainWindow);
+  const double sounds = Now();
+  if (FAILED(CreateDisplay(mainWindow))) return 1;
+  const double display = Now();
+  BuildDisplayList();
+  BuildMenus();
+  appState = APP_STARTUP;
+  const double lists = Now();
+  Pump();
+  StepApplication();
+  const double splash = Now();
+  std::printf(
+      "  window %.0f ms, input %.0f ms, sounds %.0f ms, display (device, textures, fonts, models) %.0f ms,"
+      " display list and menus %.0f ms, splash picture %.0f ms\n",
+      (window - main) * 1e3, (input - window) * 1e3, (sounds - input) * 1e3, (display - sounds) * 1e3,
+      (lists - display) * 1e3, (splash - lists) * 1e3);
+  const long atSplash = RssAnonKb();
+  std::printf("  fixed-function programs built before the splash: %llu\n",
+              static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
+  host::SetFramePacing(false);
+  appActive = true;
+  Level = 1;
+  BeginNextLevel();
+  appState = APP_PLAYING;
+  for (int i = 0; i < 300; ++i) {
+    Pump();
+    StepApplication();
+    DrawApplication();
+    if (appState != APP_PLAYING || Level != 2) Level = 1, BeginNextLevel(), appState = APP_PLAYING;
+  }
+  std::printf("  RssAnon: %.1f MB at the splash, %.1f MB after 300 frames of level 2\n", atSplash / 1024.0,
+              RssAnonKb() / 1024.0);
+  ShutdownAll();
+  return 0;
+}
+
+// Runs this program with `mode`; gives the seconds from the spawn to the
+// moment the child printed (and, for a second number, to that moment), or a
+// negative number when it failed.
+double Launch(const char* self, const char* mode, bool echo, double* second = nullptr) {
+  int out[2];
+  if (pipe(out) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, out[0]);
+  char* argv[] = {const_cast<char*>(self), const_cast<char*>(mode), nullptr};
+  pid_t pid = 0;
+  const double start = Now();
+  const int failed = posix_spawn(&pid, self, &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  std::string text;
+  char buffer[512];
+  ssize_t n = 0;
+  while (!failed && (n = read(out[0], buffer, sizeof(buffer))) > 0) text.append(buffer, n);
+  close(out[0]);
+  int status = 0;
+  if (!failed) waitpid(pid, &status, 0);
+  if (failed || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+  if (echo) std::fputs(text.c_str(), stdout);
+  char* rest = nullptr;
+  const double first = std::strtod(text.c_str(), &rest);
+  if (second) *second = std::strtod(rest, nullptr) - start;
+  return echo ? 0 : first - start;
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--bare") == 0) return Bare();
+  if (argc > 1 && std::strcmp(argv[1], "--game") == 0) return Game();
+  if (argc > 1 && std::strcmp(argv[1], "--phases") == 0) return Phases();
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  std::vector<double> game, bare, ratio, loading;
+  for (int i = 0; i < rounds; ++i) {
+    double toMain = 0;
+    const double g = Launch("/proc/self/exe", "--game", false, &toMain);
+    loading.push_back(toMain);
+    const double b = Launch("/proc/self/exe", "--bare", false);
+    if (g < 0 || b < 0) {
+      std::fprintf(stderr, "startup_bench: a child failed\n");
+      return 1;
+    }
+    game.push_back(g), bare.push_back(b), ratio.push_back(g / b);
+  }
+  std::printf("launch to splash %.0f ms, bare window + GL context + first swap %.0f ms (medians of %d)\n",
+              Median(game) * 1e3, Median(bare) * 1e3, rounds);
+  std::printf("  of which %.0f ms before main (loading the program and its libraries)\n",
+              Median(loading) * 1e3);
+  std::printf("  ratio min/median/max: %.2f / %.2f / %.2f\n", *std::min_element(ratio.begin(), ratio.end()),
+              Median(ratio), *std::max_element(ratio.begin(), ratio.end()));
+  if (Launch("/proc/self/exe", "--phases", true) < 0) {
+    std::fprintf(stderr, "startup_bench: the phases child failed\n");
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,198 @@
+// Draw coalescing: small draws that differ only in the world transform and
+// their vertices are gathered, their positions moved into world space on the
+// CPU, and submitted as one OpenGL draw when anything else changes. Every
+// state setter, clear, read-back, texture write and present flushes first.
+// Such draws take this path even when each is submitted alone, so gathering
+// changes only how many OpenGL draws there are: the same vertices reach the
+// same program, and blending keeps their order, so the pixels are the same.
+#include <cstring>
+#include <utility>
+
+#include "device.h"
+
+namespace d3d8 {
+
+namespace {
+
+constexpr UINT kBatchVertexLimit = 1536;   // larger draws go straight to OpenGL
+constexpr UINT kBatchMaxVertices = 49152;  // a batch flushes itself past this
+
+bool Affine(const D3DMATRIX& m) {
+  return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+// Row-vector product of (x, y, z, 1) with an affine matrix, in place.
+void ToWorld(BYTE* vertex, const D3DMATRIX& m) {
+  float p[3];
+  std::memcpy(p, vertex, sizeof(p));
+  float out[3];
+  for (int c = 0; c < 3; ++c) out[c] = p[0] * m.m[0][c] + p[1] * m.m[1][c] + p[2] * m.m[2][c] + m.m[3][c];
+  std::memcpy(vertex, out, sizeof(out));
+}
+
+// Which vertices of a strip or fan make up triangle i, as a list. Odd strip
+// triangles keep their first vertex first and swap the other two, which
+// keeps both their facing and the vertex flat shading takes its colour from;
+// fan triangles rotate so that the vertex after the centre leads.
+void BatchTriangle(GLenum mode, UINT i, UINT out[3]) {
+  if (mode == GL_TRIANGLE_STRIP) {
+    out[0] = i;
+    out[1] = (i & 1) ? i + 2 : i + 1;
+    out[2] = (i & 1) ? i + 1 : i + 2;
+  } else {
+    out[0] = i + 1;
+    out[1] = i + 2;
+    out[2] = 0;
+  }
+}
+
+}  // namespace
+
+bool Device::Batchable(GLenum mode, UINT vertices) const {
+  if (vertices > kBatchVertexLimit || mode == GL_LINE_STRIP) return false;
+  if (layout_.rhw) return true;  // screen-space vertices ignore the world transform
+  // Vertex positions with blend weights, lit vertices (normals and light
+  // distances live in camera space) and projective world matrices draw as
+  // they are.
+  return (state_.fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZ && !state_.rs[D3DRS_LIGHTING] &&
+         Affine(state_.world);
+}
+
+void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
+  if (anyHeld_) {
+    if (HeldAsGathered())
+      ForgetHeld();  // all set back: this draw joins the batch
+    else
+      FlushDraws();
+  }
+  const GLenum listMode = mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ? GL_TRIANGLES : mode;
+  if (batchVertices_ && (listMode != batchMode_ || batchVertices_ + 3 * n > kBatchMaxVertices)) FlushDraws();
+  batchMode_ = listMode;
+  const UINT size = layout_.size;
+  const bool toWorld = !layout_.rhw;
+  // Each source vertex is moved into world space once, then copied to
+  // every triangle that uses it.
+  const size_t sourceAt = batch_.size();
+  batch_.resize(sourceAt + static_cast<size_t>(n) * size);
+  for (UINT v = 0; v < n; ++v) {
+    BYTE* to = batch_.data() + sourceAt + static_cast<size_t>(v) * size;
+    std::memcpy(to, data + static_cast<size_t>(v) * stride, size);
+    if (toWorld) ToWorld(to, state_.world);
+  }
+  if (listMode == mode) {
+    batchVertices_ += n;
+    if (!coalescing_) FlushDraws();
+    return;
+  }
+  const UINT triangles = n - 2;
+  std::vector<BYTE>& scratch = batchScratch_;
+  scratch.assign(batch_.begin() + sourceAt, batch_.end());
+  batch_.resize(sourceAt + static_cast<size_t>(triangles) * 3 * size);
+  for (UINT t = 0; t < triangles; ++t) {
+    UINT corner[3];
+    BatchTriangle(mode, t, corner);
+    for (int c = 0; c < 3; ++c)
+      std::memcpy(batch_.data() + sourceAt + (static_cast<size_t>(t) * 3 + c) * size,
+                  scratch.data() + static_cast<size_t>(corner[c]) * size, size);
+  }
+  batchVertices_ += triangles * 3;
+  if (!coalescing_) FlushDraws();
+}
+
+void Device::HoldRenderState(DWORD state) {
+  if (!batchVertices_ || heldRs_[state]) return;
+  heldRs_.set(state);
+  heldRsValue_[state] = state_.rs[state];
+  anyHeld_ = true;
+}
+
+void Device::HoldStageState(DWORD stage, DWORD type) {
+  if (!batchVertices_ || heldTss_[stage][type]) return;
+  heldTss_[stage].set(type);
+  heldTssValue_[stage][type] = state_.tss[stage][type];
+  anyHeld_ = true;
+}
+
+void Device::HoldTexture(DWORD stage) {
+  if (!batchVertices_ || heldTexture_[stage]) return;
+  heldTexture_[stage] = true;
+  heldTextureValue_[stage] = state_.textures[stage];
+  anyHeld_ = true;
+}
+
+bool Device::HeldAsGathered() const {
+  for (DWORD i = 0; i < kRenderStates; ++i)
+    if (heldRs_[i] && heldRsValue_[i] != state_.rs[i]) return false;
+  for (int s = 0; s < kStages; ++s) {
+    if (heldTexture_[s] && heldTextureValue_[s] != state_.textures[s]) return false;
+    for (DWORD t = 0; t < kStageStates; ++t)
+      if (heldTss_[s][t] && heldTssValue_[s][t] != state_.tss[s][t]) return false;
+  }
+  return true;
+}
+
+void Device::SwapHeld() {
+  for (DWORD i = 0; i < kRenderStates; ++i)
+    if (heldRs_[i]) std::swap(heldRsValue_[i], state_.rs[i]);
+  for (int s = 0; s < kStages; ++s) {
+    if (heldTexture_[s]) std::swap(heldTextureValue_[s], state_.textures[s]);
+    for (DWORD t = 0; t < kStageStates; ++t)
+      if (heldTss_[s][t]) std::swap(heldTssValue_[s][t], state_.tss[s][t]);
+  }
+  programDirty_ = rasterDirty_ = samplersDirty_ = true;
+  for (int g = 0; g < kUniformGroups; ++g) Bump(static_cast<UniformGroup>(g));
+}
+
+void Device::FlushDraws() {
+  if (!batchVertices_) return;
+  // Draw with the states the batch was gathered with, then back.
+  const bool held = anyHeld_;
+  if (held) SwapHeld();
+  DrawBatch();
+  if (held) {
+    SwapHeld();
+    ForgetHeld();
+  }
+}
+
+void Device::ForgetHeld() {
+  heldRs_.reset();
+  for (int s = 0; s < kStages; ++s) heldTss_[s].reset(), heldTexture_[s] = false;
+  anyHeld_ = false;
+}
+
+void Device::DrawBatch() {
+  const UINT size = layout_.size;
+  const UINT vertices = batchVertices_;
+  batchVertices_ = 0;
+  if (!HasContext()) {  // the objects died with the context; so do the draws
+    batch_.clear();
+    return;
+  }
+  host::MakeGLCurrent();
+  const uintptr_t at = StreamUpload(batch_.data(), vertices * size, size);
+  batch_.clear();
+  // Positions are already in world space: draw with an identity world, then
+  // put the game's world matrix back for whatever comes next.
+  const D3DMATRIX world = state_.world;
+  const uint64_t worldSerial = serials_[U_TRANSFORM];
+  const bool swapWorld = !layout_.rhw;
+  if (swapWorld) {
+    D3DMATRIX identity{};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    state_.world = identity;
+    if (identityFor_ != viewProjSerial_) {
+      identityFor_ = viewProjSerial_;
+      identitySerial_ = ++serialCounter_;
+    }
+    serials_[U_TRANSFORM] = identitySerial_;
+  }
+  if (SUCCEEDED(PrepareDraw(streamBuffer_, 0, size)))
+    GL(DrawArrays)(batchMode_, static_cast<GLint>(at / size), static_cast<GLsizei>(vertices));
+  if (swapWorld) {
+    state_.world = world;
+    serials_[U_TRANSFORM] = worldSerial;
+  }
+}
+
+}  // namespace d3d8
