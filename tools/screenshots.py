@@ -40,9 +40,8 @@ def main():
         print(__doc__)
         return 2
     exe, out = os.path.abspath(sys.argv[1]), sys.argv[2]
-    server, display = e2e.start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-    try:
+    with e2e.xvfb() as display:
+        env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
         game = e2e.start_game(exe, env)
         window = e2e.find_window(env, game)
         e2e.wait_for_picture(env, window, "")
@@ -62,9 +61,6 @@ def main():
         write_png(os.path.join(out, "screenshot-menu.png"), e2e.screenshot(env, window))
         game.kill()
         game.wait()
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
     return 0
 
 

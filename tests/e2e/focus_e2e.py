@@ -101,13 +101,9 @@ def main():
         print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-utils, x11-apps)" % ", ".join(missing))
         return e2e.SKIP
     exe = os.path.abspath(sys.argv[1])
-    server, display = e2e.start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-    try:
+    with e2e.xvfb() as display:
+        env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
         focus_away_and_back(exe, env)
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
     return 0
 
 

@@ -27,37 +27,13 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from splash_e2e import fail, run, xvfb  # noqa: E402
+
 SKIP = 77
 SCREEN_W, SCREEN_H = 1280, 1024
 # The 4:3 picture letterboxed on the 5:4 screen.
 PICTURE = (0, 32, 1280, 960)
-
-
-def fail(message):
-    print("FAIL: " + message)
-    sys.exit(1)
-
-
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H), "-nolisten",
-         "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    with os.fdopen(read_end, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                server.kill()
-                fail("Xvfb did not start")
-            number += chunk
-    return server, ":" + number.decode().strip()
-
-
-def run(env, *args):
-    done = subprocess.run(list(args), env=env, capture_output=True, timeout=20)
-    return done.returncode, done.stdout.decode(errors="replace")
 
 
 def start_window_manager(env, name):
@@ -290,28 +266,26 @@ def main():
               % (", ".join(missing), ", " + manager_name if manager_name else ""))
         return SKIP
     exe = os.path.abspath(sys.argv[1])
-    server, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-    manager = None
-    try:
-        if manager_name:
-            manager = start_window_manager(env, manager_name)
-        print("window manager: %s" % (manager_name or "none"))
-        with tempfile.TemporaryFile() as errors:
-            play(exe, env, errors)
-            errors.seek(0)
-            lines = errors.read().decode(errors="replace").splitlines()
-        # Each full-screen request was for a mode the display lacks.
-        notes = [l for l in lines if "is not offered by the display" in l and "1280x1024" in l]
-        if len(notes) != 4:
-            fail("expected one stderr line per full-screen request (4), got %d:\n%s" % (len(notes), "\n".join(lines)))
-        print("ok: stderr named the mode used instead: %s" % notes[0])
-    finally:
-        if manager:
-            manager.terminate()
-            manager.wait(timeout=10)
-        server.terminate()
-        server.wait(timeout=10)
+    with xvfb("%dx%d" % (SCREEN_W, SCREEN_H)) as display:
+        env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
+        manager = None
+        try:
+            if manager_name:
+                manager = start_window_manager(env, manager_name)
+            print("window manager: %s" % (manager_name or "none"))
+            with tempfile.TemporaryFile() as errors:
+                play(exe, env, errors)
+                errors.seek(0)
+                lines = errors.read().decode(errors="replace").splitlines()
+            # Each full-screen request was for a mode the display lacks.
+            notes = [l for l in lines if "is not offered by the display" in l and "1280x1024" in l]
+            if len(notes) != 4:
+                fail("expected one stderr line per full-screen request (4), got %d:\n%s" % (len(notes), "\n".join(lines)))
+            print("ok: stderr named the mode used instead: %s" % notes[0])
+        finally:
+            if manager:
+                manager.terminate()
+                manager.wait(timeout=10)
     return 0
 
 

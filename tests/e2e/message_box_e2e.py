@@ -22,27 +22,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from fullscreen_e2e import Shot, fail, run  # noqa: E402
+from fullscreen_e2e import Shot  # noqa: E402
+from splash_e2e import fail, run, xvfb  # noqa: E402
 
 SKIP = 77
 HEADING = (0x27, 0x45, 0x73)
-
-
-def start_xvfb():
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
-                               "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    number = b""
-    with os.fdopen(read_end, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                server.kill()
-                fail("Xvfb did not start")
-            number += chunk
-    return server, ":" + number.decode().strip()
 
 
 def find_box(env, game):
@@ -108,18 +92,14 @@ def main():
     if missing:
         print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-apps)" % ", ".join(missing))
         return SKIP
-    server, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-    try:
+    with xvfb() as display:
+        env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
         with tempfile.TemporaryDirectory() as folder:
             # The program alone, without the data it looks for beside itself.
             exe = os.path.join(folder, "glorbs3d")
             shutil.copy(sys.argv[1], exe)
             for how in ("Return", "Escape", "click", "SIGTERM"):
                 answer(exe, env, how)
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
     return 0
 
 

@@ -50,13 +50,9 @@ def main():
         print("SKIP: needs the program and %s (Debian packages xvfb, xdotool, x11-utils, x11-apps)"
               % ", ".join(tools))
         return e2e.SKIP if len(sys.argv) == 2 else 2
-    server, display = e2e.start_xvfb()
-    try:
+    with e2e.xvfb() as display:
         play_without_sound(os.path.abspath(sys.argv[1]),
                            dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="nonexistent"))
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
     return 0
 
 

@@ -9,6 +9,7 @@
 
 Exits 77 (skipped) when Xvfb, xdotool, xwininfo or xwd are not installed.
 """
+import contextlib
 import os
 import shutil
 import struct
@@ -25,12 +26,12 @@ def fail(message):
     sys.exit(1)
 
 
-def start_xvfb():
+def start_xvfb(screen="1024x768"):
     # -noreset: the server would otherwise reset when the first program
     # disconnects, and refuse the next one while it does.
     read_end, write_end = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24", "-nolisten", "tcp", "-noreset"],
         pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     number = b""
@@ -42,6 +43,17 @@ def start_xvfb():
                 fail("Xvfb did not start")
             number += chunk
     return server, ":" + number.decode().strip()
+
+
+@contextlib.contextmanager
+def xvfb(screen="1024x768"):
+    """A private X server for the body of the with-block; yields its display."""
+    server, display = start_xvfb(screen)
+    try:
+        yield display
+    finally:
+        server.terminate()
+        server.wait(timeout=10)
 
 
 def run(env, *args, timeout=20):
@@ -212,14 +224,10 @@ def main():
         return SKIP
     exe = os.path.abspath(sys.argv[1])
     splash_path = sys.argv[2] if len(sys.argv) > 2 else ""
-    server, display = start_xvfb()
-    env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
-    try:
+    with xvfb() as display:
+        env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")
         splash_then_escape(exe, splash_path, env)
         key_starts_play(exe, env)
-    finally:
-        server.terminate()
-        server.wait(timeout=10)
     return 0
 
 
