@@ -166,22 +166,27 @@ def key(env, window, *keys):
         time.sleep(0.35)
 
 
+# A mode change rebuilds the device and everything on it, and a window
+# manager answers in its own time: on a loaded machine that takes seconds.
+SETTLE = 30
+
+
 def check_full_screen(env, window, what):
-    deadline = time.time() + 10
+    deadline = time.time() + SETTLE
     while geometry(env, window) != (0, 0, SCREEN_W, SCREEN_H):
         if time.time() > deadline:
             fail("%s: the window does not cover the screen: %s" % (what, geometry(env, window)))
         time.sleep(0.2)
-    check_picture(env, window, what, PICTURE, 10)
+    check_picture(env, window, what, PICTURE, SETTLE)
 
 
 def check_windowed(env, window, what):
-    deadline = time.time() + 10
+    deadline = time.time() + SETTLE
     while geometry(env, window)[2:] != (640, 480):
         if time.time() > deadline:
             fail("%s: the window is not 640x480 again: %s" % (what, geometry(env, window)))
         time.sleep(0.2)
-    check_picture(env, window, what, (0, 0, 640, 480), 10)
+    check_picture(env, window, what, (0, 0, 640, 480), SETTLE)
 
 
 def hud_shown(shot):
@@ -243,7 +248,7 @@ def play(exe, env, errors):
         # A window dragged to another shape letterboxes instead of stretching.
         for w, h, picture in ((960, 480, (160, 0, 640, 480)), (640, 600, (0, 60, 640, 480))):
             run(env, "xdotool", "windowsize", "--sync", window, str(w), str(h))
-            check_picture(env, window, "window resized to %dx%d" % (w, h), picture, 10)
+            check_picture(env, window, "window resized to %dx%d" % (w, h), picture, SETTLE)
     finally:
         if game.poll() is None:
             game.terminate()
