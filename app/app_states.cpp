@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application globals and the state machine: start-up order, the step
 // of each state, the render dispatch and the shut-down order. Relies on the
 // world (levels, update, collisions, the display list) and the sound effects.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display device and its objects: creation at start-up, the fixed state
 // set after creation and every reset, display-mode switches, presentation,
 // release, and the fatal start-up error boxes. Relies on the renderer's

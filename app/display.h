@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Direct3D device and every display object tied to it: fonts, sprite
 // textures, vertex buffers, the input configuration surface and the fixed
 // render state; display-mode changes, presentation and the fatal start-up

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text conversion through the ANSI code page calls of the window layer.
 #include "app/text_convert.h"
 

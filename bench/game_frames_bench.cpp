@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the real game's frames at level 2, unpaced, on a hand-turned clock
 // (1/60 s per frame) and a fixed script of held keys, and interleaves them
 // with empty frames (clear and present) in the same process. Prints the

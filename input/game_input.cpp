@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's action tables and formats, input start-up and the per-frame
 // poll. Relies on the device manager for the devices, on the world for the
 // weapon and the ship's visibility, and on the display for fatal errors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Storage of the input state record; it has no operations of its own.
 #include "input/input_state.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one record through which player input reaches the game: written by the
 // input polling each frame, read by the frame update, the renderer and the
 // menus, and partly cleared by the level start and the ship's destruction.

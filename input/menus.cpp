@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two menu trees, their per-frame handling and their 3D drawing. The
 // entries act through the display (mode changes, the configuration surface),
 // the sound effects (on, off, the menu sound) and the input device manager

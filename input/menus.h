@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The in-game menus: the main menu (video, sound, input) and the quit
 // confirmation, drawn as 3D text over the running game and steered by the
 // menu actions of InputState. Relies on the display (modes, device, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Materials, lights, textures from media files and colour keys. Relies on
 // the extension library for vector math and image loading, and on the
 // application's media-file lookup.

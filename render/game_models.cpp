@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ship types and the loading of the game's four models. Relies on the global
 // device of the display, the world's floor height and XMesh.
 #include "render/game_models.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level intro and the title and fade overlays. The burst scatters its
 // copies with the game's random numbers, so a level's draws stay in the one
 // sequence the world uses.

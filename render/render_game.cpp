@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game frame. Sprites share one four-vertex buffer that is refilled and
 // drawn per square; sprites use depth writes with the alpha test dropping
 // the sheets' keyed-out texels, debris and bullets are additive.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // .x meshes and frame trees: loading through the extension library and the
 // .x file parser, cloning to the device, and drawing subsets in an opaque
 // and a translucent pass. Media files are found with LocateMediaFile.

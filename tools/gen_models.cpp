@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_models OUTDIR: writes SeaFloor.x, the nine ship models, the two
 // part models (two of these names coincide, ten files in all) and the
 // textures they name. The sea bed is authored ten times wider than it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_preview MEDIADIR OUTDIR: reads the generated sprite sheets and
 // models back from MEDIADIR and writes two pictures for people to review:
 // contact_sheet.png (both sheets with the game's cells outlined, keyed black

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_sounds OUTDIR: synthesises the game's twelve recordings as
 // 11025 Hz 16-bit mono WAV files named after their resources. Each is peak
 // normalised below full scale (quieter for sounds that repeat quickly) so

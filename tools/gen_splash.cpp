@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_splash OUTDIR: writes splash.bmp (640 x 400, 24-bit) into OUTDIR.
 // An underwater scene with glowing Glorbs and the game's title in neon tubes.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_sprites OUTDIR: writes the two 256 x 256 sprite sheets
 // Glorbs1.bmp (Glorb, sphere and cube frames) and Glorbs2.bmp (pyramid
 // frames and the spark cell shared by debris and bullets). Black is the

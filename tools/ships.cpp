@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ship and part models, put together from lathes, boxes, prisms, tori
 // and spheres. Hull materials modulate the shared plate texture; glowing
 // parts use emissive colours; a few use diffuse alpha below 1 and are drawn

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collision pass. A bullet or the ship hits at most one target per frame:
 // the first overlapping one in list order, which is the newest. Everything
 // built here goes straight behind the ship, so the outer walk still reaches

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every game object other than the sea floor is one record in the display
 // list, a doubly linked list headed by the player's ship; new objects go
 // straight behind the head, so the list runs from the newest to the oldest.

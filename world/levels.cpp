@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Level start. Leaves the list alone apart from the new Glorbs, so bullets
 // still in flight carry over into the new level.
 #include "world/levels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's three-float vector (x, y on the ground plane, z the height) and
 // the handful of operations the world rules use on it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four weapons. Bullets follow the aim angle (Blaster, Double blaster) or
 // the heading (Spray gun, Proximity killer); all start at the ship.
 #include "world/weapons.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ship's four weapons: what one firing builds and how long it takes to
 // be ready again.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real services the world uses in the game: the frame timer's application
 // time, the multimedia millisecond clock and the main window's close message.
 #include "world/world_services.h"

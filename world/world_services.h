@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the world asks of the program around it: the application clock that
 // times each frame, the millisecond clock that seeds each level, and a way to
 // close the program. They start out as the real frame timer, timeGetTime and

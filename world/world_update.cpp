@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame update. Drag, the bullets' fall and the Glorbs' drift change once
 // per frame rather than per second, so their effect depends on the frame rate;
 // the game was tuned for display-rate frames.

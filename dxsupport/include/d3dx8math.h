@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matrix, vector and quaternion math of the extension library. Matrices are
 // row-major and act on row vectors (v' = v * M, translation in the fourth
 // row); a product A * B applies A first. Every operation returns its output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Meshes of the extension library: ID3DXMesh with its vertex, index and
 // attribute buffers, loading from .x files and data objects, normals and
 // bounding spheres, and ID3DXBuffer, the byte block the loaders return.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the application globals, the frame timer and the window back to a
 // fresh start for every test.
 #include "app_fixture.h"

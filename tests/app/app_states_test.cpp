@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state machine on a hand-turned clock: start-up, the splash, the level
 // start and its one-second intro, play and the cleared level, inactivity,
 // the message loop's exit, and a missing splash picture.

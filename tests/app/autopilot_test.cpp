@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole game played to its end as a player would, headless: an autopilot
 // watches where the ship and the targets are and presses keys through the
 // host's event stream, the way a keyboard reaches the game (never by setting

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display device through the application: start-up's window and device,
 // the keyed sprite sheets, fatal errors for missing data, mode switches by
 // Alt+Enter and the Video menu's calls, the lost-device cycle and release.

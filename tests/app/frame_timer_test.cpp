@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame timer on hand-turned clocks, in high-resolution mode and in the
 // millisecond fallback.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Media lookup (working directory first, media directory second, neither,
 // names and directories too long for the buffers), text conversion counts,
 // typed registry values and the bounded trace routines.

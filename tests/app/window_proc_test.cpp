@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's procedure, row by row: destruction, painting, activation,
 // cursor, size limit, keys on the splash and elsewhere, system commands.
 #include <d3d8_glorbs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up of the device tests: a hidden window on the offscreen
 // driver, a windowed device of a given back-buffer size, and helpers that
 // read pixels back and draw small vertex lists.

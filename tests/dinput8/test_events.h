@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keyboard, mouse, controller and focus events put into host's stream as
 // the desktop would send them; shared by the DirectInput and input tests.
 #pragma once

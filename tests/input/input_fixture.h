@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Set-up of the input tests: host headless, a scratch folder for saved
 // maps, a fresh input record and weapon, the ship in its list, and helpers
 // that type, move the mouse and run one frame's poll.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input record as the program starts with it.
 #include "input/input_state.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menus inside the whole application: the real window, display, sound
 // and input started as the program starts them, brought to play on the
 // hand-turned clock; helpers give menu commands as the menu handler reads

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The open menu drawn over a game frame, read back from the back buffer:
 // the red title, the yellow highlighted entry and the pale entries each in
 // their own band; the menu's drawing leaves the game's camera as it found

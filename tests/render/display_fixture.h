@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's display for drawing tests: the real main window on the
 // offscreen driver and CreateDisplay with the generated media (models,
 // sprite sheets), so meshes are drawn with the game's light, material and

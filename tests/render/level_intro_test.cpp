@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level intro on the game's display: "Level n" glowing at the title
 // position behind a black cover that thins over the intro's second; the
 // fade and burst colours; the overlays refusing what they cannot draw.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole game frame on the game's display: sprites where the camera
 // projects them, the ship only while visible, the HUD's lines in yellow,
 // the pause title and the darkening after the ship's death; plus the cell,

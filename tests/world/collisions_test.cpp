@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The collision pass: the reach rule, newest-first hits, splitting and
 // scoring, bullets on the floor, and the ship's death.
 #include "world_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Level start: the Glorb layout, the hidden ship, the cleared controls, and
 // the program closing when the third level would begin.
 #include "world_fixture.h"

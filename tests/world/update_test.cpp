@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame update: frame time, ship motion and bounce, the four weapons, and
 // the motion of every other kind.
 #include <cmath>

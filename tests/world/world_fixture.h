@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the world tests: a fresh list with the ship at its head,
 // all game-play values and controls at zero, and a clock, seed and close
 // request that the test drives instead of the application.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Glorb creature shading: a glowing jelly bell with a pulsing heart, two eyes
 // that blink once per loop and a frilled skirt that turns one lobe per loop.
 #include "glorb_art.h"

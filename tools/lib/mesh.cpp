@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vector math, triangle mesh bookkeeping and primitive builders.
 #include "mesh.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COM as the game uses it: HRESULT codes, GUIDs, IUnknown, and the
 // apartment calls. The COM-style interfaces of platform/ derive from IUnknown
 // and count references; there is no registry of classes behind them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Direct3D 8 device capabilities: the D3DCAPS8 record and the capability
 // bits this device reports. Layout and values are the Direct3D 8 ones.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectInput 8 as the game calls it: action mapping (action formats,
 // enumeration of devices by the semantics of a format, building and setting
 // action maps), buffered device data and the device configuration window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the configuration window does with keys, buttons, clicks and the
 // controls the user presses, and the modal loop that runs it.
 #include "config_screen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing of the configuration window on its canvas, and its presentation:
 // copied into the application's target surface (in the surface's pixel
 // format) or handed to host as the window's picture.

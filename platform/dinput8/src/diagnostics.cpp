@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Counters of the diagnostics list and the debugger output they go to.
 #include "diagnostics.h"
 

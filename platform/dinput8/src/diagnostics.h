@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The layer's own diagnostics: counted, and said once on the debugger output.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput object: device creation, enumeration of the attached
 // devices that an action format can use, and the configuration window.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one host event sink of the layer, registered while any device lives.
 #include "event_router.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keys as DirectInput numbers them (DIK codes) and as host reports them
 // (USB HID usages), with the names the configuration window shows.
 #pragma once

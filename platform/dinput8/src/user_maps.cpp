@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing the user's saved maps. The file is line-based text:
 // a header with a version, the map and device it belongs to, one "bind" line
 // per action and an "end" line with the count, so a truncated file is told

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event pump: SDL events become host::Event records handed to every
 // registered sink (win32 makes window messages of them, dinput8 device-buffer
 // records). Also frame pacing and the game-controller table.

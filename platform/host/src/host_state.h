@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internal state of the host layer, shared by its window and event files.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The multimedia millisecond clock.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Win32 subset the game calls, implemented by us on SDL2 (through
 // platform/host) and POSIX: windows and messages, GDI, resources, registry,
 // files, time, code pages. One header per family; this one pulls them all.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GDI subset: device contexts (a window's, or memory ones), bitmaps and
 // DIB sections, solid brushes, stock objects and block transfers. A window DC
 // draws into the window's GDI picture, which is composed into the SDL window

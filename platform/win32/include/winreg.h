@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The advapi32 registry subset, kept in memory for the life of the process
 // (the game stores no settings). At start it holds one key: the SDK key of
 // win32/data_directory.h under HKEY_LOCAL_MACHINE, whose value

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user32 subset: window classes, the one top-level window (backed by the
 // SDL window of platform/host), the thread's message queue, the cursor and
 // message boxes. The window layer models frame and caption so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host layer on the offscreen driver: one window, its GL context, and the
 // event stream as the sinks see it.
 #include <gtest/gtest.h>
