@@ -6,6 +6,7 @@
 #include "app/app_globals.h"
 #include "app/display.h"
 #include "app/frame_timer.h"
+#include "app/world_wiring.h"
 #include "audio/sound_effects.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
@@ -27,6 +28,10 @@ HBITMAP splashBitmap = nullptr;
 DWORD screenWidth = 640;
 DWORD screenHeight = 480;
 bool cursorShown = true;
+
+// The world runs on the game's clock, window, sounds and camera from the
+// program's start, before the entry point; tests put their own in later.
+[[maybe_unused]] const bool worldWired = (worldServices = GameWorldServices(), true);
 
 namespace {
 

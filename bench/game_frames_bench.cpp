@@ -19,7 +19,7 @@
 #include "app/display.h"
 #include "app/frame_timer.h"
 #include "app/main_window.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "world/game_state.h"
 #include "world/levels.h"
 

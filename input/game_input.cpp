@@ -7,7 +7,7 @@
 
 #include "app/display.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "input/menus.h"
 #include "world/game_object.h"
 #include "world/game_state.h"

@@ -14,7 +14,7 @@
 #include "audio/sound_effects.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "render/d3d_helpers.h"
 #include "render/render_game.h"
 #include "render/texture_font.h"

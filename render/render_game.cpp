@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "app/display.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "input/menus.h"
 #include "render/game_models.h"
 #include "render/level_intro.h"

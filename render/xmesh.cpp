@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "app/media_files.h"
-#include "app/text_convert.h"
+#include "common/src/text_convert.h"
 
 namespace {
 

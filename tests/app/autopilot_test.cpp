@@ -18,6 +18,7 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/frame_timer.h"
+#include "app/world_wiring.h"
 #include "app_fixture.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
@@ -180,7 +181,7 @@ class AutopilotTest : public AppTest {
   }
   void TearDown() override {
     AppTest::TearDown();
-    worldServices = DefaultWorldServices();
+    worldServices = GameWorldServices();
     if (hadConfigHome)
       setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
     else

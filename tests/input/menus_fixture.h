@@ -13,7 +13,7 @@
 #include "app/app_states.h"
 #include "dinput8/test_events.h"
 #include "host/host.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "input/menus.h"
 
 namespace menus_test {

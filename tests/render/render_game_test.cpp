@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "display_fixture.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"

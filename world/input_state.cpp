@@ -1,4 +1,4 @@
 // Storage of the input state record; it has no operations of its own.
-#include "input/input_state.h"
+#include "world/input_state.h"
 
 InputStateRecord InputState;
