@@ -5,7 +5,8 @@
 
 #include "app/app_globals.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
+#include "app/input_wiring.h"
 #include "app/world_wiring.h"
 #include "audio/sound_effects.h"
 #include "input/game_input.h"
@@ -29,9 +30,11 @@ DWORD screenWidth = 640;
 DWORD screenHeight = 480;
 bool cursorShown = true;
 
-// The world runs on the game's clock, window, sounds and camera from the
-// program's start, before the entry point; tests put their own in later.
-[[maybe_unused]] const bool worldWired = (worldServices = GameWorldServices(), true);
+// The world and the input side run on the game's clock, window, display,
+// sounds and camera from the program's start, before the entry point; tests
+// put their own in later.
+[[maybe_unused]] const bool servicesWired =
+    (worldServices = GameWorldServices(), inputServices = GameInputServices(), true);
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 #include "app/trace.h"
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
@@ -16,19 +16,6 @@
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
-
-IDirect3DDevice8* device = nullptr;
-D3DPRESENT_PARAMETERS presentParams = {};
-D3DDISPLAYMODE desktopMode = {};
-D3DFORMAT fullScreenFormat = D3DFMT_UNKNOWN;
-D3DFORMAT textureFormat = D3DFMT_UNKNOWN;
-TextureFont* hudFont = nullptr;
-TextureFont* bigFont = nullptr;
-IDirect3DTexture8* spriteTexture1 = nullptr;
-IDirect3DTexture8* spriteTexture2 = nullptr;
-IDirect3DVertexBuffer8* screenQuad = nullptr;
-IDirect3DVertexBuffer8* spriteQuad = nullptr;
-IDirect3DSurface8* inputConfigSurface = nullptr;
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/app_globals.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "audio/sound_effects.h"
 #include "render/scene_camera.h"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 #include "common/src/dmutil.h"
 
 SoundManager* soundManager = nullptr;

@@ -17,7 +17,7 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "app/main_window.h"
 #include "world/input_state.h"
 #include "world/game_state.h"

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "app/display.h"
 #include "input/input_device_manager.h"
+#include "input/input_services.h"
 #include "world/input_state.h"
 #include "input/menus.h"
 #include "world/game_object.h"
@@ -243,7 +243,7 @@ HRESULT InitInput(HWND mainWindow) {
   FillFormat(menuActionFormat, menuActions, MENU_ACTION_COUNT, DIVIRTUAL_BROWSER_CONTROL, "Glorbs New");
   inputDeviceManager = new InputDeviceManager();
   if (FAILED(inputDeviceManager->Create(mainWindow, nullptr, &gameActionFormat))) {
-    ReportFatalError(FATAL_NO_INPUT);
+    inputServices.reportNoInput();
     return E_FAIL;
   }
   return S_OK;

@@ -8,9 +8,9 @@
 #include <initializer_list>
 #include <cstdio>
 
-#include "app/display.h"
+#include "render/display_objects.h"
 #include "world/input_state.h"
-#include "input/menus.h"
+#include "render/menu_item.h"
 #include "render/game_models.h"
 #include "render/level_intro.h"
 #include "render/scene_camera.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 #include "common/src/text_convert.h"
 
 namespace {

@@ -17,7 +17,7 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "app/world_wiring.h"
 #include "app_fixture.h"
 #include "world/game_object.h"

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 #include "app/registry_values.h"
 #include "app/trace.h"
 #include "win32/debug_capture.h"

@@ -5,7 +5,7 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "app/display.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
