@@ -63,14 +63,6 @@ const FatalErrorText kFatalErrors[] = {
 };
 
 template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
-
-template <typename T>
 void DeleteAndClear(T*& object) {
   delete object;
   object = nullptr;
@@ -306,7 +298,7 @@ HRESULT PrepareDeviceState() {
   CreateFontBuffers(hudFont);
   CreateFontBuffers(bigFont);
   PlaceScreenQuad();
-  ReleaseAndClear(inputConfigSurface);  // a repeated call replaces, never leaks
+  SafeRelease(inputConfigSurface);  // a repeated call replaces, never leaks
   if (FAILED(device->CreateImageSurface(kConfigSurfaceWidth, kConfigSurfaceHeight, fullScreenFormat,
                                         &inputConfigSurface))) {
     inputConfigSurface = nullptr;
@@ -321,7 +313,7 @@ HRESULT ReleaseVolatileObjects() {
   ForEachModel(&XMesh::ReleaseDeviceMesh);
   if (hudFont) hudFont->ReleaseTextBuffers();
   if (bigFont) bigFont->ReleaseTextBuffers();
-  ReleaseAndClear(inputConfigSurface);
+  SafeRelease(inputConfigSurface);
   return S_OK;
 }
 
@@ -374,18 +366,18 @@ void DestroyDisplay() {
   // Without a device no frame may run.
   displayReady = false;
   DestroyDisplayList();
-  ReleaseAndClear(spriteTexture1);
-  ReleaseAndClear(spriteTexture2);
+  SafeRelease(spriteTexture1);
+  SafeRelease(spriteTexture2);
   DeleteAndClear(hudFont);
   DeleteAndClear(bigFont);
-  ReleaseAndClear(inputConfigSurface);
+  SafeRelease(inputConfigSurface);
   ForEachModel(&XMesh::Destroy);
   DeleteAndClear(seaFloorModel);
   for (XMesh*& model : modelSlots) DeleteAndClear(model);
-  ReleaseAndClear(screenQuad);
-  ReleaseAndClear(spriteQuad);
+  SafeRelease(screenQuad);
+  SafeRelease(spriteQuad);
   ReleasePauseTitle();
-  ReleaseAndClear(device);
+  SafeRelease(device);
 }
 
 bool fatalErrorShown = false;

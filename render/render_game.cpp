@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 constexpr float kSheetTexels = 255.0f;
 constexpr int kTrailSquares = 6;

@@ -13,12 +13,11 @@
 #include "lib/ship_types.h"
 #include "lib/xfile.h"
 #include "ships.h"
+#include "lib/math_constants.h"
 
 using namespace gen;
 
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 // Rippled sand with pebbles and darker silt; tiles seamlessly.
 Image SeaBedTexture() {

@@ -17,12 +17,11 @@
 #include "lib/sprite_layout.h"
 #include "lib/stroke_font.h"
 #include "lib/xfile.h"
+#include "lib/math_constants.h"
 
 using namespace gen;
 
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 bool ContactSheet(const std::string& media, const std::string& out) {
   const int scale = 2, gap = 16;

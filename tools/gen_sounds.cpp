@@ -12,13 +12,13 @@
 #include "lib/generator_main.h"
 #include "lib/rng.h"
 #include "lib/wav.h"
+#include "lib/math_constants.h"
 
 using namespace gen;
 
 namespace {
 
 const float kRate = 11025.0f;
-const float kPi = 3.14159265358979f;
 using Buffer = std::vector<float>;
 
 Buffer Silence(float seconds) {

@@ -9,12 +9,12 @@
 #include "lib/image.h"
 #include "lib/rng.h"
 #include "lib/stroke_font.h"
+#include "lib/math_constants.h"
 
 using namespace gen;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kW = 640, kH = 400;
 
 float FloorLine(float x) {

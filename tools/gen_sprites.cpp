@@ -13,12 +13,12 @@
 #include "lib/mesh.h"
 #include "lib/raster.h"
 #include "lib/sprite_layout.h"
+#include "lib/math_constants.h"
 
 using namespace gen;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kSuper = 8;  // supersampling of the 3D cells
 
 // Turns a cell with coverage in .a (colour premultiplied) into keyed texels:

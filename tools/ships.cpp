@@ -3,14 +3,13 @@
 // parts use emissive colours; a few use diffuse alpha below 1 and are drawn
 // by the game's additive translucent pass.
 #include "ships.h"
+#include "lib/math_constants.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace gen {
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 Material Mat(Rgba diffuse, const char* texture = "", Rgba emissive = Rgb(0, 0, 0), float highlight = 0.35f,
              float power = 20.0f) {

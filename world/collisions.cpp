@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr int kDebrisPerBurst = 4;
 constexpr DWORD kDeathPenalty = 150;
 constexpr int kDeathSpheres = 4;

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kDragPerFrame = 0.8f;
 constexpr float kFallPerFrame = 0.02f;
 constexpr float kPlayEdge = 5.0f;    // the ship bounces beyond this

@@ -26,7 +26,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr DWORD kProximityKiller = 3;
 
 // Keyboard keys as the host reports them (USB HID usages), in the game's

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-
 using UpdateTest = WorldTest;
 
 void ExpectAt(const Vector3& got, const Vector3& want) {

@@ -1,14 +1,11 @@
 // Vector math, triangle mesh bookkeeping and primitive builders.
 #include "mesh.h"
+#include "math_constants.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace gen {
-
-namespace {
-const float kPi = 3.14159265358979f;
-}
 
 float Length(Vec3 a) {
   return std::sqrt(Dot(a, a));
