@@ -6,7 +6,7 @@
 // at start-up (app/world_wiring.h), tests put their own in.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/vector3.h"
 
 // The sound effects the rules of play start and stop.

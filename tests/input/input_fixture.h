@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
 #include "world/input_state.h"

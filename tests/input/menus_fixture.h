@@ -12,7 +12,7 @@
 #include "app/app_fixture.h"
 #include "app/app_states.h"
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "world/input_state.h"
 #include "input/menus.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "action_mapping.h"
-#include "host/host.h"
+#include <host/host.h>
 
 struct IDirect3DSurface8;
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "dinput.h"
+#include <dinput.h>
 
 namespace dinput8 {
 
