@@ -10,8 +10,8 @@ bool No() {
   return false;
 }
 void NoScreen(DWORD* width, DWORD* height) {
-  *width = 640;
-  *height = 480;
+  *width = 0;
+  *height = 0;
 }
 void NoCursor(bool) {}
 HRESULT NoModeChange(bool, DWORD, DWORD) {

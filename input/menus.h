@@ -1,7 +1,8 @@
 // The in-game menus: the main menu (video, sound, input) and the quit
-// confirmation, drawn as 3D text over the running game and steered by the
-// menu actions of InputState. Relies on the display (modes, device, the
-// configuration surface), the sound effects and the input device manager.
+// confirmation, drawn as 3D text over the running game (render/menu_item.h)
+// and steered by the menu actions of InputState. Relies on the application's
+// services (input/input_services.h: modes, presenting, the window), the
+// configuration surface, the sound effects and the input device manager.
 #pragma once
 
 #include <windows.h>
