@@ -5,10 +5,10 @@
 
 #include "app/app_globals.h"
 #include "app/display.h"
-#include "common/src/frame_timer.h"
 #include "app/input_wiring.h"
 #include "app/world_wiring.h"
 #include "audio/sound_effects.h"
+#include "common/src/frame_timer.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
 #include "input/menus.h"

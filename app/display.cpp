@@ -8,8 +8,8 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "common/src/media_files.h"
 #include "app/trace.h"
+#include "common/src/media_files.h"
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
 #include "render/render_game.h"

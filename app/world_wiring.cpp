@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 #include "app/app_globals.h"
-#include "common/src/frame_timer.h"
 #include "audio/sound_effects.h"
+#include "common/src/frame_timer.h"
 #include "render/scene_camera.h"
 
 namespace {
@@ -23,29 +25,21 @@ void RealCloseProgram() {
   PostMessageA(mainWindow, WM_CLOSE, 0, 0);
 }
 
-// Looked up at each call: switching sound off and on again loads new segments.
+// Where each effect's segment lives, in the order of WorldSound. The
+// segment is read at each call: switching sound off and on again loads new
+// ones.
+SoundSegment* const* const kEffects[] = {
+    nullptr,  // None
+    &soundShipExplode, &soundGunFire,       &soundEngineIdle,
+    &soundEngineRev,   &soundGlorbExplode,  &soundPyramidExplode,
+    &soundCubeExplode, &soundSphereExplode,
+};
+static_assert(sizeof(kEffects) / sizeof(kEffects[0]) == static_cast<size_t>(WorldSound::SphereExplode) + 1,
+              "one entry per sound effect of the world");
+
 SoundSegment* Effect(WorldSound sound) {
-  switch (sound) {
-    case WorldSound::None:
-      return nullptr;
-    case WorldSound::ShipExplode:
-      return soundShipExplode;
-    case WorldSound::GunFire:
-      return soundGunFire;
-    case WorldSound::EngineIdle:
-      return soundEngineIdle;
-    case WorldSound::EngineRev:
-      return soundEngineRev;
-    case WorldSound::GlorbExplode:
-      return soundGlorbExplode;
-    case WorldSound::PyramidExplode:
-      return soundPyramidExplode;
-    case WorldSound::CubeExplode:
-      return soundCubeExplode;
-    case WorldSound::SphereExplode:
-      return soundSphereExplode;
-  }
-  return nullptr;
+  SoundSegment* const* effect = kEffects[static_cast<size_t>(sound)];
+  return effect ? *effect : nullptr;
 }
 
 void RealPlaySound(WorldSound sound) {

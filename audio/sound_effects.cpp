@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "common/src/media_files.h"
 #include "common/src/dmutil.h"
+#include "common/src/media_files.h"
 
 SoundManager* soundManager = nullptr;
 

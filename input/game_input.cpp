@@ -7,10 +7,10 @@
 
 #include "input/input_device_manager.h"
 #include "input/input_services.h"
-#include "world/input_state.h"
 #include "input/menus.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 InputDeviceManager* inputDeviceManager = nullptr;
 DIACTIONFORMATA gameActionFormat;

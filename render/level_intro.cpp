@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "render/display_objects.h"
 #include "common/src/frame_timer.h"
+#include "render/display_objects.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
 

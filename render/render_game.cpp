@@ -9,13 +9,13 @@
 #include <cstdio>
 
 #include "render/display_objects.h"
-#include "world/input_state.h"
-#include "render/menu_item.h"
 #include "render/game_models.h"
 #include "render/level_intro.h"
+#include "render/menu_item.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/weapons.h"
 
 namespace {

@@ -8,12 +8,12 @@
 
 #include "lib/generator_main.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/rng.h"
 #include "lib/ship_types.h"
 #include "lib/xfile.h"
 #include "ships.h"
-#include "lib/math_constants.h"
 
 using namespace gen;
 

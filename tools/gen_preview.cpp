@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/raster.h"
 #include "lib/ship_types.h"
 #include "lib/sprite_layout.h"
 #include "lib/stroke_font.h"
 #include "lib/xfile.h"
-#include "lib/math_constants.h"
 
 using namespace gen;
 

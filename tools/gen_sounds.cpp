@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "lib/generator_main.h"
+#include "lib/math_constants.h"
 #include "lib/rng.h"
 #include "lib/wav.h"
-#include "lib/math_constants.h"
 
 using namespace gen;
 

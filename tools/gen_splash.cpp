@@ -7,9 +7,9 @@
 #include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/rng.h"
 #include "lib/stroke_font.h"
-#include "lib/math_constants.h"
 
 using namespace gen;
 

@@ -10,10 +10,10 @@
 #include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/raster.h"
 #include "lib/sprite_layout.h"
-#include "lib/math_constants.h"
 
 using namespace gen;
 

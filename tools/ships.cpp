@@ -3,10 +3,11 @@
 // parts use emissive colours; a few use diffuse alpha below 1 and are drawn
 // by the game's additive translucent pass.
 #include "ships.h"
-#include "lib/math_constants.h"
 
 #include <cmath>
 #include <cstring>
+
+#include "lib/math_constants.h"
 
 namespace gen {
 namespace {

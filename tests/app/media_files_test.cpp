@@ -12,9 +12,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "common/src/media_files.h"
 #include "app/registry_values.h"
 #include "app/trace.h"
+#include "common/src/media_files.h"
 #include "win32/debug_capture.h"
 
 namespace {

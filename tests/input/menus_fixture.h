@@ -8,13 +8,13 @@
 
 #include <string>
 
-#include "app/app_globals.h"
 #include "app/app_fixture.h"
+#include "app/app_globals.h"
 #include "app/app_states.h"
 #include "dinput8/test_events.h"
 #include <host/host.h>
-#include "world/input_state.h"
 #include "input/menus.h"
+#include "world/input_state.h"
 
 namespace menus_test {
 

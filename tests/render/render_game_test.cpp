@@ -7,7 +7,6 @@
 #include <cstring>
 
 #include "display_fixture.h"
-#include "world/input_state.h"
 #include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"
@@ -15,6 +14,7 @@
 #include "render/render_game.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 // Vector math, triangle mesh bookkeeping and primitive builders.
 #include "mesh.h"
-#include "math_constants.h"
 
 #include <algorithm>
 #include <cmath>
+
+#include "math_constants.h"
 
 namespace gen {
 
