@@ -7,7 +7,7 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "world/levels.h"
 
 namespace {

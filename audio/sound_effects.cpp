@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "app/media_files.h"
 #include "common/src/dmutil.h"
+#include "common/src/media_files.h"
 
 SoundManager* soundManager = nullptr;
 

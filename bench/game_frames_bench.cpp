@@ -18,10 +18,10 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
 #include "app/main_window.h"
-#include "input/input_state.h"
+#include "common/src/frame_timer.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/levels.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 
 void MakeMaterial(D3DMATERIAL8& material, float r, float g, float b, float a) {
   std::memset(&material, 0, sizeof(material));

@@ -5,7 +5,7 @@
 
 #include <d3dx8.h>
 
-#include "app/display.h"
+#include "render/display_objects.h"
 #include "world/game_object.h"
 
 // Rows 0, 1 and 3 carry the credit of this game's own model authors.

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
+#include "render/display_objects.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
 
@@ -20,7 +20,6 @@ constexpr float kTitleY = 1.8f;
 constexpr float kTitleDepth = 0.9f;
 constexpr float kTitleScale = 0.25f;
 constexpr float kTwoPi = 6.2831855f;
-constexpr float kPi = 3.1415927f;
 
 // One channel: (1 - f) x 256 truncated; the centre's 256 stays white.
 DWORD Channel(float f) {

@@ -9,6 +9,7 @@
 
 #include "lib/generator_main.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/rng.h"
 #include "lib/ship_types.h"
@@ -18,8 +19,6 @@
 using namespace gen;
 
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 // Rippled sand with pebbles and darker silt; tiles seamlessly.
 Image SeaBedTexture() {

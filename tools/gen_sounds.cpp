@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "lib/generator_main.h"
+#include "lib/math_constants.h"
 #include "lib/rng.h"
 #include "lib/wav.h"
 
@@ -19,7 +20,6 @@ using namespace gen;
 namespace {
 
 const float kRate = 11025.0f;
-const float kPi = 3.14159265358979f;
 using Buffer = std::vector<float>;
 
 Buffer Silence(float seconds) {

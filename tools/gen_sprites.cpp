@@ -11,6 +11,7 @@
 #include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/raster.h"
 #include "lib/sprite_layout.h"
@@ -19,7 +20,6 @@ using namespace gen;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kSuper = 8;  // supersampling of the 3D cells
 
 // Turns a cell with coverage in .a (colour premultiplied) into keyed texels:

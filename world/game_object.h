@@ -5,7 +5,7 @@
 // Also the random-number rule and the floor height the world rules share.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/vector3.h"
 
 enum ObjectKind : DWORD {

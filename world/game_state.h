@@ -4,7 +4,7 @@
 // and the list head live with the display list (world/game_object.h).
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/game_object.h"
 
 constexpr DWORD WEAPON_COUNT = 4;

@@ -5,6 +5,9 @@
 
 #include <cmath>
 
+// Half a turn in radians: headings, aim and the spread of bursts.
+constexpr float kPi = 3.1415927f;
+
 struct Vector3 {
   float x = 0.0f;
   float y = 0.0f;

@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-
 const WeaponInfo kWeapons[] = {
     {"Blaster", 3, 0, 0.5f},
     {"Double blaster", 2, 1, 0.5f},

@@ -3,7 +3,7 @@
 // be ready again.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/game_object.h"
 
 struct WeaponInfo {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/text_convert.h"
+#include "common/src/text_convert.h"
 
 namespace {
 

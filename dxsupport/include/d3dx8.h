@@ -4,6 +4,6 @@
 // them (<d3dx8.h>).
 #pragma once
 
-#include "d3dx8math.h"
-#include "d3dx8mesh.h"
-#include "d3dx8tex.h"
+#include <d3dx8math.h>
+#include <d3dx8mesh.h>
+#include <d3dx8tex.h>

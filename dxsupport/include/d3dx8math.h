@@ -5,8 +5,8 @@
 // pointer, or null when a pointer it needs is null.
 #pragma once
 
-#include "d3d8types.h"
-#include "win_types.h"
+#include <d3d8types.h>
+#include <win_types.h>
 
 #ifndef D3DX_PI
 #define D3DX_PI 3.141592654f

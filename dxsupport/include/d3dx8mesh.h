@@ -7,7 +7,7 @@
 #include <d3d8.h>
 #include <dxfile.h>
 
-#include "d3dx8math.h"
+#include <d3dx8math.h>
 
 #define D3DXMESH_32BIT 0x001
 #define D3DXMESH_DONOTCLIP 0x002

@@ -18,15 +18,15 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
+#include "app/world_wiring.h"
 #include "app_fixture.h"
+#include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/world_services.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr DWORD kProximityKiller = 3;
 
 // Keyboard keys as the host reports them (USB HID usages), in the game's
@@ -181,7 +181,7 @@ class AutopilotTest : public AppTest {
   }
   void TearDown() override {
     AppTest::TearDown();
-    worldServices = DefaultWorldServices();
+    worldServices = GameWorldServices();
     if (hadConfigHome)
       setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
     else

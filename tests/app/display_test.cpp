@@ -21,9 +21,9 @@
 #include "render/game_models.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/levels.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 
 namespace {
 

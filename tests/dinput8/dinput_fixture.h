@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput_test {
 

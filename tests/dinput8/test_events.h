@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "host/host.h"
-#include "win_types.h"
+#include <host/host.h>
+#include <win_types.h>
 
 namespace test_events {
 

@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 namespace input_test {
 

@@ -9,13 +9,13 @@
 
 #include <string>
 
-#include "app/app_globals.h"
 #include "app/app_fixture.h"
+#include "app/app_globals.h"
 #include "app/app_states.h"
 #include "dinput8/test_events.h"
-#include "host/host.h"
-#include "input/input_state.h"
+#include <host/host.h>
 #include "input/menus.h"
+#include "world/input_state.h"
 
 namespace menus_test {
 

@@ -4,7 +4,7 @@
 // fade and burst colours; the overlays refusing what they cannot draw.
 #include <cmath>
 
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "display_fixture.h"
 #include "png_file.h"
 #include "render/level_intro.h"

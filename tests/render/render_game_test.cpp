@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "display_fixture.h"
-#include "input/input_state.h"
 #include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"
@@ -16,6 +15,7 @@
 #include "render/render_game.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 namespace {
 

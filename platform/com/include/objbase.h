@@ -8,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "win_types.h"
+#include <win_types.h>
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)

@@ -7,8 +7,8 @@
 
 #include <objbase.h>
 
-#include "d3d8caps.h"
-#include "d3d8types.h"
+#include <d3d8caps.h>
+#include <d3d8types.h>
 
 #define D3D_SDK_VERSION 120
 #define D3DADAPTER_DEFAULT 0

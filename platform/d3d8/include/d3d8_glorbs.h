@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "d3d8.h"
+#include <d3d8.h>
 
 namespace d3d8 {
 

@@ -3,7 +3,7 @@
 // bits this device reports. Layout and values are the Direct3D 8 ones.
 #pragma once
 
-#include "d3d8types.h"
+#include <d3d8types.h>
 
 typedef struct _D3DCAPS8 {
   D3DDEVTYPE DeviceType;

@@ -6,7 +6,7 @@
 // remappings are kept per user under the XDG configuration directory.
 #pragma once
 
-#include "objbase.h"
+#include <objbase.h>
 
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0800

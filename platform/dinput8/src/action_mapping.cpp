@@ -7,7 +7,7 @@
 
 #include <set>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput8 {
 

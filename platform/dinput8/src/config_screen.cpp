@@ -7,11 +7,11 @@
 #include <cstdlib>
 
 #include "canvas.h"
-#include "d3d8.h"
+#include <d3d8.h>
 #include "diagnostics.h"
 #include "key_table.h"
 #include "user_maps.h"
-#include "winuser.h"
+#include <winuser.h>
 
 namespace dinput8 {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "action_mapping.h"
-#include "host/host.h"
+#include <host/host.h>
 
 struct IDirect3DSurface8;
 

@@ -6,7 +6,7 @@
 
 #include "canvas.h"
 #include "config_screen.h"
-#include "d3d8.h"
+#include <d3d8.h>
 
 namespace dinput8 {
 

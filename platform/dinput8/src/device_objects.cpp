@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/host.h"
+#include <host/host.h>
 #include "key_table.h"
 
 namespace dinput8 {

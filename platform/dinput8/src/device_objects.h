@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dinput.h"
+#include <dinput.h>
 
 namespace dinput8 {
 

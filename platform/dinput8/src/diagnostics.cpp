@@ -5,7 +5,7 @@
 #include <set>
 
 #include "user_maps.h"
-#include "winbase.h"
+#include <winbase.h>
 
 namespace dinput8 {
 

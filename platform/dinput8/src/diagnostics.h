@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dinput8_glorbs.h"
+#include <dinput8_glorbs.h>
 
 namespace dinput8 {
 

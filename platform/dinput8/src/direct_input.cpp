@@ -7,7 +7,7 @@
 #include "action_mapping.h"
 #include "config_screen.h"
 #include "diagnostics.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "input_device.h"
 #include "user_maps.h"
 

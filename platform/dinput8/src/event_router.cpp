@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 #include "input_device.h"
 
 namespace dinput8 {

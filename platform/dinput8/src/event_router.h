@@ -4,7 +4,7 @@
 // of the pointer by an exclusively acquired mouse.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 namespace dinput8 {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "device_objects.h"
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput8 {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "dinput.h"
+#include <dinput.h>
 
 namespace dinput8 {
 

@@ -9,7 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace host {
 

@@ -4,7 +4,7 @@
 // helpers. Paths may use '\' as separator; it is mapped to '/' on open.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 // ------------------------------------------------------------------ errors
 

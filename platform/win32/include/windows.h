@@ -4,10 +4,10 @@
 // files, time, code pages. One header per family; this one pulls them all.
 #pragma once
 
-#include "win_types.h"
-#include "objbase.h"
-#include "winbase.h"
-#include "winuser.h"
-#include "wingdi.h"
-#include "winreg.h"
-#include "mmsystem.h"
+#include <win_types.h>
+#include <objbase.h>
+#include <winbase.h>
+#include <winuser.h>
+#include <wingdi.h>
+#include <winreg.h>
+#include <mmsystem.h>

@@ -6,7 +6,7 @@
 // (24- or 32-bit, top-down or bottom-up), so DIB sections expose them as is.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 #pragma pack(push, 2)
 typedef struct tagBITMAPFILEHEADER {

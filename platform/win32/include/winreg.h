@@ -5,7 +5,7 @@
 // "DX8SDK Samples Path" names the game's data directory.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;

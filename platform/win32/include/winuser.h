@@ -5,8 +5,8 @@
 // AdjustWindowRectEx, GetWindowRect and GetClientRect agree with each other.
 #pragma once
 
-#include "win_types.h"
-#include "winbase.h"
+#include <win_types.h>
+#include <winbase.h>
 
 typedef WORD ATOM;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);

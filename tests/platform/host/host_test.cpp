@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace {
 

@@ -4,7 +4,7 @@
 // menus, and partly cleared by the level start and the ship's destruction.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 // Devices the per-device action levels have room for.
 constexpr int INPUT_MAX_DEVICES = 10;
