@@ -145,8 +145,9 @@ bool DecodeRows(const uint8_t* pixels, const BmpInfo& info, DecodedImage* out) {
 // RLE8 / RLE4: bottom-up only; pixels not written stay index 0.
 bool DecodeRle(const uint8_t* p, size_t n, const BmpInfo& info, DecodedImage* out) {
   const bool four = info.compression == kRle4;
-  for (uint32_t y = 0; y < out->height; ++y)
-    for (uint32_t x = 0; x < out->width; ++x) SetIndex(out, x, y, 0);
+  // A short stream may claim a large picture that is mostly skipped: fill it
+  // in one pass rather than pixel by pixel.
+  std::fill(out->argb.begin(), out->argb.end(), FromPalette(*out, 0));
   uint32_t x = 0, y = 0;  // y counts rows from the bottom
   size_t i = 0;
   auto put = [&](uint32_t index) {
