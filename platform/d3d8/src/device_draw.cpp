@@ -450,6 +450,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
   const uint64_t base = state_.baseVertex;
   if (base + ib->MaxIndex(0, ib->count()) >= available && base + ib->MaxIndex(startIndex, n) >= available)
     return D3DERR_INVALIDCALL;
+  if (IndexedAdd(mode, ib, startIndex, n)) return D3D_OK;
   FlushDraws();
   VertexBuffer* vb = state_.stream;
   GLuint vbuffer = UploadBuffer(gl_, vb->memory(), GL_ARRAY_BUFFER, vb->dynamic());

@@ -211,6 +211,7 @@ void Device::Forget(Texture* texture) {
 }
 
 void Device::Forget(VertexBuffer* buffer) {
+  FlushDraws();  // gathered indexed draws read the buffer's OpenGL copy
   if (state_.stream == buffer) state_.stream = nullptr;
   for (auto& b : blocks_)
     if (b.second->values.stream == buffer) b.second->values.stream = nullptr;
@@ -218,6 +219,7 @@ void Device::Forget(VertexBuffer* buffer) {
 }
 
 void Device::Forget(IndexBuffer* buffer) {
+  FlushDraws();
   if (state_.indices == buffer) state_.indices = nullptr;
   for (auto& b : blocks_)
     if (b.second->values.indices == buffer) b.second->values.indices = nullptr;
