@@ -258,5 +258,31 @@ TEST_F(IndexedCoalescingTest, GatheredDrawsFollowSpritesAndStripsInOrder) {
   EXPECT_EQ(draws.second, 5u);
 }
 
+TEST_F(IndexedCoalescingTest, RunsRepeatedFrameAfterFrameUploadNothingAndFollowNewIndices) {
+  auto scene = [&] {
+    ASSERT_EQ(device_->SetTexture(0, texture_), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.2f);
+    Subset(0, 3);
+    Subset(4, 3);
+  };
+  // The first two frames keep the run's indices; later ones upload none.
+  for (int frame = 0; frame < 2; ++frame) EXPECT_EQ(Compare(scene).first, 1u);
+  const uint64_t before = d3d8::GetCounters().bufferData;
+  EXPECT_EQ(Compare(scene).first, 1u);
+  EXPECT_EQ(d3d8::GetCounters().bufferData, before);
+  // The same ranges of rewritten indices are a different run: the picture
+  // follows the new indices (quads turned the other way round).
+  BYTE* p = nullptr;
+  ASSERT_EQ(indices_->Lock(0, 0, &p, 0), D3D_OK);
+  for (int i = 0; i < kQuads * 6; ++i) {
+    WORD index = 0;
+    std::memcpy(&index, p + i * 2, 2);
+    index = static_cast<WORD>(kQuads * 4 - 1 - index);
+    std::memcpy(p + i * 2, &index, 2);
+  }
+  ASSERT_EQ(indices_->Unlock(), D3D_OK);
+  for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(Compare(scene).first, 1u);
+}
+
 }  // namespace
 }  // namespace d3d8test

@@ -15,6 +15,7 @@
 
 #include "ffp_program.h"
 #include "gl.h"
+#include "index_cache.h"
 #include "resources.h"
 
 namespace d3d8 {
@@ -323,6 +324,7 @@ class Device final : public IDirect3DDevice8 {
   GLuint indexedSource_ = 0;
   uintptr_t indexedSourceAt_ = 0;
   std::vector<BYTE> indexed_;
+  IndexCache indexCache_;  // gathered lists that repeat, uploaded once
   D3DMATRIX indexedWorld_{};
   uint64_t indexedWorldSerial_ = 0;
   // The transform group's serial while a batch draws with an identity world;

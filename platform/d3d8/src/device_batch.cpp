@@ -260,12 +260,17 @@ void Device::DrawIndexed() {
   }
   host::MakeGLCurrent();
   // One draw alone reads its own index buffer; more read their gathered
-  // indices from the stream buffer.
+  // indices from a buffer kept for them when they repeat, else from the
+  // stream buffer.
   GLuint elements = indexedSource_;
   uintptr_t at = indexedSourceAt_;
   if (draws > 1) {
-    at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
-    elements = streamBuffer_;
+    elements = indexCache_.Find(gl_, indexed_);
+    at = 0;
+    if (!elements) {
+      at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
+      elements = streamBuffer_;
+    }
   }
   indexed_.clear();
   // The world may have moved on since; these draws keep the one they had.
