@@ -360,7 +360,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
 }
 
 void Device::StreamReserve(UINT size) {
-  constexpr UINT kStreamBytes = 4u << 20;
+  constexpr UINT kStreamBytes = 1u << 20;
   const UINT capacity = std::max(kStreamBytes, size);
   if (!streamBuffer_ || streamUsed_ + size > streamCapacity_) {
     if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
