@@ -258,6 +258,25 @@ TEST_F(IndexedCoalescingTest, GatheredDrawsFollowSpritesAndStripsInOrder) {
   EXPECT_EQ(draws.second, 5u);
 }
 
+TEST_F(IndexedCoalescingTest, AStateChangedWhileDrawsWaitReachesTheirUniformsAndTheNextOnes) {
+  // The texture factor lives in a uniform: each run must see its own value,
+  // the waiting draws the one they were given and the next ones the new one.
+  const auto draws = Compare([&] {
+    ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.2f);
+    const D3DCOLOR factors[4] = {0xFFFF4020, 0xFF20FF40, 0xFFFF4020, 0xFF4020FF};
+    for (int run = 0; run < 4; ++run) {
+      ASSERT_EQ(device_->SetRenderState(D3DRS_TEXTUREFACTOR, factors[run]), D3D_OK);
+      Subset(run * 2, 1);
+      Subset(run * 2 + 1, 1);
+    }
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_CURRENT), D3D_OK);
+  });
+  EXPECT_EQ(draws.first, 4u);
+  EXPECT_EQ(draws.second, 8u);
+}
+
 TEST_F(IndexedCoalescingTest, RunsRepeatedFrameAfterFrameUploadNothingAndFollowNewIndices) {
   auto scene = [&] {
     ASSERT_EQ(device_->SetTexture(0, texture_), D3D_OK);

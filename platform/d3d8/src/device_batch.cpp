@@ -9,6 +9,7 @@
 // Indexed list draws (mesh subsets) of one vertex buffer under one world
 // transform are gathered as indices only: the GPU transforms the vertices as
 // it would one draw at a time, so those pixels are the same too.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -158,8 +159,12 @@ void Device::SwapHeld() {
 
 void Device::FlushDraws() {
   if (!Pending()) return;
-  // Draw with the states the batch was gathered with, then back.
+  // Draw with the states the batch was gathered with, then back. The
+  // uniform serials of the current values come back too, so programs that
+  // hold those values upload nothing again.
   const bool held = anyHeld_;
+  uint64_t serials[kUniformGroups];
+  std::copy(serials_, serials_ + kUniformGroups, serials);
   if (held) SwapHeld();
   if (batchVertices_)
     DrawBatch();
@@ -168,6 +173,7 @@ void Device::FlushDraws() {
   if (held) {
     SwapHeld();
     ForgetHeld();
+    std::copy(serials, serials + kUniformGroups, serials_);
   }
 }
 
