@@ -203,6 +203,8 @@ class Device final : public IDirect3DDevice8 {
   // device_state.cpp
   void ResetState();
   HRESULT SetRenderStateNow(DWORD state, DWORD value);
+  // Marks what a changed render state feeds (program, raster state, uniforms).
+  void RenderStateChanged(DWORD state);
   HRESULT SetStageStateNow(DWORD stage, DWORD type, DWORD value);
   void SetTextureNow(DWORD stage, Texture* texture);
   void SetLightNow(DWORD index, const D3DLIGHT8& light);

@@ -146,15 +146,18 @@ bool Device::HeldAsGathered() const {
 }
 
 void Device::SwapHeld() {
-  for (DWORD i = 0; i < kRenderStates; ++i)
-    if (heldRs_[i]) std::swap(heldRsValue_[i], state_.rs[i]);
+  for (DWORD i = 0; i < kRenderStates; ++i) {
+    if (!heldRs_[i]) continue;
+    std::swap(heldRsValue_[i], state_.rs[i]);
+    RenderStateChanged(i);
+  }
   for (int s = 0; s < kStages; ++s) {
     if (heldTexture_[s]) std::swap(heldTextureValue_[s], state_.textures[s]);
     for (DWORD t = 0; t < kStageStates; ++t)
       if (heldTss_[s][t]) std::swap(heldTssValue_[s][t], state_.tss[s][t]);
   }
-  programDirty_ = rasterDirty_ = samplersDirty_ = true;
-  for (int g = 0; g < kUniformGroups; ++g) Bump(static_cast<UniformGroup>(g));
+  // Stage states and textures feed no uniforms.
+  programDirty_ = samplersDirty_ = true;
 }
 
 void Device::FlushDraws() {

@@ -242,14 +242,18 @@ HRESULT Device::SetRenderStateNow(DWORD state, DWORD value) {
   if (state_.rs[state] == value) return D3D_OK;
   HoldRenderState(state);
   state_.rs[state] = value;
+  RenderStateChanged(state);
+  for (const Unsupported& u : kUnsupported)
+    if (u.state == state && value != u.harmless) DebugOutputOnce(u.note);
+  return D3D_OK;
+}
+
+void Device::RenderStateChanged(DWORD state) {
   const uint8_t e = kEffects.rs[state];
   if (e & PROGRAM) programDirty_ = true;
   if (e & RASTER) rasterDirty_ = true;
   if (e & MISC) Bump(U_MISC);
   if (e & MATERIAL) Bump(U_MATERIAL);
-  for (const Unsupported& u : kUnsupported)
-    if (u.state == state && value != u.harmless) DebugOutputOnce(u.note);
-  return D3D_OK;
 }
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
