@@ -7,6 +7,7 @@
 // Usage: startup_bench [rounds]
 #include <d3d8_glorbs.h>
 #include <host/host.h>
+#include <malloc.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -122,6 +123,11 @@ int Phases() {
   }
   std::printf("  RssAnon: %.1f MB at the splash, %.1f MB after 300 frames of level 2\n", atSplash / 1024.0,
               RssAnonKb() / 1024.0);
+  // The heap's share (ours and the driver's mallocs alike); the rest is the
+  // driver's compiled code, thread stacks and mappings.
+  const struct mallinfo2 heap = mallinfo2();
+  std::printf("  of which the heap in use %.1f MB; fixed-function programs built by then: %llu\n",
+              heap.uordblks / 1048576.0, static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
   ShutdownAll();
   return 0;
 }

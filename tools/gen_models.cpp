@@ -128,7 +128,8 @@ Mesh SeaFloorMesh() {
 }
 
 bool WriteModel(const std::string& dir, const char* file, const Mesh& m) {
-  bool ok = WriteXFile(dir + "/" + file, m, "Model");
+  // Binary: the game reads it without lexing numbers from text.
+  bool ok = WriteXFile(dir + "/" + file, m, "Model", XFormat::Binary);
   if (!ok) std::fprintf(stderr, "glorbs_gen_models: cannot write %s\n", file);
   return ok;
 }

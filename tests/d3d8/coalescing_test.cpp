@@ -104,39 +104,6 @@ class CoalescingTest : public DeviceTest {
       Sprite(-1.3f + i * 0.23f, y + 0.05f * std::sin(i * 1.7f), 3.0f - 0.01f * i, 0.31f, 0.3f * i, color);
   }
 
-  struct Run {
-    std::vector<uint32_t> pixels;
-    uint64_t draws = 0;
-  };
-
-  Run Draw(bool coalesce, const std::function<void()>& scene) {
-    Run run;
-    EXPECT_EQ(d3d8::SetDrawCoalescing(device_, coalesce ? TRUE : FALSE), D3D_OK);
-    ClearTo(0xFF203040);
-    EXPECT_EQ(device_->BeginScene(), D3D_OK);
-    const uint64_t before = d3d8::GetCounters().draws;
-    scene();
-    EXPECT_EQ(device_->EndScene(), D3D_OK);
-    run.draws = d3d8::GetCounters().draws - before;
-    run.pixels = ReadBack();
-    return run;
-  }
-
-  // Draws `scene` both ways; the pictures must be equal and show more than
-  // the clear colour. Gives the draw counts, gathered first.
-  std::pair<uint64_t, uint64_t> Compare(const std::function<void()>& scene) {
-    const Run together = Draw(true, scene);
-    const Run apart = Draw(false, scene);
-    size_t differing = 0, drawn = 0;
-    for (size_t i = 0; i < apart.pixels.size(); ++i) {
-      differing += together.pixels[i] != apart.pixels[i];
-      drawn += apart.pixels[i] != 0xFF203040;
-    }
-    EXPECT_EQ(differing, 0u);
-    EXPECT_GT(drawn, apart.pixels.size() / 16);
-    return {together.draws, apart.draws};
-  }
-
   IDirect3DVertexBuffer8* quad_ = nullptr;
   IDirect3DIndexBuffer8* indexed_ = nullptr;  // set: sprites draw through it
   IDirect3DTexture8* sheets_[2] = {};
@@ -297,7 +264,7 @@ TEST_F(CoalescingTest, LitDrawsGoStraightThrough) {
 }
 
 TEST_F(CoalescingTest, WorldPlacementOnTheCpuMatchesTheGpu) {
-  // Indexed draws are never gathered: the GPU applies their world matrix.
+  // Indexed strips are never gathered: the GPU applies their world matrix.
   IDirect3DIndexBuffer8* strip = nullptr;
   ASSERT_EQ(device_->CreateIndexBuffer(8, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &strip), D3D_OK);
   BYTE* p = nullptr;

@@ -11,6 +11,8 @@
 #include <host/host.h>
 
 #include <cstring>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace d3d8test {
@@ -98,6 +100,46 @@ class DeviceTest : public ::testing::Test {
     RhwVertex v[4] = {{x0, y0, z, 1, c}, {x1, y0, z, 1, c}, {x0, y1, z, 1, c}, {x1, y1, z, 1, c}};
     ASSERT_EQ(device_->SetVertexShader(kRhwFvf), D3D_OK);
     ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, v, sizeof(RhwVertex)), D3D_OK);
+  }
+
+  // A scene drawn once with draws gathered and once one OpenGL draw per
+  // call, each on a fresh clear: how many pixels differ, how many show more
+  // than the clear, and the OpenGL draws of each way.
+  struct BothWays {
+    size_t differing = 0, drawn = 0, pixels = 0;
+    uint64_t gathered = 0, apart = 0;
+  };
+  BothWays DrawBothWays(const std::function<void()>& scene, D3DCOLOR clear = 0xFF203040) {
+    std::vector<uint32_t> pictures[2];
+    uint64_t draws[2] = {};
+    for (int apart = 0; apart < 2; ++apart) {
+      EXPECT_EQ(d3d8::SetDrawCoalescing(device_, apart ? FALSE : TRUE), D3D_OK);
+      ClearTo(clear);
+      EXPECT_EQ(device_->BeginScene(), D3D_OK);
+      const uint64_t before = d3d8::GetCounters().draws;
+      scene();
+      EXPECT_EQ(device_->EndScene(), D3D_OK);
+      draws[apart] = d3d8::GetCounters().draws - before;
+      pictures[apart] = ReadBack();
+    }
+    EXPECT_EQ(d3d8::SetDrawCoalescing(device_, TRUE), D3D_OK);
+    BothWays r;
+    r.gathered = draws[0], r.apart = draws[1], r.pixels = pictures[1].size();
+    for (size_t i = 0; i < pictures[1].size(); ++i) {
+      r.differing += pictures[0][i] != pictures[1][i];
+      r.drawn += pictures[1][i] != (clear | 0xFF000000u);
+    }
+    return r;
+  }
+
+  // Draws `scene` both ways: the pictures must be equal and show more than
+  // the clear on at least 1 / `drawnPart` of the pixels. Gives the OpenGL
+  // draws, gathered first.
+  std::pair<uint64_t, uint64_t> Compare(const std::function<void()>& scene, size_t drawnPart = 16) {
+    const BothWays r = DrawBothWays(scene);
+    EXPECT_EQ(r.differing, 0u);
+    EXPECT_GT(r.drawn, r.pixels / drawnPart);
+    return {r.gathered, r.apart};
   }
 
   IDirect3D8* d3d_ = nullptr;

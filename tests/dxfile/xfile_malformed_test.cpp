@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dxfile/xfile_binary_writer.h"
+#include "tools/lib/xfile_binary_writer.h"
 #include "dxfile/xfile_test_util.h"
 
 namespace {
@@ -119,7 +119,7 @@ TEST(XFileMalformed, BadTextData) {
 
 TEST(XFileMalformed, EveryTruncationOfAModelFailsOrStopsBetweenObjects) {
   const std::string text = xtest::ReadTestFile("scene.x");
-  const std::vector<uint8_t> binary = xtest::BinaryWriter(false).Convert(text);
+  const std::vector<uint8_t> binary = gen::BinaryWriter(false).Convert(text);
   for (size_t n = 0; n < text.size(); ++n) {
     std::vector<uint8_t> cut(text.begin(), text.begin() + n);
     if (FAILED(ParseBytes(cut))) continue;
@@ -170,17 +170,17 @@ TEST(XFileMalformed, CountsThatCannotBeBackedByData) {
 
 // A binary file whose tokens claim more bytes than it holds.
 TEST(XFileMalformed, BinaryFilesThatLieAboutSizes) {
-  auto start = [](xtest::BinaryWriter& w) {
+  auto start = [](gen::BinaryWriter& w) {
     w.out().assign({'x', 'o', 'f', ' ', '0', '3', '0', '2', 'b', 'i', 'n', ' ', '0', '0', '3', '2'});
   };
   // A binary object header: the template name and the opening brace.
-  auto object = [](xtest::BinaryWriter& w, const std::string& type) {
+  auto object = [](gen::BinaryWriter& w, const std::string& type) {
     w.Word(1);
     w.Dword(static_cast<uint32_t>(type.size()));
     w.Bytes(type.data(), type.size());
     w.Word(10);
   };
-  xtest::BinaryWriter w(false);
+  gen::BinaryWriter w(false);
   start(w);
   w.Word(1);  // a name that claims 2 GB
   w.Dword(0x7FFFFFFF);

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "dxfile/xfile_binary_writer.h"
+#include "tools/lib/xfile_binary_writer.h"
 #include "dxfile/xfile_test_util.h"
 
 namespace {
@@ -80,8 +80,8 @@ TEST(XFileParser, TextAndBinaryFormsGiveTheSameObjects) {
   ASSERT_FALSE(text.empty());
   const std::string fromText = DumpOf(Bytes(text));
   EXPECT_NE(fromText.find("red.bmp"), std::string::npos);
-  EXPECT_EQ(DumpOf(xtest::BinaryWriter(false).Convert(text)), fromText);
-  EXPECT_EQ(DumpOf(xtest::BinaryWriter(true).Convert(text)), fromText);
+  EXPECT_EQ(DumpOf(gen::BinaryWriter(false).Convert(text)), fromText);
+  EXPECT_EQ(DumpOf(gen::BinaryWriter(true).Convert(text)), fromText);
 }
 
 TEST(XFileParser, TopLevelObjectsNestedFramesAndMembers) {
@@ -289,7 +289,7 @@ TEST(XFileParser, TemplatesRegisteredInBinaryFormWork) {
   IDirectXFile* file = nullptr;
   ASSERT_EQ(DirectXFileCreate(&file), DXFILE_OK);
   const std::string templ(reinterpret_cast<const char*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES);
-  std::vector<uint8_t> binary = xtest::BinaryWriter(false).Convert(templ);
+  std::vector<uint8_t> binary = gen::BinaryWriter(false).Convert(templ);
   ASSERT_EQ(file->RegisterTemplates(binary.data(), static_cast<DWORD>(binary.size())), DXFILE_OK);
   const std::string text = xtest::ReadTestFile("scene.x");
   DXFILELOADMEMORY mem = {const_cast<char*>(text.data()), static_cast<DWORD>(text.size())};

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "dxfile/xfile_binary_writer.h"
+#include "tools/lib/xfile_binary_writer.h"
 #include "dxsupport/fake_device.h"
 
 namespace {
@@ -113,7 +113,7 @@ TEST_F(MeshLoad, SceneWalkInTextAndBinaryForm) {
   materials_->Release();
   mesh_ = nullptr;
   materials_ = nullptr;
-  const std::vector<uint8_t> binary = xtest::BinaryWriter(true).Convert(text);
+  const std::vector<uint8_t> binary = gen::BinaryWriter(true).Convert(text);
   ASSERT_EQ(Load(WriteTemp("scene_bin.x", std::string(binary.begin(), binary.end()))), D3D_OK);
   ExpectScene(mesh_, materials_, count_);
 }

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -147,11 +148,54 @@ TEST(XFileText, WriterAndReaderAgreeOnEveryField) {
   EXPECT_FLOAT_EQ(r.normals[2].z, -1.0f);
 }
 
+TEST(XFileText, BinaryFormReadsBackAsTheTextForm) {
+  // Numbers the text form rounds to six places: the binary form must hold
+  // the same rounded values, so the game loads the same model either way.
+  Mesh m;
+  gen::Material mat;
+  mat.diffuse = {0.1234567f, 0.3333333f, 0.9f, 0.45f};
+  mat.power = 7.0000005f;
+  mat.specular = gen::Rgb(0.2f, 0.3f, 0.4f);
+  mat.texture = "Hull Plates.bmp";
+  m.AddMaterial(mat);
+  m.AddMaterial(gen::Material());
+  for (int i = 0; i < 7; ++i)
+    m.AddVertex({0.1f * i - 0.333333f, -1e-7f * i, 123.456789f}, {0.6f, -0.8f * (i & 1), 0.0f}, i / 7.0f,
+                1.0f / 3);
+  for (int i = 0; i + 2 < 7; ++i) m.faces.push_back({i, i + 1, i + 2, i & 1});
+  Mesh read[2];
+  for (int binary = 0; binary < 2; ++binary) {
+    const std::string path = ::testing::TempDir() + (binary ? "/form.bin.x" : "/form.txt.x");
+    ASSERT_TRUE(gen::WriteXFile(path, m, "Form", binary ? gen::XFormat::Binary : gen::XFormat::Text));
+    std::string error;
+    ASSERT_TRUE(gen::ReadXFile(path, &read[binary], &error)) << error;
+  }
+  const Mesh &text = read[0], &binary = read[1];
+  ASSERT_EQ(binary.positions.size(), text.positions.size());
+  for (size_t i = 0; i < text.positions.size(); ++i) {
+    EXPECT_EQ(std::memcmp(&binary.positions[i], &text.positions[i], sizeof(Vec3)), 0) << i;
+    EXPECT_EQ(std::memcmp(&binary.normals[i], &text.normals[i], sizeof(Vec3)), 0) << i;
+    EXPECT_EQ(binary.u[i], text.u[i]);
+    EXPECT_EQ(binary.v[i], text.v[i]);
+  }
+  ASSERT_EQ(binary.faces.size(), text.faces.size());
+  for (size_t i = 0; i < text.faces.size(); ++i) {
+    EXPECT_EQ(binary.faces[i].c, text.faces[i].c);
+    EXPECT_EQ(binary.faces[i].material, text.faces[i].material);
+  }
+  ASSERT_EQ(binary.materials.size(), 2u);
+  EXPECT_EQ(binary.materials[0].texture, "Hull Plates.bmp");
+  EXPECT_EQ(binary.materials[0].diffuse.r, text.materials[0].diffuse.r);
+  EXPECT_EQ(binary.materials[0].power, text.materials[0].power);
+  EXPECT_EQ(binary.materials[0].specular.b, text.materials[0].specular.b);
+  EXPECT_NE(text.materials[0].diffuse.r, mat.diffuse.r);  // the text form did round
+}
+
 TEST(XFileText, ReaderRefusesTruncatedAndOutOfRangeInput) {
   const char* bad[] = {
       "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,7;; }",  // index past the vertices
       "xof 0302txt 0032\nMesh { 3; 0;0;0;, 1;0;0;",                          // cut short
-      "xof 0302bin 0032\n",                                                  // not text
+      "xof 0302bin 0032\n",                                                  // a binary token cut short
       "xof 0302txt 0032\nMesh { 99999999999; }",                             // absurd count
   };
   for (const char* text : bad) {

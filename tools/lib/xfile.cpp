@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: MIT
-// .x text writing and a token-level reader for the templates the generators
-// use (Mesh, MeshMaterialList, Material, TextureFilename, MeshNormals,
+// .x writing and a token-level reader for the templates the generators use
+// (Mesh, MeshMaterialList, Material, TextureFilename, MeshNormals,
 // MeshTextureCoords). Separators ';' and ',' are treated as whitespace by the
-// reader, which then reads counted lists; unknown blocks are skipped.
+// reader, which then reads counted lists; unknown blocks are skipped. Binary
+// files are written through the text form and read as the same tokens.
 #include "xfile.h"
+
+#include "xfile_binary_writer.h"
 
 #include <cctype>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace gen {
@@ -64,11 +69,36 @@ void WriteMaterial(XWriter& w, const Material& m) {
   w.Line("    }");
 }
 
+void WriteText(FILE* f, const Mesh& m, const std::string& meshName);
+
 }  // namespace
 
-bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshName) {
-  FILE* f = std::fopen(path.c_str(), "wb");
+bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshName, XFormat format) {
+  if (format == XFormat::Text) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    WriteText(f, m, meshName);
+    bool ok = std::ferror(f) == 0;
+    return std::fclose(f) == 0 && ok;
+  }
+  char* text = nullptr;
+  size_t size = 0;
+  FILE* memory = open_memstream(&text, &size);
+  if (!memory) return false;
+  WriteText(memory, m, meshName);
+  const bool written = std::ferror(memory) == 0;
+  std::fclose(memory);
+  const std::vector<uint8_t> binary = BinaryWriter(false).Convert(std::string(text, size));
+  std::free(text);
+  FILE* f = written ? std::fopen(path.c_str(), "wb") : nullptr;
   if (!f) return false;
+  bool ok = std::fwrite(binary.data(), 1, binary.size(), f) == binary.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+namespace {
+
+void WriteText(FILE* f, const Mesh& m, const std::string& meshName) {
   XWriter w(f);
   w.Line("xof 0302txt 0032");
   w.Line("");
@@ -97,17 +127,20 @@ bool WriteXFile(const std::string& path, const Mesh& m, const std::string& meshN
   }
   w.Line("  }");
   w.Line("}");
-  bool ok = std::ferror(f) == 0;
-  return std::fclose(f) == 0 && ok;
 }
-
-namespace {
 
 // Tokens: '{', '}', quoted strings (without quotes) and bare words/numbers.
 class Tokens {
  public:
   explicit Tokens(std::string text) : s_(std::move(text)) {}
+  // Tokens already split, as a binary file gives them.
+  explicit Tokens(std::vector<std::string> list) : list_(std::move(list)), listed_(true) {}
   bool Next(std::string* tok) {
+    if (listed_) {
+      if (at_ >= list_.size()) return false;
+      *tok = list_[at_++];
+      return true;
+    }
     for (;;) {
       while (pos_ < s_.size() &&
              (std::isspace(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == ';' || s_[pos_] == ','))
@@ -164,7 +197,61 @@ class Tokens {
  private:
   std::string s_;
   size_t pos_ = 0;
+  std::vector<std::string> list_;
+  bool listed_ = false;
+  size_t at_ = 0;
 };
+
+// A binary file's body as the text reader's tokens: names, strings, numbers
+// and braces; separators dropped. False on a token it does not know or one
+// cut short.
+bool BinaryTokens(const std::string& body, bool doubles, std::vector<std::string>* out) {
+  size_t at = 0;
+  auto take = [&](void* to, size_t n) {
+    if (body.size() - at < n) return false;
+    std::memcpy(to, body.data() + at, n);
+    at += n;
+    return true;
+  };
+  while (at < body.size()) {
+    uint16_t token = 0;
+    uint32_t n = 0;
+    if (!take(&token, 2)) return false;
+    if (token == 1 || token == 2) {  // a name or a string, then its terminator
+      if (!take(&n, 4) || body.size() - at < n) return false;
+      out->push_back(body.substr(at, n));
+      at += n;
+      if (token == 2 && !take(&token, 2)) return false;
+    } else if (token == 3) {  // one integer
+      if (!take(&n, 4)) return false;
+      out->push_back(std::to_string(n));
+    } else if (token == 5) {  // a GUID
+      if (body.size() - at < 16) return false;
+      at += 16;
+    } else if (token == 6 || token == 7) {  // integer or float lists
+      if (!take(&n, 4)) return false;
+      for (uint32_t i = 0; i < n; ++i) {
+        char text[32];
+        uint32_t v = 0;
+        float f = 0.0f;
+        double d = 0.0;
+        if (token == 6 ? !take(&v, 4) : doubles ? !take(&d, 8) : !take(&f, 4)) return false;
+        if (token == 6)
+          std::snprintf(text, sizeof text, "%u", v);
+        else
+          std::snprintf(text, sizeof text, "%.17g", doubles ? d : static_cast<double>(f));
+        out->push_back(text);
+      }
+    } else if (token == 10 || token == 11) {
+      out->push_back(token == 10 ? "{" : "}");
+    } else if (token == 31) {
+      out->push_back("template");
+    } else if ((token < 12 || token > 20) && (token < 40 || token > 52)) {
+      return false;  // punctuation and type keywords only shape templates
+    }
+  }
+  return true;
+}
 
 const size_t kMaxCount = 10000000;
 
@@ -309,11 +396,17 @@ bool ReadXFile(const std::string& path, Mesh* out, std::string* error) {
   size_t n = 0;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
   std::fclose(f);
-  if (text.compare(0, 4, "xof ") != 0 || text.size() < 16 || text.compare(8, 3, "txt") != 0) {
-    *error = "not a text .x file";
+  const bool binary = text.size() >= 16 && text.compare(8, 3, "bin") == 0;
+  if (text.compare(0, 4, "xof ") != 0 || text.size() < 16 || (!binary && text.compare(8, 3, "txt") != 0)) {
+    *error = "not a text or binary .x file";
     return false;
   }
-  Tokens t(text.substr(16));
+  std::vector<std::string> listed;
+  if (binary && !BinaryTokens(text.substr(16), text.compare(12, 4, "0064") == 0, &listed)) {
+    *error = "bad binary token";
+    return false;
+  }
+  Tokens t = binary ? Tokens(std::move(listed)) : Tokens(text.substr(16));
   std::string tok;
   ParsedMesh p;
   bool found = false;

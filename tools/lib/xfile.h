@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// DirectX .x text files for the generated models: a writer for one
-// top-level Mesh with materials, texture names, normals and texture
-// coordinates, and a small lenient reader of the same shapes used by the
-// tests and the preview tool (it also steps through Frame nesting).
+// DirectX .x files for the generated models: a writer for one top-level
+// Mesh with materials, texture names, normals and texture coordinates, as
+// text or binary (the game loads binary faster), and a small lenient reader
+// of the same shapes in either form used by the tests and the preview tool
+// (it also steps through Frame nesting).
 #pragma once
 #include <string>
 
@@ -10,8 +11,12 @@
 
 namespace gen {
 
-// Numbers are printed with "%.6f" in the C locale, so output is byte-stable.
-bool WriteXFile(const std::string& path, const Mesh& mesh, const std::string& meshName);
+enum class XFormat { Text, Binary };
+
+// Numbers are printed with "%.6f" in the C locale, so output is byte-stable;
+// the binary form holds the same numbers as 32-bit floats.
+bool WriteXFile(const std::string& path, const Mesh& mesh, const std::string& meshName,
+                XFormat format = XFormat::Text);
 
 // Reads the first Mesh found (n-gon faces are split into fans). Returns
 // false with a reason in *error on malformed input.

@@ -33,8 +33,10 @@ struct Counters {
 Counters GetCounters();
 
 // Small draws that differ only in the world transform and their vertices
-// are gathered into one OpenGL draw (the default). Off, each is submitted
-// on its own the same way: for tests that compare the two, and the benchmark.
+// are gathered into one OpenGL draw, and so are indexed list draws of one
+// vertex buffer under one world transform (the default). Off, each is
+// submitted on its own the same way: for tests that compare the two, and
+// the benchmark.
 HRESULT SetDrawCoalescing(IDirect3DDevice8* device, BOOL on);
 
 }  // namespace d3d8

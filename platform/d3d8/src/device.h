@@ -15,6 +15,7 @@
 
 #include "ffp_program.h"
 #include "gl.h"
+#include "index_cache.h"
 #include "resources.h"
 
 namespace d3d8 {
@@ -202,6 +203,8 @@ class Device final : public IDirect3DDevice8 {
   // device_state.cpp
   void ResetState();
   HRESULT SetRenderStateNow(DWORD state, DWORD value);
+  // Marks what a changed render state feeds (program, raster state, uniforms).
+  void RenderStateChanged(DWORD state);
   HRESULT SetStageStateNow(DWORD stage, DWORD type, DWORD value);
   void SetTextureNow(DWORD stage, Texture* texture);
   void SetLightNow(DWORD index, const D3DLIGHT8& light);
@@ -236,7 +239,21 @@ class Device final : public IDirect3DDevice8 {
   void HoldStageState(DWORD stage, DWORD type);
   void HoldTexture(DWORD stage);
   bool HeldAsGathered() const;
+  // Something waits to be drawn, of either kind.
+  bool Pending() const { return batchVertices_ || indexedDraws_; }
+  // A held state set back joins the next draw to the waiting ones; any
+  // other held change submits them first.
+  void SettleHeld();
   void DrawBatch();
+  // Indexed list draws from one vertex buffer with one world transform:
+  // their indices are gathered and drawn as one (device_batch.cpp). False
+  // for strips and fans, which the caller draws on its own.
+  bool IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n);
+  // Whether a list draw can join the indexed draws waiting.
+  bool IndexedJoinable(GLenum mode, IndexBuffer* ib) const;
+  void DrawIndexed();
+  // Exchanges the world transform and its uniform serial with the given ones.
+  void SwapWorld(D3DMATRIX& world, uint64_t& serial);
   // Exchanges the held values with the current ones; everything they feed
   // is brought up to date again by the next draw.
   void SwapHeld();
@@ -298,6 +315,20 @@ class Device final : public IDirect3DDevice8 {
   DWORD heldRsValue_[kRenderStates] = {};
   DWORD heldTssValue_[kStages][kStageStates] = {};
   Texture* heldTextureValue_[kStages] = {};
+  // Indexed draws waiting (see IndexedAdd): the vertex buffer they read, as
+  // uploaded when they were added; their indices, copied then; and the world
+  // transform with its uniform serial. One draw alone is submitted from its
+  // own index buffer, whose OpenGL copy nothing refreshes before then.
+  UINT indexedDraws_ = 0, indexedCount_ = 0;
+  VertexBuffer* indexedStream_ = nullptr;
+  UINT indexedStride_ = 0, indexedBase_ = 0, indexedSize_ = 0;
+  GLenum indexedMode_ = 0;
+  GLuint indexedSource_ = 0;
+  uintptr_t indexedSourceAt_ = 0;
+  std::vector<BYTE> indexed_;
+  IndexCache indexCache_;  // gathered lists that repeat, uploaded once
+  D3DMATRIX indexedWorld_{};
+  uint64_t indexedWorldSerial_ = 0;
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.
   uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;

@@ -6,6 +6,10 @@
 // Such draws take this path even when each is submitted alone, so gathering
 // changes only how many OpenGL draws there are: the same vertices reach the
 // same program, and blending keeps their order, so the pixels are the same.
+// Indexed list draws (mesh subsets) of one vertex buffer under one world
+// transform are gathered as indices only: the GPU transforms the vertices as
+// it would one draw at a time, so those pixels are the same too.
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -15,8 +19,13 @@ namespace d3d8 {
 
 namespace {
 
-constexpr UINT kBatchVertexLimit = 1536;   // larger draws go straight to OpenGL
-constexpr UINT kBatchMaxVertices = 49152;  // a batch flushes itself past this
+constexpr UINT kBatchVertexLimit = 1536;       // larger draws go straight to OpenGL
+constexpr UINT kBatchMaxVertices = 49152;      // a batch flushes itself past this
+constexpr size_t kIndexedMaxBytes = 1u << 20;  // gathered indices flush past this
+
+bool ListMode(GLenum mode) {
+  return mode == GL_TRIANGLES || mode == GL_LINES || mode == GL_POINTS;
+}
 
 bool Affine(const D3DMATRIX& m) {
   return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
@@ -59,13 +68,17 @@ bool Device::Batchable(GLenum mode, UINT vertices) const {
          Affine(state_.world);
 }
 
+void Device::SettleHeld() {
+  if (!anyHeld_) return;
+  if (HeldAsGathered())
+    ForgetHeld();  // all set back: this draw joins the waiting ones
+  else
+    FlushDraws();
+}
+
 void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
-  if (anyHeld_) {
-    if (HeldAsGathered())
-      ForgetHeld();  // all set back: this draw joins the batch
-    else
-      FlushDraws();
-  }
+  if (indexedDraws_) FlushDraws();
+  SettleHeld();
   const GLenum listMode = mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN ? GL_TRIANGLES : mode;
   if (batchVertices_ && (listMode != batchMode_ || batchVertices_ + 3 * n > kBatchMaxVertices)) FlushDraws();
   batchMode_ = listMode;
@@ -101,21 +114,21 @@ void Device::BatchAdd(GLenum mode, const BYTE* data, UINT stride, UINT n) {
 }
 
 void Device::HoldRenderState(DWORD state) {
-  if (!batchVertices_ || heldRs_[state]) return;
+  if (!Pending() || heldRs_[state]) return;
   heldRs_.set(state);
   heldRsValue_[state] = state_.rs[state];
   anyHeld_ = true;
 }
 
 void Device::HoldStageState(DWORD stage, DWORD type) {
-  if (!batchVertices_ || heldTss_[stage][type]) return;
+  if (!Pending() || heldTss_[stage][type]) return;
   heldTss_[stage].set(type);
   heldTssValue_[stage][type] = state_.tss[stage][type];
   anyHeld_ = true;
 }
 
 void Device::HoldTexture(DWORD stage) {
-  if (!batchVertices_ || heldTexture_[stage]) return;
+  if (!Pending() || heldTexture_[stage]) return;
   heldTexture_[stage] = true;
   heldTextureValue_[stage] = state_.textures[stage];
   anyHeld_ = true;
@@ -133,26 +146,37 @@ bool Device::HeldAsGathered() const {
 }
 
 void Device::SwapHeld() {
-  for (DWORD i = 0; i < kRenderStates; ++i)
-    if (heldRs_[i]) std::swap(heldRsValue_[i], state_.rs[i]);
+  for (DWORD i = 0; i < kRenderStates; ++i) {
+    if (!heldRs_[i]) continue;
+    std::swap(heldRsValue_[i], state_.rs[i]);
+    RenderStateChanged(i);
+  }
   for (int s = 0; s < kStages; ++s) {
     if (heldTexture_[s]) std::swap(heldTextureValue_[s], state_.textures[s]);
     for (DWORD t = 0; t < kStageStates; ++t)
       if (heldTss_[s][t]) std::swap(heldTssValue_[s][t], state_.tss[s][t]);
   }
-  programDirty_ = rasterDirty_ = samplersDirty_ = true;
-  for (int g = 0; g < kUniformGroups; ++g) Bump(static_cast<UniformGroup>(g));
+  // Stage states and textures feed no uniforms.
+  programDirty_ = samplersDirty_ = true;
 }
 
 void Device::FlushDraws() {
-  if (!batchVertices_) return;
-  // Draw with the states the batch was gathered with, then back.
+  if (!Pending()) return;
+  // Draw with the states the batch was gathered with, then back. The
+  // uniform serials of the current values come back too, so programs that
+  // hold those values upload nothing again.
   const bool held = anyHeld_;
+  uint64_t serials[kUniformGroups];
+  std::copy(serials_, serials_ + kUniformGroups, serials);
   if (held) SwapHeld();
-  DrawBatch();
+  if (batchVertices_)
+    DrawBatch();
+  else
+    DrawIndexed();
   if (held) {
     SwapHeld();
     ForgetHeld();
+    std::copy(serials, serials + kUniformGroups, serials_);
   }
 }
 
@@ -175,25 +199,100 @@ void Device::DrawBatch() {
   batch_.clear();
   // Positions are already in world space: draw with an identity world, then
   // put the game's world matrix back for whatever comes next.
-  const D3DMATRIX world = state_.world;
-  const uint64_t worldSerial = serials_[U_TRANSFORM];
-  const bool swapWorld = !layout_.rhw;
-  if (swapWorld) {
-    D3DMATRIX identity{};
-    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-    state_.world = identity;
-    if (identityFor_ != viewProjSerial_) {
-      identityFor_ = viewProjSerial_;
-      identitySerial_ = ++serialCounter_;
-    }
-    serials_[U_TRANSFORM] = identitySerial_;
+  D3DMATRIX identity{};
+  identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+  if (identityFor_ != viewProjSerial_) {
+    identityFor_ = viewProjSerial_;
+    identitySerial_ = ++serialCounter_;
   }
+  uint64_t serial = identitySerial_;
+  const bool swapWorld = !layout_.rhw;
+  if (swapWorld) SwapWorld(identity, serial);
   if (SUCCEEDED(PrepareDraw(streamBuffer_, 0, size)))
     GL(DrawArrays)(batchMode_, static_cast<GLint>(at / size), static_cast<GLsizei>(vertices));
-  if (swapWorld) {
-    state_.world = world;
-    serials_[U_TRANSFORM] = worldSerial;
+  if (swapWorld) SwapWorld(identity, serial);
+}
+
+void Device::SwapWorld(D3DMATRIX& world, uint64_t& serial) {
+  std::swap(state_.world, world);
+  std::swap(serials_[U_TRANSFORM], serial);
+}
+
+// ---------------------------------------------------------- indexed draws
+
+bool Device::IndexedJoinable(GLenum mode, IndexBuffer* ib) const {
+  const BufferMemory& vm = state_.stream->memory();
+  // A vertex buffer written since the waiting draws were added would be
+  // uploaded under them.
+  return state_.stream == indexedStream_ && state_.stride == indexedStride_ &&
+         state_.baseVertex == indexedBase_ && ib->indexSize() == indexedSize_ && mode == indexedMode_ &&
+         vm.dirtyHi <= vm.dirtyLo && std::memcmp(&state_.world, &indexedWorld_, sizeof(D3DMATRIX)) == 0;
+}
+
+bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
+  if (!ListMode(mode)) return false;
+  if (batchVertices_) FlushDraws();
+  SettleHeld();
+  const UINT isize = ib->indexSize();
+  if (indexedDraws_ && (!IndexedJoinable(mode, ib) || indexed_.size() + size_t{n} * isize > kIndexedMaxBytes))
+    FlushDraws();
+  VertexBuffer* vb = state_.stream;
+  // Both OpenGL copies are made current now; every other draw submits the
+  // waiting ones before it uploads anything, so they stay as they are.
+  UploadBuffer(gl_, vb->memory(), GL_ARRAY_BUFFER, vb->dynamic());
+  UploadBuffer(gl_, ib->memory(), GL_ELEMENT_ARRAY_BUFFER, ib->dynamic());
+  if (!indexedDraws_) {
+    indexedStream_ = vb;
+    indexedStride_ = state_.stride;
+    indexedBase_ = state_.baseVertex;
+    indexedSize_ = isize;
+    indexedMode_ = mode;
+    indexedSource_ = ib->memory().gl;
+    indexedSourceAt_ = static_cast<uintptr_t>(startIndex) * isize;
+    indexedWorld_ = state_.world;
+    indexedWorldSerial_ = serials_[U_TRANSFORM];
   }
+  const BYTE* from = ib->memory().bytes.data() + static_cast<size_t>(startIndex) * isize;
+  indexed_.insert(indexed_.end(), from, from + static_cast<size_t>(n) * isize);
+  ++indexedDraws_;
+  indexedCount_ += n;
+  if (!coalescing_) FlushDraws();
+  return true;
+}
+
+void Device::DrawIndexed() {
+  const UINT draws = indexedDraws_, count = indexedCount_;
+  indexedDraws_ = indexedCount_ = 0;
+  if (!HasContext()) {  // the objects died with the context; so do the draws
+    indexed_.clear();
+    return;
+  }
+  host::MakeGLCurrent();
+  // One draw alone reads its own index buffer; more read their gathered
+  // indices from a buffer kept for them when they repeat, else from the
+  // stream buffer.
+  GLuint elements = indexedSource_;
+  uintptr_t at = indexedSourceAt_;
+  if (draws > 1) {
+    elements = indexCache_.Find(gl_, indexed_);
+    at = 0;
+    if (!elements) {
+      at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
+      elements = streamBuffer_;
+    }
+  }
+  indexed_.clear();
+  // The world may have moved on since; these draws keep the one they had.
+  D3DMATRIX world = indexedWorld_;
+  uint64_t serial = indexedWorldSerial_;
+  SwapWorld(world, serial);
+  if (SUCCEEDED(PrepareDraw(indexedStream_->memory().gl, 0, indexedStride_))) {
+    gl_.BindElementBuffer(elements);
+    GL(DrawElementsBaseVertex)
+    (indexedMode_, static_cast<GLsizei>(count), indexedSize_ == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+     reinterpret_cast<const void*>(at), static_cast<GLint>(indexedBase_));
+  }
+  SwapWorld(world, serial);
 }
 
 }  // namespace d3d8

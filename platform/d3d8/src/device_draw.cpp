@@ -360,7 +360,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
 }
 
 void Device::StreamReserve(UINT size) {
-  constexpr UINT kStreamBytes = 4u << 20;
+  constexpr UINT kStreamBytes = 1u << 20;
   const UINT capacity = std::max(kStreamBytes, size);
   if (!streamBuffer_ || streamUsed_ + size > streamCapacity_) {
     if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
@@ -450,6 +450,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
   const uint64_t base = state_.baseVertex;
   if (base + ib->MaxIndex(0, ib->count()) >= available && base + ib->MaxIndex(startIndex, n) >= available)
     return D3DERR_INVALIDCALL;
+  if (IndexedAdd(mode, ib, startIndex, n)) return D3D_OK;
   FlushDraws();
   VertexBuffer* vb = state_.stream;
   GLuint vbuffer = UploadBuffer(gl_, vb->memory(), GL_ARRAY_BUFFER, vb->dynamic());

@@ -211,6 +211,7 @@ void Device::Forget(Texture* texture) {
 }
 
 void Device::Forget(VertexBuffer* buffer) {
+  FlushDraws();  // gathered indexed draws read the buffer's OpenGL copy
   if (state_.stream == buffer) state_.stream = nullptr;
   for (auto& b : blocks_)
     if (b.second->values.stream == buffer) b.second->values.stream = nullptr;
@@ -218,6 +219,7 @@ void Device::Forget(VertexBuffer* buffer) {
 }
 
 void Device::Forget(IndexBuffer* buffer) {
+  FlushDraws();
   if (state_.indices == buffer) state_.indices = nullptr;
   for (auto& b : blocks_)
     if (b.second->values.indices == buffer) b.second->values.indices = nullptr;
@@ -240,14 +242,18 @@ HRESULT Device::SetRenderStateNow(DWORD state, DWORD value) {
   if (state_.rs[state] == value) return D3D_OK;
   HoldRenderState(state);
   state_.rs[state] = value;
+  RenderStateChanged(state);
+  for (const Unsupported& u : kUnsupported)
+    if (u.state == state && value != u.harmless) DebugOutputOnce(u.note);
+  return D3D_OK;
+}
+
+void Device::RenderStateChanged(DWORD state) {
   const uint8_t e = kEffects.rs[state];
   if (e & PROGRAM) programDirty_ = true;
   if (e & RASTER) rasterDirty_ = true;
   if (e & MISC) Bump(U_MISC);
   if (e & MATERIAL) Bump(U_MATERIAL);
-  for (const Unsupported& u : kUnsupported)
-    if (u.state == state && value != u.harmless) DebugOutputOnce(u.note);
-  return D3D_OK;
 }
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
-// Test helper: turns a well-formed text .x file into the equivalent binary
-// .x file (32- or 64-bit floats), so every test model can be checked in
-// both forms. Deliberately simple and separate from the parser's lexer.
+// Turns a well-formed text .x file into the equivalent binary .x file (32-
+// or 64-bit floats): the model generator writes the game's models this way,
+// and the tests check every test model in both forms. Deliberately simple
+// and separate from the parser's lexer. Numbers become floats as the
+// parser reads text ones (to double, then to float), so both forms load
+// the same values.
 #pragma once
 
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-namespace xtest {
+namespace gen {
 
 class BinaryWriter {
  public:
@@ -155,7 +159,7 @@ class BinaryWriter {
         const double d = std::stod(n);
         Bytes(&d, 8);
       } else {
-        const float f = std::stof(n);
+        const float f = static_cast<float>(std::strtod(n.c_str(), nullptr));
         Bytes(&f, 4);
       }
     }
@@ -171,4 +175,4 @@ class BinaryWriter {
   bool afterString_ = false;
 };
 
-}  // namespace xtest
+}  // namespace gen
