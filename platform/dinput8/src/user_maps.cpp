@@ -21,6 +21,8 @@
 
 #include "diagnostics.h"
 
+#include <host/replay.h>
+
 namespace dinput8 {
 
 namespace {
@@ -239,7 +241,16 @@ UserMapStatus LoadUserMap(const char* userName, const char* mapName, const Devic
   const std::string path = UserMapPath(userName, mapName, device);
   if (path.empty()) return UserMapStatus::Missing;
   std::string text, why;
-  switch (ReadSmallFile(path, text, why)) {
+  ReadResult read = ReadSmallFile(path, text, why);
+  // Saved controls decide what each key does: a replay carries them.
+  if (!host::replay::FileReading(read == ReadResult::Read, &text)) {
+    if (read == ReadResult::Read || host::replay::CurrentMode() == host::replay::Mode::Playing)
+      return UserMapStatus::Missing;
+  } else {
+    read = ReadResult::Read;
+    why.clear();
+  }
+  switch (read) {
     case ReadResult::Missing:
       return UserMapStatus::Missing;
     case ReadResult::Read:
@@ -275,6 +286,12 @@ bool SaveUserMap(const char* userName, const DIACTIONFORMATA& format, const Devi
   text << "end " << choices.size() << "\n";
 
   const std::string key = UnsavedKey(userName, format.tszActionMap, device);
+  // Watching someone's game must not change the watcher's controls: the
+  // choice holds in memory only.
+  if (host::replay::CurrentMode() == host::replay::Mode::Playing) {
+    UnsavedMaps()[key] = choices;
+    return true;
+  }
   const std::string path = UserMapPath(userName, format.tszActionMap, device);
   std::string why;
   if (path.empty()) {
