@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's global flags and its state, shared by the window
 // procedure, the state machine, the display and the menus. One instance
 // each, defined in app/app_states.cpp, alive for the whole process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application globals and the state machine: start-up order, the step
 // of each state, the render dispatch and the shut-down order. Relies on the
 // world (levels, update, collisions, the display list) and the sound effects.
@@ -5,8 +6,10 @@
 
 #include "app/app_globals.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
+#include "app/input_wiring.h"
+#include "app/world_wiring.h"
 #include "audio/sound_effects.h"
+#include "common/src/frame_timer.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
 #include "input/menus.h"
@@ -27,6 +30,12 @@ HBITMAP splashBitmap = nullptr;
 DWORD screenWidth = 640;
 DWORD screenHeight = 480;
 bool cursorShown = true;
+
+// The world and the input side run on the game's clock, window, display,
+// sounds and camera from the program's start, before the entry point; tests
+// put their own in later.
+[[maybe_unused]] const bool servicesWired =
+    (worldServices = GameWorldServices(), inputServices = GameInputServices(), true);
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's state machine: start-up, one update step and one render
 // step per idle pass of the message loop, and the shut-down of everything.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display device and its objects: creation at start-up, the fixed state
 // set after creation and every reset, display-mode switches, presentation,
 // release, and the fatal start-up error boxes. Relies on the renderer's
@@ -8,27 +9,14 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/media_files.h"
 #include "app/trace.h"
+#include "common/src/media_files.h"
 #include "render/d3d_helpers.h"
 #include "render/game_models.h"
 #include "render/render_game.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
-
-IDirect3DDevice8* device = nullptr;
-D3DPRESENT_PARAMETERS presentParams = {};
-D3DDISPLAYMODE desktopMode = {};
-D3DFORMAT fullScreenFormat = D3DFMT_UNKNOWN;
-D3DFORMAT textureFormat = D3DFMT_UNKNOWN;
-TextureFont* hudFont = nullptr;
-TextureFont* bigFont = nullptr;
-IDirect3DTexture8* spriteTexture1 = nullptr;
-IDirect3DTexture8* spriteTexture2 = nullptr;
-IDirect3DVertexBuffer8* screenQuad = nullptr;
-IDirect3DVertexBuffer8* spriteQuad = nullptr;
-IDirect3DSurface8* inputConfigSurface = nullptr;
 
 namespace {
 
@@ -74,14 +62,6 @@ const FatalErrorText kFatalErrors[] = {
      "app."},
     {"Could not create input objects\n", "Could not create input objects."},
 };
-
-template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
 
 template <typename T>
 void DeleteAndClear(T*& object) {
@@ -319,7 +299,7 @@ HRESULT PrepareDeviceState() {
   CreateFontBuffers(hudFont);
   CreateFontBuffers(bigFont);
   PlaceScreenQuad();
-  ReleaseAndClear(inputConfigSurface);  // a repeated call replaces, never leaks
+  SafeRelease(inputConfigSurface);  // a repeated call replaces, never leaks
   if (FAILED(device->CreateImageSurface(kConfigSurfaceWidth, kConfigSurfaceHeight, fullScreenFormat,
                                         &inputConfigSurface))) {
     inputConfigSurface = nullptr;
@@ -334,7 +314,7 @@ HRESULT ReleaseVolatileObjects() {
   ForEachModel(&XMesh::ReleaseDeviceMesh);
   if (hudFont) hudFont->ReleaseTextBuffers();
   if (bigFont) bigFont->ReleaseTextBuffers();
-  ReleaseAndClear(inputConfigSurface);
+  SafeRelease(inputConfigSurface);
   return S_OK;
 }
 
@@ -387,18 +367,18 @@ void DestroyDisplay() {
   // Without a device no frame may run.
   displayReady = false;
   DestroyDisplayList();
-  ReleaseAndClear(spriteTexture1);
-  ReleaseAndClear(spriteTexture2);
+  SafeRelease(spriteTexture1);
+  SafeRelease(spriteTexture2);
   DeleteAndClear(hudFont);
   DeleteAndClear(bigFont);
-  ReleaseAndClear(inputConfigSurface);
+  SafeRelease(inputConfigSurface);
   ForEachModel(&XMesh::Destroy);
   DeleteAndClear(seaFloorModel);
   for (XMesh*& model : modelSlots) DeleteAndClear(model);
-  ReleaseAndClear(screenQuad);
-  ReleaseAndClear(spriteQuad);
+  SafeRelease(screenQuad);
+  SafeRelease(spriteQuad);
   ReleasePauseTitle();
-  ReleaseAndClear(device);
+  SafeRelease(device);
 }
 
 bool fatalErrorShown = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // WinMain, the main window's procedure and the message loop. While the
 // program is active the loop polls and runs one update and one render step
 // whenever the queue is empty; while inactive it blocks in GetMessageA.
@@ -8,7 +9,7 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "world/levels.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The program's entry point, its one window and the message loop that drives
 // the state machine whenever no message waits.
 #pragma once

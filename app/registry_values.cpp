@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Typed registry values over RegQueryValueExA and RegSetValueExA. A read
 // goes to a local first, so a failed read never leaves half a value behind.
 #include "app/registry_values.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing typed values of an open registry key. Reads always
 // succeed: a value that is missing, of the wrong size or does not fit gets
 // the default. Writes return E_FAIL when the registry refuses them.

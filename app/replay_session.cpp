@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's side of replays: its world checksum, handed down to the
 // platform's recorder, and the session wrapped around WinMain.
 #include "app/replay_session.h"

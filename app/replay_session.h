@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game run inside a replay session: recording or playing back what the
 // program takes from the outside world, as the environment asks (see the
 // README). The program's main() and the tool that records the test suite's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Debugger trace routines over OutputDebugStringA, with bounded buffers.
 #include "app/trace.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Diagnostics on the debugger output: a located error line and a formatted
 // line, each bounded to its buffer.
 #pragma once

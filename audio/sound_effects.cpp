@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound-effect pointers, switching sound on and off, and the play and
 // stop calls the game makes. Relies on the sound manager (common/src/dmutil)
 // and on the media directory of the application for the search path.
@@ -7,8 +8,8 @@
 
 #include <string>
 
-#include "app/media_files.h"
 #include "common/src/dmutil.h"
+#include "common/src/media_files.h"
 
 SoundManager* soundManager = nullptr;
 

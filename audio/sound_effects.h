@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's eleven sound effects: one segment pointer per effect, null while
 // the effect is not loaded (or sound is off). Callers pass the pointer as it
 // is; playing or stopping an effect that is not loaded does nothing.

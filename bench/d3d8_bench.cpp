@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the device layer on the game's worst frame shapes: 300 sprite quads,
 // each its own draw after relocking one four-vertex buffer with a state
 // change in between, and text drawn in batches of 50 glyphs from a dynamic

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the real game's frames at level 2, unpaced, on a hand-turned clock
 // (1/60 s per frame) and a fixed script of held keys, and interleaves them
 // with empty frames (clear and present) in the same process. Prints the
@@ -17,10 +18,10 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
 #include "app/main_window.h"
-#include "input/input_state.h"
+#include "common/src/frame_timer.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/levels.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What recording costs per frame: the values of a committed replay (every
 // event, clock reading and frame mark of a real game) are recorded again
 // through the same hooks the platform calls, and the time is divided by the
@@ -26,13 +27,13 @@ uint32_t Checksum() {
 void RecordAgain(const replay::ReplayFile& file) {
   bool inPump = false;
   for (const replay::Record& r : file.records) {
-    if (r.kind == Kind::Event && !inPump) replay::BeginPump(), inPump = true;
+    if (r.kind == Kind::Event && !inPump) replay::BeginPump(0), inPump = true;
     switch (r.kind) {
       case Kind::Event:
         replay::NoteDeliveredEvent(r.event);
         break;
       case Kind::Pump:
-        if (!inPump) replay::BeginPump();
+        if (!inPump) replay::BeginPump(0);
         replay::EndPump();
         inPump = false;
         break;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Launch to splash against a bare window: each round starts this program
 // twice more, once as the game up to its splash picture on screen and once
 // as a bare SDL window with an OpenGL context and its first swap; each child

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Small helpers shared by every folder's CMakeLists.
 
 # glorbs_test(NAME name SOURCES ... LIBS ... [LABELS ...])

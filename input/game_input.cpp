@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's action tables and formats, input start-up and the per-frame
 // poll. Relies on the device manager for the devices, on the world for the
 // weapon and the ship's visibility, and on the display for fatal errors.
@@ -5,12 +6,12 @@
 
 #include <cstring>
 
-#include "app/display.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
+#include "input/input_services.h"
 #include "input/menus.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 InputDeviceManager* inputDeviceManager = nullptr;
 DIACTIONFORMATA gameActionFormat;
@@ -243,7 +244,7 @@ HRESULT InitInput(HWND mainWindow) {
   FillFormat(menuActionFormat, menuActions, MENU_ACTION_COUNT, DIVIRTUAL_BROWSER_CONTROL, "Glorbs New");
   inputDeviceManager = new InputDeviceManager();
   if (FAILED(inputDeviceManager->Create(mainWindow, nullptr, &gameActionFormat))) {
-    ReportFatalError(FATAL_NO_INPUT);
+    inputServices.reportNoInput();
     return E_FAIL;
   }
   return S_OK;

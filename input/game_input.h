@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's two action formats (play and menus), the start of input and the
 // per-frame polling that turns the devices' buffered actions into InputState.
 #pragma once

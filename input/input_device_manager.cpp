@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input device manager over DirectInput 8 action mapping: creation,
 // enumeration by the semantics of the installed format, format swaps and
 // the configuration window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The input device manager: owns the DirectInput object and every device
 // that the installed action format can use, swaps formats between play and
 // the menus, and runs DirectInput's device configuration window. It reads no

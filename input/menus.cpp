@@ -1,46 +1,27 @@
-// The two menu trees, their per-frame handling and their 3D drawing. The
-// entries act through the display (mode changes, the configuration surface),
+// SPDX-License-Identifier: MIT
+// The two menu trees and their per-frame handling; the records draw
+// themselves (render/menu_item.h). The entries act through the application's
+// services (mode changes, presenting, the window), the configuration surface,
 // the sound effects (on, off, the menu sound) and the input device manager
 // (action formats, the device configuration window).
 #include "input/menus.h"
 
-#include <d3dx8.h>
-
-#include <cmath>
-#include <cstring>
-
-#include "app/app_globals.h"
-#include "app/display.h"
 #include "audio/sound_effects.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
-#include "render/d3d_helpers.h"
+#include "input/input_services.h"
+#include "render/display_objects.h"
 #include "render/render_game.h"
-#include "render/texture_font.h"
+#include "world/input_state.h"
 
 MenuItem* mainMenu = nullptr;
 MenuItem* quitMenu = nullptr;
-MenuItem* currentMenu = nullptr;
 
 namespace {
 
 // The configuration window's image, centred on a full-screen back buffer.
 constexpr LONG kConfigImageWidth = 640;
 constexpr LONG kConfigImageHeight = 480;
-
-// The menu's own camera: 30 units in front of the text, looking at it.
-constexpr float kEyeDistance = 30.0f;
-constexpr float kFieldOfView = 0.7853982f;  // pi / 4
-constexpr float kNearPlane = 1.0f;
-constexpr float kFarPlane = 100.0f;
-constexpr float kTitleScale = 0.4f;
-constexpr float kEntryScale = 0.3f;
-constexpr float kTitleRise = 2.0f;  // above the first entry
-constexpr float kEntrySpacing = 2.0f;
-constexpr float kSwingAmplitude = 1.0471976f;  // pi / 3: 60 degrees either way
-constexpr double kSwingMillisecondsPerRadian = 200.0;
-constexpr DWORD kWorldTextFlags = TEXTFONT_CENTERED | TEXTFONT_TWOSIDED;
 
 struct EntrySpec {
   const char* name;
@@ -102,16 +83,16 @@ void MoveHighlight(MenuItem& menu) {
 void RunDeviceConfiguration(DWORD flags) {
   if (!inputDeviceManager) return;
   InstallGameFormat();
-  cursorShown = true;
-  const bool onSurface = fullScreen && inputConfigSurface;
-  inputDeviceManager->ConfigureDevices(mainWindow, onSurface ? inputConfigSurface : nullptr,
+  inputServices.showCursor(true);
+  const bool onSurface = inputServices.fullScreen() && inputConfigSurface;
+  inputDeviceManager->ConfigureDevices(inputServices.mainWindow(), onSurface ? inputConfigSurface : nullptr,
                                        onSurface ? ConfigureDevicesCallback : nullptr, flags);
-  cursorShown = false;
+  inputServices.showCursor(false);
 }
 
 void RequestModeOf(DWORD id) {
   for (const ModeEntry& m : kModeEntries) {
-    if (m.id == id) RequestDisplayMode(m.fullScreen, m.width, m.height);
+    if (m.id == id) inputServices.requestDisplayMode(m.fullScreen, m.width, m.height);
   }
 }
 
@@ -143,7 +124,7 @@ void SelectEntry(MenuItem& menu) {
       currentMenu = menu.parent;
       break;
     case MENU_SOUND_ON:
-      if (!soundManager) CreateSounds(mainWindow);
+      if (!soundManager) CreateSounds(inputServices.mainWindow());
       currentMenu = nullptr;
       break;
     case MENU_SOUND_OFF:
@@ -151,7 +132,7 @@ void SelectEntry(MenuItem& menu) {
       currentMenu = nullptr;
       break;
     case MENU_QUIT_YES:
-      PostMessageA(mainWindow, WM_CLOSE, 0, 0);
+      PostMessageA(inputServices.mainWindow(), WM_CLOSE, 0, 0);
       currentMenu = nullptr;
       break;
     default:
@@ -159,83 +140,7 @@ void SelectEntry(MenuItem& menu) {
   }
 }
 
-// The highlighted entry swings about its vertical axis, once every
-// 2 pi x 200 ms. Milliseconds are divided as a real number so the swing
-// moves smoothly rather than in 200 ms steps.
-float SwingAngle(DWORD milliseconds) {
-  return static_cast<float>(std::sin(static_cast<double>(milliseconds) / kSwingMillisecondsPerRadian)) *
-         kSwingAmplitude;
-}
-
-void DrawLine(IDirect3DDevice8* device, TextureFont* font, const char* text, D3DXMATRIX world, float y,
-              const D3DMATERIAL8& material) {
-  world._42 = y;
-  device->SetTransform(D3DTS_WORLD, &world);
-  device->SetMaterial(&material);
-  font->DrawWorldText(text, kWorldTextFlags);
-}
-
 }  // namespace
-
-MenuItem::MenuItem(const char* itemName, DWORD itemId) : id(itemId) {
-  if (itemName) std::strncpy(name, itemName, kNameSize - 1);
-}
-
-MenuItem::~MenuItem() {
-  for (DWORD i = childCount; i > 0; --i) {
-    delete children[i - 1];
-    children[i - 1] = nullptr;
-  }
-  childCount = 0;
-}
-
-MenuItem* MenuItem::AddChild(MenuItem* child) {
-  if (!child || childCount >= kMaxChildren) return nullptr;
-  children[childCount++] = child;
-  child->parent = this;
-  return child;
-}
-
-HRESULT MenuItem::Render(IDirect3DDevice8* device, TextureFont* font) {
-  if (!device || !font) return E_INVALIDARG;
-  D3DXMATRIX savedView, savedProjection;
-  device->GetTransform(D3DTS_VIEW, &savedView);
-  device->GetTransform(D3DTS_PROJECTION, &savedProjection);
-
-  D3DXMATRIX view, projection;
-  const D3DXVECTOR3 eye(0.0f, 0.0f, -kEyeDistance), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  D3DXMatrixPerspectiveFovLH(&projection, kFieldOfView, 1.0f, kNearPlane, kFarPlane);
-  device->SetTransform(D3DTS_VIEW, &view);
-  device->SetTransform(D3DTS_PROJECTION, &projection);
-
-  D3DMATERIAL8 titleMaterial, entryMaterial, highlightMaterial;
-  MakeMaterial(titleMaterial, 1.0f, 0.0f, 0.0f, 1.0f);
-  MakeMaterial(entryMaterial, 1.0f, 1.0f, 1.0f, 0.5f);
-  MakeMaterial(highlightMaterial, 1.0f, 1.0f, 0.0f, 1.0f);
-  device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  device->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
-
-  const float rows = static_cast<float>(childCount);
-  D3DXMATRIX world;
-  D3DXMatrixScaling(&world, kTitleScale, kTitleScale, kTitleScale);
-  DrawLine(device, font, name, world, rows + kTitleRise, titleMaterial);
-  for (DWORD i = 0; i < childCount; ++i) {
-    D3DXMatrixScaling(&world, kEntryScale, kEntryScale, kEntryScale);
-    const bool highlighted = i == selected;
-    if (highlighted) {
-      D3DXMATRIX swing;
-      D3DXMatrixRotationY(&swing, SwingAngle(timeGetTime()));
-      D3DXMatrixMultiply(&world, &world, &swing);
-    }
-    const float y = rows - kEntrySpacing * static_cast<float>(i);
-    DrawLine(device, font, children[i]->name, world, y, highlighted ? highlightMaterial : entryMaterial);
-  }
-
-  device->SetTransform(D3DTS_VIEW, &savedView);
-  device->SetTransform(D3DTS_PROJECTION, &savedProjection);
-  return S_OK;
-}
 
 void BuildMenus() {
   DestroyMenus();
@@ -291,7 +196,7 @@ void HandleMenuInput() {
 }
 
 BOOL CALLBACK ConfigureDevicesCallback(IUnknown* target, LPVOID) {
-  if (appState != APP_PLAYING || !target || !device) return TRUE;
+  if (!inputServices.playing() || !target || !device) return TRUE;
   IDirect3DSurface8* image = nullptr;
   if (FAILED(target->QueryInterface(IID_IDirect3DSurface8, reinterpret_cast<void**>(&image)))) return TRUE;
   RenderGame();
@@ -303,11 +208,13 @@ BOOL CALLBACK ConfigureDevicesCallback(IUnknown* target, LPVOID) {
       return static_cast<LONG>(screen) > image ? (static_cast<LONG>(screen) - image) / 2 : 0;
     };
     const RECT whole = {0, 0, kConfigImageWidth, kConfigImageHeight};
+    DWORD screenWidth = 0, screenHeight = 0;
+    inputServices.screenSize(&screenWidth, &screenHeight);
     const POINT at = {centre(screenWidth, kConfigImageWidth), centre(screenHeight, kConfigImageHeight)};
     device->CopyRects(image, &whole, 1, back, &at);
     back->Release();
   }
-  ShowBackBuffer();
+  inputServices.present();
   image->Release();
   return TRUE;
 }

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: MIT
 // The in-game menus: the main menu (video, sound, input) and the quit
-// confirmation, drawn as 3D text over the running game and steered by the
-// menu actions of InputState. Relies on the display (modes, device, the
-// configuration surface), the sound effects and the input device manager.
+// confirmation, drawn as 3D text over the running game (render/menu_item.h)
+// and steered by the menu actions of InputState. Relies on the application's
+// services (input/input_services.h: modes, presenting, the window), the
+// configuration surface, the sound effects and the input device manager.
 #pragma once
 
-#include <d3d8.h>
 #include <windows.h>
 
-class TextureFont;
+#include "render/menu_item.h"
 
 // What selecting an entry does.
 enum MenuId : DWORD {
@@ -27,44 +28,9 @@ enum MenuId : DWORD {
   MENU_QUIT_YES = 14,       // ends the program
 };
 
-// One record is both a menu (its name is the title) and an entry of its
-// parent. A menu owns its children.
-class MenuItem {
- public:
-  static constexpr DWORD kNameSize = 80;  // 79 characters and the terminator
-  static constexpr DWORD kMaxChildren = 10;
-
-  // Keeps up to 79 characters of `name`; no parent, no entries, entry 0
-  // highlighted.
-  MenuItem(const char* name, DWORD id);
-  // Deletes the children, last first (each deletes its own).
-  ~MenuItem();
-  MenuItem(const MenuItem&) = delete;
-  MenuItem& operator=(const MenuItem&) = delete;
-
-  // Appends `child` and becomes its parent and owner; returns the child.
-  // A full menu (or a null child) refuses: null, and the caller keeps it.
-  MenuItem* AddChild(MenuItem* child);
-  // Draws the title and the entries as world text with `font` under the
-  // menu's own camera, the highlighted entry yellow and swinging. The view
-  // and projection are restored; world transform, material, lighting and
-  // ambient stay as set. E_INVALIDARG (drawing nothing) without a device
-  // or font.
-  HRESULT Render(IDirect3DDevice8* device, TextureFont* font);
-
-  char name[kNameSize] = {};
-  DWORD id = 0;
-  MenuItem* parent = nullptr;
-  MenuItem* children[kMaxChildren] = {};
-  DWORD childCount = 0;
-  DWORD selected = 0;  // kept between openings
-};
-
 // The two roots, from BuildMenus until DestroyMenus.
 extern MenuItem* mainMenu;
 extern MenuItem* quitMenu;
-// The open menu, or null while playing; points into a tree, owns nothing.
-extern MenuItem* currentMenu;
 
 // Builds both trees (the old ones first go, should there be any).
 void BuildMenus();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Materials, lights, textures from media files and colour keys. Relies on
 // the extension library for vector math and image loading, and on the
 // application's media-file lookup.
@@ -7,7 +8,7 @@
 
 #include <cstring>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 
 void MakeMaterial(D3DMATERIAL8& material, float r, float g, float b, float a) {
   std::memset(&material, 0, sizeof(material));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small Direct3D routines shared by the display set-up, the frame drawing
 // and the menus: filling a material and a light, loading a texture from a
 // media file, and keying one colour of a texture out to transparent black.

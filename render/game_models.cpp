@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Ship types and the loading of the game's four models. Relies on the global
 // device of the display, the world's floor height and XMesh.
 #include "render/game_models.h"
 
 #include <d3dx8.h>
 
-#include "app/display.h"
+#include "render/display_objects.h"
 #include "world/game_object.h"
 
 // Rows 0, 1 and 3 carry the credit of this game's own model authors.

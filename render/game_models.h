@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's models: the ship types (model file and HUD credit text), the
 // two part models the ship carries and the sea floor, with the loaders that
 // bring each to the ModelVertex layout and reshape it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level intro and the title and fade overlays. The burst scatters its
 // copies with the game's random numbers, so a level's draws stay in the one
 // sequence the world uses.
@@ -6,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/display.h"
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
+#include "render/display_objects.h"
 #include "render/texture_font.h"
 #include "world/game_object.h"
 
@@ -19,7 +20,6 @@ constexpr float kTitleY = 1.8f;
 constexpr float kTitleDepth = 0.9f;
 constexpr float kTitleScale = 0.25f;
 constexpr float kTwoPi = 6.2831855f;
-constexpr float kPi = 3.1415927f;
 
 // One channel: (1 - f) x 256 truncated; the centre's 256 stays white.
 DWORD Channel(float f) {

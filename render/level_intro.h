@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The level intro frame ("Level n" glowing over a black cover that thins
 // out) and the two overlays the game frame shares with it: the glowing title
 // and the black fade. Draw with the display's device, fonts and screenQuad.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game frame. Sprites share one four-vertex buffer that is refilled and
 // drawn per square; sprites use depth writes with the alpha test dropping
 // the sheets' keyed-out texels, debris and bullets are additive.
@@ -8,19 +9,18 @@
 #include <initializer_list>
 #include <cstdio>
 
-#include "app/display.h"
-#include "input/input_state.h"
-#include "input/menus.h"
+#include "render/display_objects.h"
 #include "render/game_models.h"
 #include "render/level_intro.h"
+#include "render/menu_item.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/weapons.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kHalfPi = 1.5707964f;
 constexpr float kSheetTexels = 255.0f;
 constexpr int kTrailSquares = 6;

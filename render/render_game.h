@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One game frame: the sea floor, the ship and its parts as lit meshes, the
 // sprites and bullet trails of the display list, the HUD and the overlays
 // (pause title, the darkening after the ship's death). Draws with the

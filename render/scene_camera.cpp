@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene camera's view, billboard and projection matrices, kept in step
 // with the view and projection that were last set.
 #include "render/scene_camera.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene camera: one view (eye, look-at, up), the matrices derived from it
 // (left-handed view, and the billboard matrix that turns sprites to face the
 // viewer) and one perspective projection. Math from the extension library.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texture font: glyphs rendered once by GDI into a DIB section, turned
 // into a white A4R4G4B4 texture whose alpha is the glyph coverage, and drawn
 // as textured quads in batches from one dynamic vertex buffer, between a

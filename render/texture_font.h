@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text drawn by Direct3D from a glyph texture: once per device GDI renders
 // the 95 printable ASCII characters of a Windows font into a bitmap, which
 // becomes an alpha texture; afterwards every text is a batch of textured

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // .x meshes and frame trees: loading through the extension library and the
 // .x file parser, cloning to the device, and drawing subsets in an opaque
 // and a translucent pass. Media files are found with LocateMediaFile.
@@ -13,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/media_files.h"
-#include "app/text_convert.h"
+#include "common/src/media_files.h"
+#include "common/src/text_convert.h"
 
 namespace {
 
@@ -24,14 +25,6 @@ void CopyName(char* out, const char* text) {
   if (!text) return;
   CopyText(out, text, static_cast<int>(kXNameSize) - 1);
   out[kXNameSize - 1] = '\0';
-}
-
-template <typename T>
-void ReleaseAndClear(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
 }
 
 // A subset is left out of the opaque pass only when its alpha is below 1;
@@ -129,7 +122,7 @@ HRESULT XMesh::TakeMesh(IDirect3DDevice8* device, ID3DXMesh* loaded, ID3DXBuffer
         textures[i] = CreateMaterialTexture(device, records[i].pTextureFilename);
     }
   }
-  ReleaseAndClear(materialBuffer);
+  SafeRelease(materialBuffer);
   return S_OK;
 }
 
@@ -139,16 +132,16 @@ HRESULT XMesh::ConvertVertexFormat(IDirect3DDevice8* device, DWORD fvf) {
   if (systemMesh && FAILED(systemMesh->CloneMeshFVF(D3DXMESH_SYSTEMMEM, fvf, device, &newSystem)))
     return E_FAIL;
   if (deviceMesh && FAILED(deviceMesh->CloneMeshFVF(0, fvf, device, &newDevice))) {
-    ReleaseAndClear(newSystem);
+    SafeRelease(newSystem);
     return E_FAIL;
   }
   if (newSystem) {
-    ReleaseAndClear(systemMesh);
+    SafeRelease(systemMesh);
     systemMesh = newSystem;
     D3DXComputeNormals(systemMesh);
   }
   if (newDevice) {
-    ReleaseAndClear(deviceMesh);
+    SafeRelease(deviceMesh);
     deviceMesh = newDevice;
     D3DXComputeNormals(deviceMesh);
   }
@@ -158,7 +151,7 @@ HRESULT XMesh::ConvertVertexFormat(IDirect3DDevice8* device, DWORD fvf) {
 HRESULT XMesh::CreateDeviceMesh(IDirect3DDevice8* device) {
   if (!systemMesh) return E_FAIL;
   // A second call replaces the clone instead of leaking it.
-  ReleaseAndClear(deviceMesh);
+  SafeRelease(deviceMesh);
   if (FAILED(systemMesh->CloneMeshFVF(0, systemMesh->GetFVF(), device, &deviceMesh))) {
     deviceMesh = nullptr;
     return E_FAIL;
@@ -167,7 +160,7 @@ HRESULT XMesh::CreateDeviceMesh(IDirect3DDevice8* device) {
 }
 
 HRESULT XMesh::ReleaseDeviceMesh() {
-  ReleaseAndClear(deviceMesh);
+  SafeRelease(deviceMesh);
   return S_OK;
 }
 
@@ -200,13 +193,13 @@ HRESULT XMesh::Render(IDirect3DDevice8* device, bool drawOpaque, bool drawAlpha)
 HRESULT XMesh::Destroy() {
   ReleaseDeviceMesh();
   if (textures) {
-    for (DWORD i = 0; i < materialCount; ++i) ReleaseAndClear(textures[i]);
+    for (DWORD i = 0; i < materialCount; ++i) SafeRelease(textures[i]);
   }
   delete[] textures;
   textures = nullptr;
   delete[] materials;
   materials = nullptr;
-  ReleaseAndClear(systemMesh);
+  SafeRelease(systemMesh);
   materialCount = 0;
   return S_OK;
 }

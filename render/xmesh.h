@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Meshes and frame hierarchies from DirectX .x files. An XMesh keeps its
 // mesh twice: a system-memory copy that survives device resets and may be
 // edited, and a drawable device copy cloned from it. XFrame is one node of a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building, playing and testing Glorbs3D
 # need; only what is missing, through sudo when not root.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test headless: once
 # plain, once under AddressSanitizer and UndefinedBehaviorSanitizer, then the
 # Debian package (scripts/package.sh) and the fuzz targets for a bounded
@@ -11,6 +12,12 @@ jobs="$(nproc)"
 # Formatting is checked first, so no change is buried in whitespace.
 if git rev-parse --git-dir >/dev/null 2>&1; then
   git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
+  # Every source file names its licence in its first lines.
+  unlicensed=$(git ls-files '*.cpp' '*.h' '*.c' '*.py' '*.sh' '*.cmake' '*CMakeLists.txt' |
+    while read -r f; do head -n 3 "$f" | grep -q 'SPDX-License-Identifier: MIT' || echo "$f"; done)
+  if [ -n "$unlicensed" ]; then
+    echo "These files lack an SPDX-License-Identifier line:"; echo "$unlicensed"; exit 1
+  fi
 fi
 
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main() of every test program. Tests run headless unless the caller
 // asks otherwise: offscreen OpenGL on llvmpipe and a dummy sound card. ctest
 // runs test cases as separate processes in parallel, so each process gets a

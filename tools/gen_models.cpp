@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_models OUTDIR: writes SeaFloor.x, the nine ship models, the two
 // part models (two of these names coincide, ten files in all) and the
 // textures they name. The sea bed is authored ten times wider than it is
@@ -8,6 +9,7 @@
 
 #include "lib/generator_main.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/rng.h"
 #include "lib/ship_types.h"
@@ -17,8 +19,6 @@
 using namespace gen;
 
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 // Rippled sand with pebbles and darker silt; tiles seamlessly.
 Image SeaBedTexture() {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_preview MEDIADIR OUTDIR: reads the generated sprite sheets and
 // models back from MEDIADIR and writes two pictures for people to review:
 // contact_sheet.png (both sheets with the game's cells outlined, keyed black
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/raster.h"
 #include "lib/ship_types.h"
 #include "lib/sprite_layout.h"
@@ -21,8 +23,6 @@
 using namespace gen;
 
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 bool ContactSheet(const std::string& media, const std::string& out) {
   const int scale = 2, gap = 16;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_sounds OUTDIR: synthesises the game's twelve recordings as
 // 11025 Hz 16-bit mono WAV files named after their resources. Each is peak
 // normalised below full scale (quieter for sounds that repeat quickly) so
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "lib/generator_main.h"
+#include "lib/math_constants.h"
 #include "lib/rng.h"
 #include "lib/wav.h"
 
@@ -18,7 +20,6 @@ using namespace gen;
 namespace {
 
 const float kRate = 11025.0f;
-const float kPi = 3.14159265358979f;
 using Buffer = std::vector<float>;
 
 Buffer Silence(float seconds) {

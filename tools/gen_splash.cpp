@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_splash OUTDIR: writes splash.bmp (640 x 400, 24-bit) into OUTDIR.
 // An underwater scene with glowing Glorbs and the game's title in neon tubes.
 #include <cmath>
@@ -7,6 +8,7 @@
 #include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/rng.h"
 #include "lib/stroke_font.h"
 
@@ -14,7 +16,6 @@ using namespace gen;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kW = 640, kH = 400;
 
 float FloorLine(float x) {

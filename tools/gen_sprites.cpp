@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // glorbs_gen_sprites OUTDIR: writes the two 256 x 256 sprite sheets
 // Glorbs1.bmp (Glorb, sphere and cube frames) and Glorbs2.bmp (pyramid
 // frames and the spark cell shared by debris and bullets). Black is the
@@ -10,6 +11,7 @@
 #include "lib/generator_main.h"
 #include "lib/glorb_art.h"
 #include "lib/image.h"
+#include "lib/math_constants.h"
 #include "lib/mesh.h"
 #include "lib/raster.h"
 #include "lib/sprite_layout.h"
@@ -18,7 +20,6 @@ using namespace gen;
 
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kSuper = 8;  // supersampling of the 3D cells
 
 // Turns a cell with coverage in .a (colour premultiplied) into keyed texels:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Records the replays of the test suite again (tests/replays/*.glrp) and
 # their reference pictures (tests/replays/*.png), after a change that
 # legitimately changes how the game plays or looks. Each scenario runs the

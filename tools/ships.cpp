@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The ship and part models, put together from lathes, boxes, prisms, tori
 // and spheres. Hull materials modulate the shared plate texture; glowing
 // parts use emissive colours; a few use diffuse alpha below 1 and are drawn
@@ -7,10 +8,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "lib/math_constants.h"
+
 namespace gen {
 namespace {
-
-const float kPi = 3.14159265358979f;
 
 Material Mat(Rgba diffuse, const char* texture = "", Rgba emissive = Rgb(0, 0, 0), float highlight = 0.35f,
              float power = 20.0f) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builders of the game's ship and part models. Each returns a mesh in its
 // own authoring units (the game rescales every model to one size) with the
 // nose toward -z and the top toward +y.

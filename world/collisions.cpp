@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collision pass. A bullet or the ship hits at most one target per frame:
 // the first overlapping one in list order, which is the newest. Everything
 // built here goes straight behind the ship, so the outer walk still reaches
@@ -6,14 +7,13 @@
 
 #include <cmath>
 
-#include "audio/sound_effects.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
+#include "world/world_services.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr int kDebrisPerBurst = 4;
 constexpr DWORD kDeathPenalty = 150;
 constexpr int kDeathSpheres = 4;
@@ -24,17 +24,17 @@ constexpr float kShipDeadSeconds = 2.0f;
 
 // What destroying each target kind does, indexed by kind.
 struct TargetInfo {
-  SoundSegment** sound;
+  WorldSound sound;
   DWORD releasedKind;  // KIND_SHIP_PART for none
   int releasedCount;
   DWORD points;
 };
 const TargetInfo kTargets[] = {
-    /* ship part */ {nullptr, KIND_SHIP_PART, 0, 0},
-    /* Glorb     */ {&soundGlorbExplode, KIND_PYRAMID, 4, 10},
-    /* pyramid   */ {&soundPyramidExplode, KIND_SPHERE, 1, 20},
-    /* cube      */ {&soundCubeExplode, KIND_SHIP_PART, 0, 40},
-    /* sphere    */ {&soundSphereExplode, KIND_SHIP_PART, 0, 20},
+    /* ship part */ {WorldSound::None, KIND_SHIP_PART, 0, 0},
+    /* Glorb     */ {WorldSound::GlorbExplode, KIND_PYRAMID, 4, 10},
+    /* pyramid   */ {WorldSound::PyramidExplode, KIND_SPHERE, 1, 20},
+    /* cube      */ {WorldSound::CubeExplode, KIND_SHIP_PART, 0, 40},
+    /* sphere    */ {WorldSound::SphereExplode, KIND_SHIP_PART, 0, 20},
 };
 
 float CollisionRadius(const GameObject* object) {
@@ -61,7 +61,7 @@ void ReleasePiece(DWORD kind, const Vector3& where) {
 // the object the walk continues from.
 GameObject* DestroyTarget(GameObject* target) {
   const TargetInfo& info = kTargets[target->kind];
-  PlaySound(*info.sound);
+  worldServices.playSound(info.sound);
   for (int i = 0; i < info.releasedCount; ++i) ReleasePiece(info.releasedKind, target->position);
   AddScore(info.points);
   ThrowDebris(target->position);
@@ -69,7 +69,7 @@ GameObject* DestroyTarget(GameObject* target) {
 }
 
 void KillShip(ShipObject* ship) {
-  PlaySound(soundShipExplode);
+  worldServices.playSound(WorldSound::ShipExplode);
   DeductScore(kDeathPenalty);
   const Vector3 where = ship->position;
   for (int i = 0; i < kDeathSpheres; ++i) InsertObject(new SphereObject(where));
@@ -104,7 +104,7 @@ bool CollideOne(GameObject* a) {
     }
     if (a->kind == KIND_BULLET && !spent && a->position.z <= FloorHeight(a->position.x, a->position.y)) {
       ThrowDebris(a->position);
-      PlaySound(soundPyramidExplode);
+      worldServices.playSound(WorldSound::PyramidExplode);
       spent = true;
     }
     if (spent) {

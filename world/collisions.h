@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The collision pass: bullets and the ship against every target, splitting,
 // debris, scoring, bullets bursting on the floor, and the ship's death.
 #pragma once

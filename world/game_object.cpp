@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Construction constants of every kind, the display list operations and the
 // random-number rule. All randomness of the game goes through RandomRange, so
 // the order of draws is fixed by the order of calls.

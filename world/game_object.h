@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Every game object other than the sea floor is one record in the display
 // list, a doubly linked list headed by the player's ship; new objects go
 // straight behind the head, so the list runs from the newest to the oldest.
 // Also the random-number rule and the floor height the world rules share.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/vector3.h"
 
 enum ObjectKind : DWORD {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Storage of the game-play values and the score's floor and ceiling.
 #include "world/game_state.h"
 

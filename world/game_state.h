@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The game-play values that outlive a frame. All start at zero and are never
 // reset: score and weapon carry over from level to level. The ship pointer
 // and the list head live with the display list (world/game_object.h).
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/game_object.h"
 
 constexpr DWORD WEAPON_COUNT = 4;

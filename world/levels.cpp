@@ -1,13 +1,13 @@
+// SPDX-License-Identifier: MIT
 // Level start. Leaves the list alone apart from the new Glorbs, so bullets
 // still in flight carry over into the new level.
 #include "world/levels.h"
 
 #include <cstdlib>
 
-#include "audio/sound_effects.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/world_services.h"
 
 namespace {
@@ -42,6 +42,6 @@ void BeginNextLevel() {
   InputState.thrust = 0.0f;
   InputState.fireHeld = 0;
 
-  StopSound(soundEngineIdle);
-  StopSound(soundEngineRev);
+  worldServices.stopSound(WorldSound::EngineIdle);
+  worldServices.stopSound(WorldSound::EngineRev);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting a level: Glorbs in diagonal rows, the ship hidden at its start
 // point for two seconds. The program closes itself when the third level
 // would begin.

@@ -1,8 +1,12 @@
+// SPDX-License-Identifier: MIT
 // The game's three-float vector (x, y on the ground plane, z the height) and
 // the handful of operations the world rules use on it.
 #pragma once
 
 #include <cmath>
+
+// Half a turn in radians: headings, aim and the spread of bursts.
+constexpr float kPi = 3.1415927f;
 
 struct Vector3 {
   float x = 0.0f;

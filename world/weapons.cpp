@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four weapons. Bullets follow the aim angle (Blaster, Double blaster) or
 // the heading (Spray gun, Proximity killer); all start at the ship.
 #include "world/weapons.h"
@@ -5,8 +6,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr float kPi = 3.1415927f;
 
 const WeaponInfo kWeapons[] = {
     {"Blaster", 3, 0, 0.5f},

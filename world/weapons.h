@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 // The ship's four weapons: what one firing builds and how long it takes to
 // be ready again.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 #include "world/game_object.h"
 
 struct WeaponInfo {

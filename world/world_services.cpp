@@ -1,31 +1,25 @@
-// The real services the world uses in the game: the frame timer's application
-// time, the multimedia millisecond clock and the main window's close message.
+// SPDX-License-Identifier: MIT
+// The world's services before the application fills them in: none of them
+// reaches outside the world.
 #include "world/world_services.h"
-
-#include <windows.h>
-
-#include "app/app_globals.h"
-#include "app/frame_timer.h"
 
 namespace {
 
-float RealApplicationTime() {
-  return FrameTimer(TIMER_CMD_APPTIME);
+float NoTime() {
+  return 0.0f;
 }
-
-DWORD RealSeedClock() {
-  return timeGetTime();
+DWORD NoSeed() {
+  return 0;
 }
-
-void RealCloseProgram() {
-  PostMessageA(mainWindow, WM_CLOSE, 0, 0);
-}
+void NoClose() {}
+void NoSound(WorldSound) {}
+void NoCamera(const Vector3&, const Vector3&, const Vector3&) {}
 
 }  // namespace
 
 // Constant-initialised, so it is ready before any constructor of the program runs.
-WorldServices worldServices = {RealApplicationTime, RealSeedClock, RealCloseProgram};
+WorldServices worldServices = {NoTime, NoSeed, NoClose, NoSound, NoSound, NoCamera};
 
-WorldServices DefaultWorldServices() {
-  return WorldServices{RealApplicationTime, RealSeedClock, RealCloseProgram};
+WorldServices InertWorldServices() {
+  return WorldServices{NoTime, NoSeed, NoClose, NoSound, NoSound, NoCamera};
 }

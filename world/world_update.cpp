@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame update. Drag, the bullets' fall and the Glorbs' drift change once
 // per frame rather than per second, so their effect depends on the frame rate;
 // the game was tuned for display-rate frames.
@@ -5,17 +6,14 @@
 
 #include <cmath>
 
-#include "audio/sound_effects.h"
-#include "input/input_state.h"
-#include "render/scene_camera.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/weapons.h"
 #include "world/world_services.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr float kDragPerFrame = 0.8f;
 constexpr float kFallPerFrame = 0.02f;
 constexpr float kPlayEdge = 5.0f;    // the ship bounces beyond this
@@ -69,7 +67,7 @@ void TrackEngineSound() {
   if (InputState.thrust > 0.5f && !EngineSoundOn) {
     EngineSoundOn = 1;
   } else if (InputState.thrust <= 0.5f && EngineSoundOn) {
-    StopSound(soundEngineRev);
+    worldServices.stopSound(WorldSound::EngineRev);
     EngineSoundOn = 0;
   }
 }
@@ -81,7 +79,7 @@ void FireIfReady(ShipObject* ship, float dt) {
   const WeaponInfo* weapon = GetWeaponInfo(Weapon);
   if (weapon == nullptr) return;
   DeductScore(1);
-  PlaySound(soundGunFire);
+  worldServices.playSound(WorldSound::GunFire);
   FireWeapon(ship, Weapon);
   FireCooldown = weapon->cooldown;
 }
@@ -158,9 +156,9 @@ void MoveObjects(float dt) {
 // Looks at the ship from 7 units along the game's +x; while the ship is dead
 // the eye shakes, less and less as the respawn timer runs out.
 void AimCamera(const ShipObject* ship) {
-  D3DXVECTOR3 eye(ship->position.x + 7.0f, 1.3f, 1.0f);
-  const D3DXVECTOR3 lookAt(ship->position.x, 1.0f, 1.0f);
-  const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
+  Vector3 eye(ship->position.x + 7.0f, 1.3f, 1.0f);
+  const Vector3 lookAt(ship->position.x, 1.0f, 1.0f);
+  const Vector3 up(0.0f, 1.0f, 0.0f);
   if (ship->dead == 1) {
     const float rz = RandomRange(-1.0f, 1.0f);
     const float ry = RandomRange(-1.0f, 1.0f);
@@ -169,7 +167,7 @@ void AimCamera(const ShipObject* ship) {
     eye.y += ry * ship->respawnTimer / 50.0f;
     eye.z += rz * ship->respawnTimer / 50.0f;
   }
-  sceneCamera.SetView(eye, lookAt, up);
+  worldServices.aimCamera(eye, lookAt, up);
 }
 
 }  // namespace

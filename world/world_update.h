@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One frame of play: frame time, ship steering and motion, firing, the edge
 // bounce, motion and animation of every other object, and the camera.
 #pragma once

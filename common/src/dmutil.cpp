@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound manager, segment and script wrappers over the DirectMusic
 // interfaces. Names are passed to DirectMusic as UTF-16 (TextToWide of the
 // application's text utilities); failures are traced with this file's path.
@@ -9,7 +10,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/text_convert.h"
+#include "common/src/text_convert.h"
 
 namespace {
 

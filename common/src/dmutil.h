@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reusable sound layer over DirectMusic: a SoundManager owns the loader
 // and the performance; SoundSegment and SoundScript wrap what it loads.
 // Failed DirectMusic and COM calls are traced (with a message box) through

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // Matrix, vector and quaternion math of the extension library. Matrices are
 // row-major and act on row vectors (v' = v * M, translation in the fourth
 // row); a product A * B applies A first. Every operation returns its output
 // pointer, or null when a pointer it needs is null.
 #pragma once
 
-#include "d3d8types.h"
-#include "win_types.h"
+#include <d3d8types.h>
+#include <win_types.h>
 
 #ifndef D3DX_PI
 #define D3DX_PI 3.141592654f

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Meshes of the extension library: ID3DXMesh with its vertex, index and
 // attribute buffers, loading from .x files and data objects, normals and
 // bounding spheres, and ID3DXBuffer, the byte block the loaders return.
@@ -6,7 +7,7 @@
 #include <d3d8.h>
 #include <dxfile.h>
 
-#include "d3dx8math.h"
+#include <d3dx8math.h>
 
 #define D3DXMESH_32BIT 0x001
 #define D3DXMESH_DONOTCLIP 0x002

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures from image files: BMP/DIB (1, 4, 8, 16, 24, 32 bits, RLE), PNG,
 // JPEG, TGA and PPM, with default sizes, full mip chains and conversion to
 // the texture format.
@@ -58,8 +59,8 @@ typedef struct tagPALETTEENTRY {
 // way to the nearest one it has, keeping alpha. Texels of images without
 // alpha are opaque. D3DERR_NOTFOUND: the file cannot be read;
 // D3DXERR_INVALIDDATA: it is not a picture we read, or it is damaged, or it
-// is compressed and larger than the device's largest texture. A non-zero colorKey (A8R8G8B8) turns matching texels into
-// transparent black. `palette`, when given, receives 256 entries.
+// is compressed and larger than the device's largest texture. A non-zero colorKey (A8R8G8B8) turns matching
+// texels into transparent black. `palette`, when given, receives 256 entries.
 HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 device, LPCSTR srcFile, UINT width, UINT height,
                                             UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                             DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,

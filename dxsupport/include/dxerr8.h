@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectX error names and the error trace: an HRESULT's symbolic name as
 // the DirectX 8 headers spell it, and a one-line trace of a failed call on
 // the debugger output, optionally with a message box.

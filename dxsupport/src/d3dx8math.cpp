@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 // Matrix, vector and quaternion math of the extension library, in 32-bit
 // floats. Relies only on <cmath>; every operation tolerates its output
 // aliasing an input by building the result in a local first.
-#include "d3dx8math.h"
+#include <d3dx8math.h>
 
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The extension library's one-line diagnostics on the debugger output, and
 // the first line of every refused call.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ID3DXMesh over Direct3D vertex and index buffers, with the attribute of
 // each face kept in memory, and ID3DXBuffer. Relies on the device to create
 // and lock the buffers and to draw indexed triangle lists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mesh loading from .x files and data objects: the parser enumerates the
 // objects, XofMeshBuilder gathers them, and the result becomes one mesh and
 // one buffer of D3DXMATERIAL records (texture names stored after them).

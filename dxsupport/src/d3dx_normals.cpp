@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vertex normals from faces and bounding spheres from vertex positions.
 #include <d3dx8mesh.h>
 

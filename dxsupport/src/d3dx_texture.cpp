@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texture creation from image files: decode, size and mip count from the
 // image where defaulted, resample level 0, box-filter the mip chain, then
 // lock each level of the device texture and convert ARGB into its format.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Error names and the error trace. The trace formats into one 3000-byte
 // buffer; the length tests keep every write inside it, and an over-long
 // path or text only drops the output it would have overflowed.

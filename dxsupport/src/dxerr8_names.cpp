@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The error-name table: every HRESULT the DirectX 8 headers name in the
 // families the game can meet, one name per value. Where two headers give a
 // value two names (DMUS_E_NOT_FOUND is DSERR_OBJECTNOTFOUND), the family

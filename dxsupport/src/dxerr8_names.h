@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The table behind DXGetErrorString8A: HRESULT values and their names.
 #pragma once
 

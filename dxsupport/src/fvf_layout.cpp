@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Flexible vertex formats: field offsets in the order Direct3D lays them out.
 #include "fvf_layout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where each field of a flexible-vertex-format vertex lives, so meshes can
 // copy fields between formats and find positions and normals.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows bitmap files: core and info headers (v1 to v5), 1/4/8-bit
 // palettes, 16/24/32-bit direct colour with or without bit masks, RLE8 and
 // RLE4, bottom-up and top-down rows.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decoding image files into one plain picture: 32-bit ARGB texels, top row
 // first. Decoders are written for hostile input: sizes are checked before
 // any allocation or read, and a bad file gives false, never a crash.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // PNG through libpng's simplified reader and JPEG through libjpeg, whose
 // fatal errors come back here through longjmp instead of ending the program.
 #include <csetjmp>

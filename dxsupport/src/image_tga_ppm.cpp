@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Truevision TGA (true colour, grey and colour-mapped, raw or RLE, either
 // row order) and the Netpbm PPM/PGM family (P6, P5, P3, P2).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The .x-to-mesh walk. Data objects are read through GetData and checked
 // against their sizes, since a file may redefine the standard templates.
 #include "xof_mesh_builder.h"

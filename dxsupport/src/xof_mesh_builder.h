@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gathers the meshes of a .x file into one triangle list with materials, as
 // the mesh loaders walk the file's objects: positions placed by the current
 // frame matrix, polygons split into triangle fans, vertices split where a

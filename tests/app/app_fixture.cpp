@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the application globals, the frame timer and the window back to a
 // fresh start for every test.
 #include "app_fixture.h"
@@ -9,8 +10,8 @@
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
-#include "app/frame_timer.h"
 #include "app/main_window.h"
+#include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 

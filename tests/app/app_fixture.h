@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application under test: the real main window and state machine on a
 // frame timer whose clock the test turns by hand, with a small splash
 // picture registered as the program's "SPLASH" resource.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The state machine on a hand-turned clock: start-up, the splash, the level
 // start and its one-second intro, play and the cleared level, inactivity,
 // the message loop's exit, and a missing splash picture.
@@ -7,9 +8,9 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An autopilot that plays the game as a player would: it looks at where the
 // ship and the targets are and presses keys through the host's event stream
 // (never by setting a world value). Shared by the autopilot test and the
@@ -16,7 +17,6 @@
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr DWORD kProximityKiller = 3;
 
 // Keyboard keys as the host reports them (USB HID usages), in the game's

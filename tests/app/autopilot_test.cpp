@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole game played to its end as a player would, headless: an autopilot
 // watches where the ship and the targets are and presses keys through the
 // host's event stream, the way a keyboard reaches the game (never by setting
@@ -17,9 +18,10 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
+#include "app/world_wiring.h"
 #include "app_fixture.h"
 #include "autopilot.h"
+#include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/world_services.h"
@@ -68,7 +70,7 @@ class AutopilotTest : public AppTest {
   }
   void TearDown() override {
     AppTest::TearDown();
-    worldServices = DefaultWorldServices();
+    worldServices = GameWorldServices();
     if (hadConfigHome)
       setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
     else

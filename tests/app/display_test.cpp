@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display device through the application: start-up's window and device,
 // the keyed sprite sheets, fatal errors for missing data, mode switches by
 // Alt+Enter and the Video menu's calls, the lost-device cycle and release.
@@ -20,9 +21,9 @@
 #include "render/game_models.h"
 #include "render/scene_camera.h"
 #include "render/texture_font.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/levels.h"
 
 namespace {

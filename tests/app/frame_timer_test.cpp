@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The frame timer on hand-turned clocks, in high-resolution mode and in the
 // millisecond fallback.
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's procedure, row by row: destruction, painting, activation,
 // cursor, size limit, keys on the splash and elsewhere, system commands.
 #include <d3d8_glorbs.h>
@@ -5,10 +6,10 @@
 
 #include "app/app_globals.h"
 #include "app/app_states.h"
-#include "app/frame_timer.h"
 #include "app/display.h"
 #include "app/main_window.h"
 #include "app_fixture.h"
+#include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/levels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's sound effects on the program's own recordings: switching sound
 // on and off, playing and stopping effects as the game does, effects whose
 // recording is damaged, and a machine without a sound device. What is played

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the sound manager does with the references the loader hands it for
 // styles, motifs and scripts (which our DirectMusic does not make): a fake
 // loader stands in for the real one, and every fake object counts itself,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sound manager and its segment wrapper: loading from resources and
 // files, the download and play contract, the traced and the quiet
 // failures, and names that do not fit. (What the effects sound like is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gathered draws against one draw per call: each scene is drawn twice, once
 // with coalescing and once without, and the two back buffers must match
 // pixel for pixel while the gathered run submits fewer OpenGL draws. Scenes

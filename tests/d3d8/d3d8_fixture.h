@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up of the device tests: a hidden window on the offscreen
 // driver, a windowed device of a given back-buffer size, and helpers that
 // read pixels back and draw small vertex lists.
 #pragma once
 
+#include "pixel_channels.h"
 #include <d3d8.h>
 #include <d3d8_glorbs.h>
 #include <gtest/gtest.h>
@@ -102,15 +104,8 @@ class DeviceTest : public ::testing::Test {
   IDirect3DDevice8* device_ = nullptr;
 };
 
-// Channel of a 0xAARRGGBB pixel.
-inline int Red(uint32_t p) {
-  return (p >> 16) & 0xFF;
-}
-inline int Green(uint32_t p) {
-  return (p >> 8) & 0xFF;
-}
-inline int Blue(uint32_t p) {
-  return p & 0xFF;
-}
+using pixel_channels::Blue;
+using pixel_channels::Green;
+using pixel_channels::Red;
 
 }  // namespace d3d8test

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The adapter object: version check, the format choices the game makes at
 // start-up, capabilities, and device creation's refusals.
 #include "d3d8_fixture.h"

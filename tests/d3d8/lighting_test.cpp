@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Per-vertex lighting against the Direct3D 8 equation worked out by hand:
 // emissive + ambient x (global ambient + light ambients) + diffuse x sum of
 // light diffuse x N.L x attenuation, with point-light range and attenuation

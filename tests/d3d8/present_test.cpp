@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Presentation and display modes: the back buffer scaled into a window of
 // another size (letterboxed where the shape differs), full screen and back, the lost-device cycle driven by
 // the window's focus and minimise events, and what Reset requires first.

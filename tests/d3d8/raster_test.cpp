@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rasterising as Direct3D 8 defines it: pre-transformed quads cover exactly
 // the pixels they name, depth occludes and obeys its write switch, culling
 // follows Direct3D's winding, blending and alpha test combine as documented.

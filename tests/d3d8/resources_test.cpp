@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures, surfaces and buffers: level chains and descriptions, locks that
 // expose the exact bytes written, refusals of bad locks and bad sizes, copies.
 #include "d3d8_fixture.h"

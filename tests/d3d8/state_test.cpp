@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // State blocks as the texture font uses them (record, capture the caller's
 // state, apply the text state, restore), and the refusals of invalid calls,
 // which must leave every state as it was.

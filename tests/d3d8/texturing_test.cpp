@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Texture stages: select and modulate operations, the colour-keyed A1R5G5B5
 // sprite texels dropped by alpha test 8 / GREATEREQUAL, filtering, a stage
 // without a texture, and the second stage.

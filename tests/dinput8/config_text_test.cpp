@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration window's text: drawn by the platform's font rendering,
 // so letters have their true shapes (descenders below the baseline) and
 // long lines are fitted or wrapped by their drawn width.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration window driven as a user would: keys, clicks and
 // controller buttons put into host's stream before it opens. It draws into
 // the target surface it is given and calls back to have it presented.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up of the DirectInput tests: host running headless, a scratch
 // configuration folder for saved maps, small action formats, and helpers
 // that put keyboard, mouse and controller events into host's stream.
@@ -14,7 +15,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput_test {
 

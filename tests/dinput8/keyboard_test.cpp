@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keyboard data through an action map: codes, sequence, time stamps, the
 // buffer limit, acquisition and the format checks.
 #include "dinput_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mouse axes, wheel and buttons; controllers: the default layout, an odd
 // controller with few controls, axis scaling, trigger buttons, unplugging;
 // enumeration with and without controllers.

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // Keyboard, mouse, controller and focus events put into host's stream as
 // the desktop would send them; shared by the DirectInput and input tests.
 #pragma once
 
 #include <cstdint>
 
-#include "host/host.h"
-#include "win_types.h"
+#include <host/host.h>
+#include <win_types.h>
 
 namespace test_events {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saved maps: written and read back per map and device, and a damaged file
 // (truncated, garbage, another version, a control the device lacks) or
 // something that is not a file at all falls back to the defaults with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A started COM with a DirectMusic loader, and helpers to make segments
 // from WAV bytes and to start performances.
 #pragma once

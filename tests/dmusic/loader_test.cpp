@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loader: WAV data from memory and from files, refusal of damaged or
 // unsupported data, search directories and the cache of file objects.
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The performance on a real mixer: what it plays is rendered offline
 // through the mixer's own routine and measured; downloads, paths and
 // refusals are checked on the dummy driver.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for tests that listen to what was played: the mix is rendered
 // offline through the sound layer's own mixing routine while the device is
 // held, so what a test hears does not depend on the wall clock; WAV files

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper: turns a well-formed text .x file into the equivalent binary
 // .x file (32- or 64-bit floats), so every test model can be checked in
 // both forms. Deliberately simple and separate from the parser's lexer.

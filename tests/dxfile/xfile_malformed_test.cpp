@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parser on hostile input: every malformed file gives an error result,
 // never a crash, a hang or a read past the buffer (the sanitizer build
 // checks the last), and never a successful parse of a half object.

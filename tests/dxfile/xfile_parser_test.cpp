@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parser on well-formed files: the same model in text and binary form
 // (32- and 64-bit floats) gives the same objects; names, ids, members,
 // nested frames, references and templates given in either form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the parser tests: open a .x image from memory with the
 // standard templates registered, read files, walk objects.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Matrix, vector and quaternion math against values worked out by hand.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Error names and the error trace: a known, an unknown and an over-long
 // case, null parts, and the wide twins.
 #include <d3d8.h>

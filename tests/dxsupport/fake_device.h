@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test helper: a Direct3D 8 device that keeps every buffer and texture in
 // memory and records draws, so mesh and texture code can be checked
 // without a GPU. Calls the extension library does not make answer E_NOTIMPL.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Mesh loading from .x files: the frame/transform walk, appended meshes and
 // materials, split vertices, subsets, cloning and drawing, checked against
 // values worked out by hand for tests/dxfile/data/scene.x; bad meshes fail.

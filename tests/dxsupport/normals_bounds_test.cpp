@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vertex normals and bounding spheres against values worked out by hand,
 // and the diagnostics of their argument checks.
 #include <d3dx8.h>

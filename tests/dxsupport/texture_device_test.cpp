@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures from image files on the game's own device: greyscale pictures,
 // which the device has no format for, come out as grey texels in a format
 // it has; compressed pictures are held to its largest texture.

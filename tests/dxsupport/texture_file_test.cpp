@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures from image files: each decoder on small files built here, row
 // order, palettes, RLE, alpha, mip chains, format conversion and colour
 // key; broken and truncated files fail without crashing.

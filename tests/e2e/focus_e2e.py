@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs glorbs3d under Xvfb: focus taken away during play, then given back.
 
 While another window has the focus the game draws no frames, so its window

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs glorbs3d under Xvfb on a machine without a sound device (SDL's audio
 driver set to one that does not exist).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Runs glorbs3d under Xvfb and drives it with xdotool.
 
 1. The window is titled "Glorbs", the display has fitted its client area to

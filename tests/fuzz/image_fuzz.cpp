@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: any bytes through the image decoders (recognised by
 // content, TGA as the fallback), then every texel is read.
 #include <cstddef>

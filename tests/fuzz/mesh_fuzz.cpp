@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: the mesh walk from parsed data (materials, normals,
 // transforms, meshes) and texture creation on the test device. The input is
 // a .x file, optionally followed by "\n@@image", one byte that picks the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: any bytes as a replay file. Each input is read twice: as it
 // is, and with its trailing checksum made right, so that the fuzzer reaches
 // the records behind the checksum. A file that is accepted must write back

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer) in their
 # own build directory and runs each for a bounded time.
 #   tests/fuzz/run.sh [seconds per target, default 60] [build dir]

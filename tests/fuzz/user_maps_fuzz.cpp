@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: any bytes as the saved-controls file of the keyboard, the
 // mouse or a controller (the first byte picks which). A map that reads back
 // must name only controls the device has; anything else must be refused

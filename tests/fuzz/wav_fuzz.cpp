@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: any bytes through the sound layer's WAV reader. A file it
 // accepts must survive the round trip through the canonical form the mixer
 // decodes: the same format and the same whole frames, read back unchanged.

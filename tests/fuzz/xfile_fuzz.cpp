@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fuzz target: any bytes as a .x file, with the standard templates
 // registered; every object the parse yields is walked and read.
 #include <dxfile.h>

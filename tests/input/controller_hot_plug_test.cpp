@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Controllers plugged in or pulled out during play: taken at the next poll
 // without a menu or a re-enumeration in between, while the keyboard, the
 // mouse and the other controllers keep their objects and held controls.

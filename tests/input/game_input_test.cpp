@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's action formats, and PollInput turning scripted keys, mouse
 // motion and controller input into the exact InputState fields.
 #include "input_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device manager: its table across format swaps and re-enumeration, the
 // table limit, the configuration window, and a remapping that outlives a
 // restart of the manager.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Set-up of the input tests: host headless, a scratch folder for saved
 // maps, a fresh input record and weapon, the ship in its list, and helpers
 // that type, move the mouse and run one frame's poll.
@@ -11,12 +12,12 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
-#include "input/input_state.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 namespace input_test {
 

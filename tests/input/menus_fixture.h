@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menus inside the whole application: the real window, display, sound
 // and input started as the program starts them, brought to play on the
 // hand-turned clock; helpers give menu commands as the menu handler reads
@@ -8,13 +9,13 @@
 
 #include <string>
 
-#include "app/app_globals.h"
 #include "app/app_fixture.h"
+#include "app/app_globals.h"
 #include "app/app_states.h"
 #include "dinput8/test_events.h"
-#include "host/host.h"
-#include "input/input_state.h"
+#include <host/host.h>
 #include "input/menus.h"
+#include "world/input_state.h"
 
 namespace menus_test {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The menu trees and what each entry does, driven by menu commands and by
 // keys through the devices and the poll: the highlight, submenus and Back,
 // the display modes, sound off and on, the configuration window, quitting,

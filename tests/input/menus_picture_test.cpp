@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The open menu drawn over a game frame, read back from the back buffer:
 // the red title, the yellow highlighted entry and the pale entries each in
 // their own band; the menu's drawing leaves the game's camera as it found
 // it; in full-screen display the configuration window's image lands centred
 // over the frame. The frame is also written as a PNG for review.
+#include "pixel_channels.h"
 #include <d3d8_glorbs.h>
 #include <d3dx8.h>
 
@@ -20,15 +22,9 @@
 namespace menus_test {
 namespace {
 
-inline int Red(uint32_t p) {
-  return (p >> 16) & 0xFF;
-}
-inline int Green(uint32_t p) {
-  return (p >> 8) & 0xFF;
-}
-inline int Blue(uint32_t p) {
-  return p & 0xFF;
-}
+using pixel_channels::Blue;
+using pixel_channels::Green;
+using pixel_channels::Red;
 
 bool Yellow(uint32_t p) {
   return Red(p) > 170 && Green(p) > 170 && Blue(p) < 90;

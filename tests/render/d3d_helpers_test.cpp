@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures from media files and the colour key in each texel format it
 // accepts (and those it refuses).
 #include "render/d3d_helpers.h"

@@ -1,9 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The game's display for drawing tests: the real main window on the
 // offscreen driver and CreateDisplay with the generated media (models,
 // sprite sheets), so meshes are drawn with the game's light, material and
 // projection; plus read-back helpers on the back buffer.
 #pragma once
 
+#include "pixel_channels.h"
 #include <d3d8_glorbs.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -67,15 +69,9 @@ class DisplayTest : public ::testing::Test {
   UINT height_ = 0;
 };
 
-inline int Red(uint32_t p) {
-  return (p >> 16) & 0xFF;
-}
-inline int Green(uint32_t p) {
-  return (p >> 8) & 0xFF;
-}
-inline int Blue(uint32_t p) {
-  return p & 0xFF;
-}
+using pixel_channels::Blue;
+using pixel_channels::Green;
+using pixel_channels::Red;
 inline int Brightness(uint32_t p) {
   return Red(p) + Green(p) + Blue(p);
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A frame of the game's meshes as the player sees them: the sea floor and
 // the ship model (slot 0) above it, drawn with the display's light, material
 // and projection. The picture is also written as a PNG for review.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's models after loading: ship and part models scaled about their
 // origin to a radius of a third, the sea floor shrunk and laid flat, the ship
 // type table and changing the ship type; refusals of bad slots and types.

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The level intro on the game's display: "Level n" glowing at the title
 // position behind a black cover that thins over the intro's second; the
 // fade and burst colours; the overlays refusing what they cannot draw.
 #include <cmath>
 
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 #include "display_fixture.h"
 #include "png_file.h"
 #include "render/level_intro.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a read-back frame (0xAARRGGBB, top row first) as an RGB PNG, so the
 // drawing tests leave pictures in the build tree for a person to look at.
 #pragma once

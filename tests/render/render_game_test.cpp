@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A whole game frame on the game's display: sprites where the camera
 // projects them, the ship only while visible, the HUD's lines in yellow,
 // the pause title and the darkening after the ship's death; plus the cell,
@@ -7,7 +8,6 @@
 #include <cstring>
 
 #include "display_fixture.h"
-#include "input/input_state.h"
 #include "input/menus.h"
 #include "png_file.h"
 #include "render/game_models.h"
@@ -15,6 +15,7 @@
 #include "render/render_game.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scene camera's defaults and the matrices it derives from a view and a
 // projection.
 #include "render/scene_camera.h"

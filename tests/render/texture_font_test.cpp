@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texture font on a real device: texture sizes and their shrinking on
 // small hardware, the glyph texture's texels, text landing where MeasureText
 // says in the colour asked, the three drawing forms, batching, and the

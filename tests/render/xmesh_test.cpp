@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // .x meshes drawn with the game's light and camera: the opaque and the
 // translucent pass, materials without their texture, the device-mesh
 // lifecycle; and frame trees: child order, names, transforms, refusals.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: MIT
 # expect_run.sh program status message: runs the program and passes when it
 # exits with `status` having said `message` (a grep pattern) on stderr.
 err="$(mktemp)"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The replay file and the session around it, without the game: what is
 // recorded is what is played back, values come from the file and not the
 // live clocks while playing, and anything that is not a whole replay of this
@@ -5,6 +6,7 @@
 // is refused with a clear message, and the program exits with 1.
 #include <gtest/gtest.h>
 #include <host/replay.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -220,6 +222,71 @@ TEST(ReplaySession, WhatIsRecordedIsWhatPlaysBack) {
   EXPECT_EQ(replay::ClockReading(replay::Clock::Milliseconds, 6), 5);
   EXPECT_EQ(replay::Finish(0), 0);
   EXPECT_EQ(replay::CurrentMode(), replay::Mode::Off);
+}
+
+// The splash waits in GetMessageA for a key, and only an event ends the
+// wait: a recorder that drives the game must inject its keys when told that
+// a pump waits, or it stalls for ever. What the wait delivered is in the
+// recording, and play-back hands out the same message without waiting.
+TEST(ReplaySession, ARecorderWakesAWaitingProgramAndItsWaitPlaysBack) {
+  ResetSession();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "ReplayWait";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, "ReplayWait", "Replay wait", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr,
+                                nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  MSG msg = {};
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+
+  static int waitingPumps = 0;
+  replay::SetPumpObserver(
+      [](uint64_t, bool waits, void*) {
+        if (!waits) return;
+        ++waitingPumps;
+        host::Event space;
+        space.type = host::EventType::KeyDown;
+        space.key = 44;
+        space.down = true;
+        host::InjectEvent(space);
+      },
+      nullptr);
+  const std::string path = Scratch("wait.glrp");
+  std::string why;
+  ASSERT_TRUE(replay::StartRecording(path, "9.9", 77, &why)) << why;
+  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+  replay::SetPumpObserver(nullptr, nullptr);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_SPACE));
+  EXPECT_EQ(waitingPumps, 1);
+  ASSERT_EQ(replay::Finish(0), 0);
+
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  ReplayFile file;
+  ASSERT_TRUE(replay::ReadReplay(bytes.data(), bytes.size(), &file, &why)) << why;
+  size_t pressAt = file.records.size();
+  for (size_t i = 0; i < file.records.size(); ++i)
+    if (file.records[i].kind == Kind::Event && file.records[i].event.key == 44) pressAt = i;
+  ASSERT_LT(pressAt, file.records.size()) << "the key the wait delivered is not in the recording";
+  // What the window layer read while it handled the key (its clock) comes
+  // next, then the end of the pump that delivered it, counting it alone.
+  size_t pumpAt = pressAt + 1;
+  while (pumpAt < file.records.size() && file.records[pumpAt].kind != Kind::Pump) {
+    EXPECT_NE(file.records[pumpAt].kind, Kind::Event);
+    ++pumpAt;
+  }
+  ASSERT_LT(pumpAt, file.records.size());
+  EXPECT_EQ(file.records[pumpAt].value, 1);
+
+  ASSERT_TRUE(replay::StartPlaying(path, "9.9", 77, true, &why)) << why;
+  msg = {};
+  ASSERT_EQ(GetMessageA(&msg, nullptr, 0, 0), TRUE);
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_SPACE));
+  EXPECT_EQ(replay::Finish(0), 0);  // every recorded value was asked for
+  EXPECT_EQ(waitingPumps, 1);       // and nobody was asked to wake the play-back
+  DestroyWindow(window);
 }
 
 // A play-back the program ends early, and one where the program asks for a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole games played back from the committed replays through the real
 // program loop, headless and unpaced: every recorded value must be asked for
 // in order, every world checksum must match, the program must end as it did,
@@ -21,7 +22,7 @@
 #include "app/display.h"
 #include "app/replay_session.h"
 #include "audio/sound_effects.h"
-#include "input/input_state.h"
+#include "world/input_state.h"
 #include "input/menus.h"
 #include "world/game_object.h"
 #include "world/game_state.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted games: the autopilot through levels 1 and 2; weapons, pause
 // and a ship death; the F1 menu and the quit question.
 #include "scenarios.h"
@@ -5,6 +6,8 @@
 #include <host/replay.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 #include "app/app_globals.h"
 #include "app/autopilot.h"
@@ -66,9 +69,6 @@ void LevelsFrame(uint64_t) {
 void TapScript(uint64_t frame, void (*script)(Taps&, uint64_t)) {
   static Taps taps;
   static bool built = false;
-  static bool spaceDown = false;
-  const bool space = appState == APP_SPLASH && frame % 4 == 0;
-  if (space != spaceDown) Press(KEY_SPACE, spaceDown = space);
   if (!Playing(frame)) return;
   if (!built) {
     built = true;
@@ -103,7 +103,6 @@ void CombatFrame(uint64_t frame) {
   static uint64_t phaseStart = 0;
   static std::set<uint16_t> held;
   std::set<uint16_t> want;
-  if (appState == APP_SPLASH && frame % 4 == 0) want.insert(KEY_SPACE);
   if (Playing(frame)) {
     const uint64_t t = frame - playStart;
     if (phase == 0 && t >= 40) phase = 1, phaseStart = frame;
@@ -133,8 +132,9 @@ void CombatFrame(uint64_t frame) {
       if (p > 3600) phase = 4;  // never stuck: go on to quitting
     } else if (phase == 4) {    // the respawn, then quit
       if (PlayerShip && !PlayerShip->dead && p > 30) phase = 5, phaseStart = frame;
-    } else if (phase == 5) {
+    } else if (phase == 5) {  // the question opens on No
       if (p == 30) want.insert(HID_ESCAPE);
+      if (p == 45) want.insert(HID_UP);
       if (p == 60) want.insert(HID_RETURN);
     }
   }
@@ -163,13 +163,16 @@ void ControlsFrame(uint64_t frame) {
   if (after == 90) Press(HID_L, false);
   if (after == 120) Press(HID_ESCAPE, true);
   if (after == 122) Press(HID_ESCAPE, false);
+  if (after == 135) Press(HID_UP, true);  // the question opens on No
+  if (after == 137) Press(HID_UP, false);
   if (after == 150) Press(HID_RETURN, true);
   if (after == 152) Press(HID_RETURN, false);
 }
 
 // Inside the modal window the game makes no frames, only pumps.
-void ControlsPump(uint64_t pumps, void*) {
-  if (configWindowDone || pumps < 5) return;
+void ControlsPump(uint64_t pumps) {
+  // Only the window's pumps: before play began, the splash pumps too.
+  if (configWindowDone || playStart == 0 || pumps < 5) return;
   const uint16_t script[] = {HID_RETURN, HID_L, HID_F10};
   const uint64_t step = (pumps - 5) / 10, phase = (pumps - 5) % 10;
   if (step >= 3) return;
@@ -180,9 +183,35 @@ void ControlsPump(uint64_t pumps, void*) {
 
 const Scenario* current = nullptr;
 
+// A script that no longer fits the game (a menu that opens on another
+// entry, a key that moved) would drive it for ever: stop the recorder.
+constexpr uint64_t kMostFrames = 20000, kMostPumpsWithoutFrame = 5000;
+
+[[noreturn]] void GiveUp(const char* what, uint64_t count) {
+  std::fprintf(stderr, "the %s scenario is still going after %llu %s: its script no longer fits the game\n",
+               current->name, static_cast<unsigned long long>(count), what);
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
 void Observe(uint64_t frame, void*) {
+  if (frame > kMostFrames) GiveUp("frames", frame);
   virtualNanoseconds += 1000000000 / 60;
   current->frame(frame);
+}
+
+// The splash makes no frames: it waits for a key, and gets one. A second
+// of the player's looking passes first, so the game starts at a later
+// clock reading than the program did.
+void ObservePump(uint64_t pumps, bool waits, void*) {
+  if (pumps > kMostPumpsWithoutFrame) GiveUp("event pumps without a frame", pumps);
+  if (waits && appState == APP_SPLASH) {
+    virtualNanoseconds += 1000000000;
+    Press(KEY_SPACE, true);
+    Press(KEY_SPACE, false);
+    return;
+  }
+  if (current->pump) current->pump(pumps);
 }
 
 }  // namespace
@@ -192,7 +221,7 @@ const std::vector<Scenario>& Scenarios() {
       {"levels", LevelsFrame},
       {"combat", CombatFrame},
       {"menus", MenuFrame},
-      {"controls", ControlsFrame},
+      {"controls", ControlsFrame, ControlsPump},
   };
   return all;
 }
@@ -207,7 +236,7 @@ void DriveRecording(const Scenario& scenario) {
   current = &scenario;
   host::replay::SetClockSource(VirtualClock);
   host::replay::SetFrameObserver(Observe, nullptr);
-  if (current->frame == ControlsFrame) host::replay::SetPumpObserver(ControlsPump, nullptr);
+  host::replay::SetPumpObserver(ObservePump, nullptr);
   host::SetFramePacing(false);
   // The window of an offscreen driver never gains focus by itself; the
   // game waits for it before it runs.

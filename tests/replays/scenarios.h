@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The scripted games behind the committed replays. Each drives the real
 // program loop from the replay session's frame observer: it looks at the
 // game and presses keys through the host's event stream, on a clock of
@@ -11,6 +12,8 @@
 struct Scenario {
   const char* name;  // the replay is <name>.glrp, its final frame <name>.png
   void (*frame)(uint64_t frame);
+  // Pumps that make no frame (a modal window's); may be null.
+  void (*pump)(uint64_t pumpsSinceFrame) = nullptr;
 };
 
 const std::vector<Scenario>& Scenarios();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the tests find the generated files of this build.
 #pragma once
 #include <string>

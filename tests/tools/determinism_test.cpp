@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every generator run again into a fresh directory reproduces the build's
 // files byte for byte (fixed seeds, no clock, locale-free number printing),
 // and the review tool renders its pictures from them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated models through the game's own .x parser (DirectXFileCreate
 // with the standard templates): each file yields one Mesh whose counts match
 // what the generator wrote, with a material list, normals, texture

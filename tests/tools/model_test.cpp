@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The generated models read back with the tools' own .x reader: every file
 // of the ship tables exists and parses, its faces wind outward, its normals
 // are unit length, its size is sane and its textures are there; the sea bed

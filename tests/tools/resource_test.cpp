@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resources embedded in the program: the splash picture, the window and
 // desktop icons and the twelve recordings, checked for the formats the game
 // loads and for content fitting their use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The sprite sheets as the game cuts them: every cell inside its 256 x 256
 // sheet, drawn, free of keyed (pure black) holes inside its silhouette,
 // framed by a keyed border so filtering never pulls in a neighbour, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds small .bmp images in memory for tests of bitmap loading.
 #pragma once
 

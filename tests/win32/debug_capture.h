@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Collects the debugger output while it lives, and keeps it off stderr.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI: block transfers onto bitmaps and onto the window's picture, DIB
 // sections, object selection rules, and bitmaps loaded from resources,
 // including damaged ones.

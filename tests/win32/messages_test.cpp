@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The message queue: order, filters, WM_QUIT and WM_PAINT, and desktop
 // events turned into messages (keys with their codes, activation, close,
 // pointer, system commands).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry, files with '\' separators, code-page conversion counts and
 // the small helpers.
 #include <gtest/gtest.h>

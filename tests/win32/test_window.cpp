@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The recording test window.
 #include "test_window.h"
 

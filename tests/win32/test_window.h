@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window for tests of the window layer: its procedure records every
 // message and can be told to swallow system commands.
 #pragma once

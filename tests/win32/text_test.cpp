@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI text: extents, where and in which colours ExtTextOutA puts its pixels
 // on DIB sections of both row orders, alignment, clipping, the stand-in
 // faces and refused calls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window model: frame and client rectangles, style changes as the
 // display fits the window, the minimum tracking size, creation and
 // destruction.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The collision pass: the reach rule, newest-first hits, splitting and
 // scoring, bullets on the floor, and the ship's death.
 #include "world_fixture.h"
@@ -32,6 +33,7 @@ TEST_F(CollisionTest, AGlorbSplitsIntoFourPyramidsAndDebrisThatKeepTheLevelOpen)
   Add<BulletObject>(Vector3(1.0f, -1.0f, 0.1f), Vector3(), 0);
   CollideWorld();
   EXPECT_EQ(Score, 10u);
+  EXPECT_EQ(played, std::vector<WorldSound>{WorldSound::GlorbExplode});
   EXPECT_EQ(Count(KIND_GLORB), 0);
   EXPECT_EQ(Count(KIND_PYRAMID), 4);
   EXPECT_EQ(Count(KIND_DEBRIS), 4);
@@ -53,6 +55,8 @@ TEST_F(CollisionTest, AGlorbSplitsIntoFourPyramidsAndDebrisThatKeepTheLevelOpen)
     CollideWorld();
   }
   EXPECT_EQ(Score, 10u + 4 * 20 + 4 * 20);
+  EXPECT_EQ(std::count(played.begin(), played.end(), WorldSound::PyramidExplode), 4);
+  EXPECT_EQ(std::count(played.begin(), played.end(), WorldSound::SphereExplode), 4);
   EXPECT_EQ(Count(KIND_PYRAMID) + Count(KIND_SPHERE), 0);
   // Only debris remains, and it alone keeps the level from ending.
   Add<BulletObject>(Vector3(0.0f, 0.0f, 5.0f), Vector3(), 0);

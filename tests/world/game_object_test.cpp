@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The display list, the object kinds' construction constants and the random
 // rule.
 #include "world_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Level start: the Glorb layout, the hidden ship, the cleared controls, and
 // the program closing when the third level would begin.
 #include "world_fixture.h"
@@ -92,6 +93,8 @@ TEST_F(LevelTest, LevelStartClearsOnlyYawThrustAndFire) {
   EXPECT_EQ(InputState.paused, 1);
   EXPECT_EQ(InputState.menuSelect, 1);
   EXPECT_EQ(InputState.actionLevels.forward[2], 1.0f);
+  // The engine falls silent with the old level.
+  EXPECT_EQ(stopped, (std::vector<WorldSound>{WorldSound::EngineIdle, WorldSound::EngineRev}));
 }
 
 TEST_F(LevelTest, ALevelSeedsTheDrawsFromTheClock) {

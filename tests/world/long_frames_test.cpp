@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Frames the game was never tuned for: one very long frame, an endless one,
 // and long runs of uneven ones. Every Glorb must stay where bullets can reach
 // it, so a level can always be won; nothing may turn into NaN. Also the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Thousands of frames of scripted play at a fixed frame time and seed: every
 // weapon, pauses, deaths and cleared levels, with the list checked after
 // every update and every collision pass.

@@ -1,16 +1,20 @@
+// SPDX-License-Identifier: MIT
 // The frame update: frame time, ship motion and bounce, the four weapons, and
 // the motion of every other kind.
 #include <cmath>
 
-#include "render/scene_camera.h"
 #include "world/weapons.h"
 #include "world_fixture.h"
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
-
 using UpdateTest = WorldTest;
+
+void ExpectAt(const Vector3& got, const Vector3& want) {
+  EXPECT_EQ(got.x, want.x);
+  EXPECT_EQ(got.y, want.y);
+  EXPECT_EQ(got.z, want.z);
+}
 
 std::vector<BulletObject*> Bullets() {
   std::vector<BulletObject*> bullets;
@@ -73,9 +77,11 @@ TEST_F(UpdateTest, ShipMovesWithLastFramesVelocityThenDragAndThrust) {
   EXPECT_NEAR(Ship()->velocity.y, 0.05f, 1e-5f);
   EXPECT_EQ(Ship()->velocity.z, 0.5f);
   EXPECT_EQ(EngineSoundOn, 1);
+  EXPECT_TRUE(stopped.empty());
   InputState.thrust = 0.0f;
   Step(0.1f);
   EXPECT_EQ(EngineSoundOn, 0);
+  EXPECT_EQ(stopped, std::vector<WorldSound>{WorldSound::EngineRev});
 }
 
 TEST_F(UpdateTest, ShipOutsideTheSquareIsSentBackAtUnitSpeed) {
@@ -129,6 +135,8 @@ TEST_F(UpdateTest, EachWeaponFiresItsBulletsColourAndCooldownForOnePoint) {
       EXPECT_FLOAT_EQ(b->fallSpeed, 0.02f);  // already moved by this update
     }
     EXPECT_EQ(Score, 4u);
+    EXPECT_EQ(played.back(), WorldSound::GunFire);  // one sound however many bullets
+    EXPECT_EQ(played.size(), weapon + 1);
     EXPECT_EQ(FireCooldown, cooldowns[weapon]);
     EXPECT_STREQ(GetWeaponInfo(weapon)->name, names[weapon]);
   }
@@ -290,9 +298,9 @@ TEST_F(UpdateTest, GlorbDriftSwingsFurtherAtLowerFrameRates) {
 TEST_F(UpdateTest, CameraFollowsTheShipAndItsShakeDiesAwayWithTheTimer) {
   ShowShipAt(Vector3(1.5f, 0.0f, 0.3f));
   Step(0.01f);
-  EXPECT_EQ(sceneCamera.GetEyePt(), D3DXVECTOR3(8.5f, 1.3f, 1.0f));
-  EXPECT_EQ(sceneCamera.GetLookatPt(), D3DXVECTOR3(1.5f, 1.0f, 1.0f));
-  EXPECT_EQ(sceneCamera.GetUpVec(), D3DXVECTOR3(0.0f, 1.0f, 0.0f));
+  ExpectAt(camera.eye, Vector3(8.5f, 1.3f, 1.0f));
+  ExpectAt(camera.lookAt, Vector3(1.5f, 1.0f, 1.0f));
+  ExpectAt(camera.up, Vector3(0.0f, 1.0f, 0.0f));
 
   Ship()->visible = 0;
   Ship()->dead = 1;
@@ -301,7 +309,7 @@ TEST_F(UpdateTest, CameraFollowsTheShipAndItsShakeDiesAwayWithTheTimer) {
   float lastShake = 1.0f;
   for (int i = 0; i < 199; ++i) {
     Step(0.01f);
-    const D3DXVECTOR3 offset = sceneCamera.GetEyePt() - D3DXVECTOR3(8.5f, 1.3f, 1.0f);
+    const Vector3 offset = camera.eye - Vector3(8.5f, 1.3f, 1.0f);
     const float bound = Ship()->respawnTimer / 50.0f + 1e-6f;
     ASSERT_LE(std::fabs(offset.x), bound);
     ASSERT_LE(std::fabs(offset.y), bound);
@@ -314,7 +322,7 @@ TEST_F(UpdateTest, CameraFollowsTheShipAndItsShakeDiesAwayWithTheTimer) {
   EXPECT_LT(lastShake, 0.01f * 3.0f / 50.0f + 1e-5f);
   Step(0.02f);
   EXPECT_EQ(Ship()->dead, 0);
-  EXPECT_EQ(sceneCamera.GetEyePt(), D3DXVECTOR3(8.5f, 1.3f, 1.0f));
+  ExpectAt(camera.eye, Vector3(8.5f, 1.3f, 1.0f));
 }
 
 }  // namespace

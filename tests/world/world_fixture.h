@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 // Shared set-up for the world tests: a fresh list with the ship at its head,
-// all game-play values and controls at zero, and a clock, seed and close
-// request that the test drives instead of the application.
+// all game-play values and controls at zero, and a clock, seed, close
+// request, sounds and camera that the test drives or watches instead of the
+// application.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,10 +12,10 @@
 #include <utility>
 #include <vector>
 
-#include "input/input_state.h"
 #include "world/collisions.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/input_state.h"
 #include "world/levels.h"
 #include "world/world_services.h"
 #include "world/world_update.h"
@@ -22,6 +24,12 @@ class WorldTest : public ::testing::Test {
  protected:
   static inline float clock = 0.0f;
   static inline int closeRequests = 0;
+  struct CameraView {
+    Vector3 eye, lookAt, up;
+  };
+  static inline CameraView camera;                // as last aimed
+  static inline std::vector<WorldSound> played;   // in order
+  static inline std::vector<WorldSound> stopped;  // in order
 
   void SetUp() override {
     DestroyDisplayList();
@@ -34,14 +42,24 @@ class WorldTest : public ::testing::Test {
     InputState = InputStateRecord{};
     clock = 0.0f;
     closeRequests = 0;
-    worldServices = WorldServices{[] { return clock; }, [] { return DWORD(4242); }, [] { ++closeRequests; }};
+    camera = CameraView{};
+    played.clear();
+    stopped.clear();
+    worldServices = WorldServices{[] { return clock; },
+                                  [] { return DWORD(4242); },
+                                  [] { ++closeRequests; },
+                                  [](WorldSound s) { played.push_back(s); },
+                                  [](WorldSound s) { stopped.push_back(s); },
+                                  [](const Vector3& eye, const Vector3& lookAt, const Vector3& up) {
+                                    camera = CameraView{eye, lookAt, up};
+                                  }};
     std::srand(1);
     BuildDisplayList();
   }
 
   void TearDown() override {
     DestroyDisplayList();
-    worldServices = DefaultWorldServices();
+    worldServices = InertWorldServices();
   }
 
   // Advances the application clock by dt and runs one update.

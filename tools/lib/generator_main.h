@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared entry of the glorbs_gen_* tools that write into one directory.
 #pragma once
 #include <cstdio>

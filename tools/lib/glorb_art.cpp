@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: MIT
 // Glorb creature shading: a glowing jelly bell with a pulsing heart, two eyes
 // that blink once per loop and a frilled skirt that turns one lobe per loop.
 #include "glorb_art.h"
+#include "math_constants.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +10,6 @@
 namespace gen {
 namespace {
 
-const float kPi = 3.14159265358979f;
 const int kLobes = 7;
 
 // Eye openness over one loop: open, with one quick blink late in the cycle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Glorb creature as a function of position and animation phase, shared
 // by the sprite sheet and the splash picture so both show the same animal.
 #pragma once

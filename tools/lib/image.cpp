@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Float image helpers and the BMP / PNG file formats of the generated assets.
 // Relies on libpng for PNG; BMP is written and read by hand (little-endian).
 #include "image.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Float RGBA images for the asset generators, with the file writers the game
 // and the desktop need (24-bit BMP, 32-bit BMP with alpha, PNG) and a BMP
 // reader for tests and previews. Colours are display values in [0, 1].

@@ -1,14 +1,13 @@
+// SPDX-License-Identifier: MIT
 // Vector math, triangle mesh bookkeeping and primitive builders.
 #include "mesh.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace gen {
+#include "math_constants.h"
 
-namespace {
-const float kPi = 3.14159265358979f;
-}
+namespace gen {
 
 float Length(Vec3 a) {
   return std::sqrt(Dot(a, a));

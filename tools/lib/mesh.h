@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Triangle meshes for the model generators, in the game's left-handed space
 // (x right, y up, z away from the viewer); a front face winds clockwise seen
 // from outside, so cross(b - a, c - a) points outward. Builders add

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Triangle set-up, perspective-correct interpolation and shading.
 #include "raster.h"
 

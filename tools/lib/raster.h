@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small software rasteriser for the generators: draws a Mesh with a
 // z-buffer, per-pixel lighting like the game's fixed-function pipeline (one
 // directional light, ambient, specular, emissive, one texture) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Seeded pseudo-random numbers for the asset generators. Every generator owns
 // its stream with a fixed seed so a build always produces the same bytes; the
 // C library's rand() is never used (its sequence differs between libraries).

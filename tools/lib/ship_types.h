@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The model files of the nine ship types and the two part models the ship
 // carries (the game's HUD credits live with the game's ship-type table).
 #pragma once

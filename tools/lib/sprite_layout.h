@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where each sprite kind's animation cells sit in the two 256 x 256 sheets:
 // the game cuts cells by these origins, sizes and column counts, so the
 // generator and the sheet tests share this one table.

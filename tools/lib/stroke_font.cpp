@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stroke font glyphs and their distance-field rendering. Glyphs live on a
 // 4 x 6 grid (x right, y up from the baseline); each glyph is a list of
 // polylines separated by '|'.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small vector font of straight strokes (capitals, digits, a little
 // punctuation) for titles drawn by the generators. Text is turned into a
 // distance field so callers can paint neon tubes, glows and outlines.

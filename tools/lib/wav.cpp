@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RIFF WAVE writing and reading (little-endian, chunk by chunk).
 #include "wav.h"
 

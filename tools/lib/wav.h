@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RIFF WAVE files of the game's recordings: PCM, 16-bit, mono. The writer
 // takes float samples in [-1, 1]; the reader returns the format fields so
 // tests can check them.

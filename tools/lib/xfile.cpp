@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // .x text writing and a token-level reader for the templates the generators
 // use (Mesh, MeshMaterialList, Material, TextureFilename, MeshNormals,
 // MeshTextureCoords). Separators ';' and ',' are treated as whitespace by the

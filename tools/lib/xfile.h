@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectX .x text files for the generated models: a writer for one
 // top-level Mesh with materials, texture names, normals and texture
 // coordinates, and a small lenient reader of the same shapes used by the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COM as the game uses it: HRESULT codes, GUIDs, IUnknown, and the
 // apartment calls. The COM-style interfaces of platform/ derive from IUnknown
 // and count references; there is no registry of classes behind them.
@@ -7,7 +8,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "win_types.h"
+#include <win_types.h>
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)

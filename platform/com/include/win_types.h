@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The basic Windows data types, with the sizes the Windows ABI gives them on
 // a 64-bit Linux (LP64): LONG and DWORD are 32 bits even where long is 64.
 // Every platform header starts from here.

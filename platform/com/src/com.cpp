@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // COM apartment count and the table of creatable classes. One thread uses
 // them (the message loop's), so there is no locking.
 #include <objbase.h>

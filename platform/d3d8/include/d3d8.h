@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Direct3D 8 as the game uses it: Direct3DCreate8, IDirect3D8, the device,
 // textures, surfaces, vertex and index buffers, with the Direct3D 8 names,
 // error codes and interface identifiers. Implemented on OpenGL 3.3 core in
@@ -6,8 +7,8 @@
 
 #include <objbase.h>
 
-#include "d3d8caps.h"
-#include "d3d8types.h"
+#include <d3d8caps.h>
+#include <d3d8types.h>
 
 #define D3D_SDK_VERSION 120
 #define D3DADAPTER_DEFAULT 0

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry points of our Direct3D 8 layer that Direct3D itself does not have:
 // what tests and the benchmark need to look inside (a read-back of the back
 // buffer, counters of OpenGL work) and to emulate smaller hardware.
@@ -5,7 +6,7 @@
 
 #include <cstdint>
 
-#include "d3d8.h"
+#include <d3d8.h>
 
 namespace d3d8 {
 

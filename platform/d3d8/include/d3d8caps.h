@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 // Direct3D 8 device capabilities: the D3DCAPS8 record and the capability
 // bits this device reports. Layout and values are the Direct3D 8 ones.
 #pragma once
 
-#include "d3d8types.h"
+#include <d3d8types.h>
 
 typedef struct _D3DCAPS8 {
   D3DDEVTYPE DeviceType;

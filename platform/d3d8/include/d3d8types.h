@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Direct3D 8 value types: vectors and matrices (shared with the math
 // library), colours, formats, pools, render and texture-stage states, lights,
 // materials, viewports and the records of resource descriptions. Layouts and

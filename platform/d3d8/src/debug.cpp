@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Diagnostics of the device layer on stderr.
 #include "debug.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Diagnostics of the device layer: one line each on stderr (the debugger
 // output of this platform), the unsupported-feature notes only once per run.
 #pragma once

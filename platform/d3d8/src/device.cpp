@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device life, presentation and loss: the back buffer is a framebuffer
 // object of the back-buffer size (rows stored top first); Present scales it
 // into the window's drawable (in real pixels, letterboxed to its own shape)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Direct3D 8 device on OpenGL: its state (what state blocks capture),
 // the back buffer as a framebuffer object, presentation, device loss, and
 // the fixed-function pipeline through generated GLSL programs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draw coalescing: small draws that differ only in the world transform and
 // their vertices are gathered, their positions moved into world space on the
 // CPU, and submitted as one OpenGL draw when anything else changes. Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing: checks every draw against the buffers it reads, brings the GL
 // state up to date (program from the state key, uniforms by group serial,
 // raster state from tables, textures and samplers, vertex attributes) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Resource creation with its checks, and CopyRects between image surfaces,
 // texture levels and the back buffer (formats must match, as in Direct3D 8).
 #include <algorithm>

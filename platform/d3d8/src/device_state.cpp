@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fixed-function state: the tables of render and texture-stage states with
 // their Direct3D 8 defaults and what each one invalidates, transforms,
 // material, lights, viewport, textures and vertex sources. While a state

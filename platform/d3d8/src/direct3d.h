@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The IDirect3D8 object: one adapter (the host's display), its modes, the
 // format checks and capabilities, and device creation.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Direct3DCreate8 and IDirect3D8: one adapter whose display format is always
 // X8R8G8B8 (OpenGL reads and writes 32-bit pixels), hardware device type only.
 #include <d3d8_glorbs.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Generates and caches the GLSL programs of the fixed-function pipeline:
 // transform (with the pixel-centre offset and 0..1 depth), lighting as
 // Direct3D 8 computes it per vertex, the two texture stages and alpha test.

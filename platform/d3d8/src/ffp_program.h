@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fixed-function pipeline as GLSL: a key built from the states that
 // change the generated code, the program generated for each key (cached),
 // and the uniform groups each program refreshes when their values change.

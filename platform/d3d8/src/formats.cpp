@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Format table of the device and per-pixel conversion for copies between
 // formats. Multi-byte pixels are little-endian words, as on Windows.
 #include "formats.h"

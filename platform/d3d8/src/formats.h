@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The surface formats the device accepts: their sizes, and how their bytes
 // reach OpenGL unchanged (locks expose exactly the Direct3D byte layout).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one doorway to OpenGL: every call goes through GL(...) so that the
 // layer can count its own work, and the state cache below skips binds and
 // toggles that would not change anything. Only platform/d3d8 includes this.

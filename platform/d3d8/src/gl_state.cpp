@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The OpenGL state cache: each setter reaches the driver only when the value
 // differs from what was last set. Relies on being the only user of the context.
 #include "gl.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Textures, surfaces and buffers: creation bookkeeping, locks over the bytes
 // each resource keeps, and the uploads that bring OpenGL's copies up to date.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device's resources: textures with their level surfaces, image surfaces,
 // the back-buffer and depth surfaces, vertex and index buffers. Every
 // resource keeps its bytes in memory exactly as a lock shows them; OpenGL

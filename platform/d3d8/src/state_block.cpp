@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // State blocks: recorded between BeginStateBlock and EndStateBlock (the
 // setters then write into the block, not the device), or made whole by
 // CreateStateBlock; Capture refreshes the recorded values from the device,

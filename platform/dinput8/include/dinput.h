@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectInput 8 as the game calls it: action mapping (action formats,
 // enumeration of devices by the semantics of a format, building and setting
 // action maps), buffered device data and the device configuration window.
@@ -5,7 +6,7 @@
 // remappings are kept per user under the XDG configuration directory.
 #pragma once
 
-#include "objbase.h"
+#include <objbase.h>
 
 #ifndef DIRECTINPUT_VERSION
 #define DIRECTINPUT_VERSION 0x0800

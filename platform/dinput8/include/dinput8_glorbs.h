@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry points of our DirectInput layer that DirectInput itself does not
 // have: its diagnostics, counted per kind so tests can tell which fired, and
 // where the user's saved maps live.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mapping rules of action formats. Controllers get genre actions through
 // one preference table (first listed control the pad has and nobody took);
 // whatever the table does not place goes to the first free control of its
@@ -6,7 +7,7 @@
 
 #include <set>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput8 {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which control of a device each action of an action format gets: the
 // application's fixed choices, then the user's saved choices, then the
 // defaults (the semantic's own key or mouse object, or the genre table for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rectangles and text of the configuration window on a 32-bit top-down DIB
 // section: the canvas's pixels are the section's, so GDI text lands in them
 // directly (blue first in memory, which is 0xAARRGGBB as a 32-bit value;

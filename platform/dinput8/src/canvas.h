@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The configuration window's own picture: 640 x 480 pixels of 0xAARRGGBB,
 // filled rectangles and text. Text goes through the platform's GDI text
 // (FreeType fonts found by fontconfig) on a DIB section that is the canvas.

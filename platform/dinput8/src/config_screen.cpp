@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the configuration window does with keys, buttons, clicks and the
 // controls the user presses, and the modal loop that runs it.
 #include "config_screen.h"
@@ -6,11 +7,11 @@
 #include <cstdlib>
 
 #include "canvas.h"
-#include "d3d8.h"
+#include <d3d8.h>
 #include "diagnostics.h"
 #include "key_table.h"
 #include "user_maps.h"
-#include "winuser.h"
+#include <winuser.h>
 
 namespace dinput8 {
 

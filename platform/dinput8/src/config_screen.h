@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device configuration window: for each attached device, the actions of
 // the format that it serves and the control each has; in edit mode the user
 // picks an action and presses the new key, button or axis. It runs modally,
@@ -9,7 +10,7 @@
 #include <vector>
 
 #include "action_mapping.h"
-#include "host/host.h"
+#include <host/host.h>
 
 struct IDirect3DSurface8;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing of the configuration window on its canvas, and its presentation:
 // copied into the application's target surface (in the surface's pixel
 // format) or handed to host as the window's picture.
@@ -5,7 +6,7 @@
 
 #include "canvas.h"
 #include "config_screen.h"
-#include "d3d8.h"
+#include <d3d8.h>
 
 namespace dinput8 {
 

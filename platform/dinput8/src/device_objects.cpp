@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Identity and objects of the keyboard, the mouse and host's game
 // controllers. Pad objects follow host's standard layout; a pad lists only
 // the buttons and axes its mapping provides.
@@ -6,7 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "host/host.h"
+#include <host/host.h>
 #include "key_table.h"
 
 namespace dinput8 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What each kind of device offers: its identity (instance and product GUIDs,
 // name, DirectInput device type, the key its user maps are filed under) and
 // its objects (keys, axes, buttons) with their DirectInput object ids.
@@ -6,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "dinput.h"
+#include <dinput.h>
 
 namespace dinput8 {
 

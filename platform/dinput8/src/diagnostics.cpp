@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Counters of the diagnostics list and the debugger output they go to.
 #include "diagnostics.h"
 
 #include <set>
 
 #include "user_maps.h"
-#include "winbase.h"
+#include <winbase.h>
 
 namespace dinput8 {
 

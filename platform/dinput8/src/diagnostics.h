@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The layer's own diagnostics: counted, and said once on the debugger output.
 #pragma once
 
 #include <string>
 
-#include "dinput8_glorbs.h"
+#include <dinput8_glorbs.h>
 
 namespace dinput8 {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectInput object: device creation, enumeration of the attached
 // devices that an action format can use, and the configuration window.
 #include <cstdio>
@@ -6,7 +7,7 @@
 #include "action_mapping.h"
 #include "config_screen.h"
 #include "diagnostics.h"
-#include "host/host.h"
+#include <host/host.h>
 #include "input_device.h"
 #include "user_maps.h"
 

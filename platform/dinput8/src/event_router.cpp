@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The one host event sink of the layer, registered while any device lives.
 #include "event_router.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 #include "input_device.h"
 
 namespace dinput8 {

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // Hands host's events to every live device and keeps what they share: the
 // sequence counter of buffered records, the window's focus and the capture
 // of the pointer by an exclusively acquired mouse.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 namespace dinput8 {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The device calls: cooperative level, properties, acquisition, buffered
 // data, and building and installing action maps. Events become records only
 // for objects the installed map binds, and only while acquired.

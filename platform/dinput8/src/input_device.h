@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One DirectInput device: the keyboard, the mouse or a game controller. It
 // keeps its cooperative level, its installed action map and the buffer of
 // events that reach it (through the event router) while it is acquired.
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "device_objects.h"
-#include "host/host.h"
+#include <host/host.h>
 
 namespace dinput8 {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One static table joins the HID usages of host, the DIK codes of DirectInput
 // and the key names of the configuration window; both lookups are built
 // from it once.

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // Keys as DirectInput numbers them (DIK codes) and as host reports them
 // (USB HID usages), with the names the configuration window shows.
 #pragma once
 
 #include <cstdint>
 
-#include "dinput.h"
+#include <dinput.h>
 
 namespace dinput8 {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and writing the user's saved maps. The file is line-based text:
 // a header with a version, the map and device it belongs to, one "bind" line
 // per action and an "end" line with the count, so a truncated file is told
@@ -233,23 +234,26 @@ bool ParseUserMap(const std::string& text, const char* mapName, const DeviceIden
 UserMapStatus LoadUserMap(const char* userName, const char* mapName, const DeviceIdentity& device,
                           UserChoices& choices) {
   choices.clear();
+  const std::string path = UserMapPath(userName, mapName, device);
+  std::string text, why;
+  ReadResult read = path.empty() ? ReadResult::Missing : ReadSmallFile(path, text, why);
+  // Saved controls decide what each key does: a replay carries them. It
+  // carries every load, also one that a choice still in memory answers:
+  // a play-back keeps the choices it makes in memory where the recording
+  // saved them to a file, and must still read its loads in the same order.
+  if (!host::replay::FileReading(read == ReadResult::Read, &text)) {
+    if (read == ReadResult::Read || host::replay::CurrentMode() == host::replay::Mode::Playing)
+      read = ReadResult::Missing;
+  } else {
+    read = ReadResult::Read;
+    why.clear();
+  }
   const auto unsaved = UnsavedMaps().find(UnsavedKey(userName, mapName, device));
   if (unsaved != UnsavedMaps().end()) {
     choices = unsaved->second;
     return UserMapStatus::Loaded;
   }
-  const std::string path = UserMapPath(userName, mapName, device);
   if (path.empty()) return UserMapStatus::Missing;
-  std::string text, why;
-  ReadResult read = ReadSmallFile(path, text, why);
-  // Saved controls decide what each key does: a replay carries them.
-  if (!host::replay::FileReading(read == ReadResult::Read, &text)) {
-    if (read == ReadResult::Read || host::replay::CurrentMode() == host::replay::Mode::Playing)
-      return UserMapStatus::Missing;
-  } else {
-    read = ReadResult::Read;
-    why.clear();
-  }
   switch (read) {
     case ReadResult::Missing:
       return UserMapStatus::Missing;

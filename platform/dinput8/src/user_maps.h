@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's remapped controls, one small text file per action map and
 // device under $XDG_CONFIG_HOME/glorbs3d (or ~/.config/glorbs3d). A file
 // that cannot be read back exactly is ignored whole, with a message, and the

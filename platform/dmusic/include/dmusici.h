@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DirectMusic as the sound layer calls it: the loader, the performance,
 // segments and audio paths, with the identifiers, flags and result codes of
 // the DirectX 8 headers. Implemented on SDL2_mixer (platform/dmusic/src).

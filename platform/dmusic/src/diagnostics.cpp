@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Debugger-output notes of the DirectMusic layer, prefixed "dmusic: ".
 #include "diagnostics.h"
 

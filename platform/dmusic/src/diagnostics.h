@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the DirectMusic layer says on the debugger output: reasons for
 // failures, and one note per unsupported feature the first time it is asked.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The loader: makes wave segments from memory or from files, finds files
 // in its search directories, and caches what it loaded from files by path
 // until it is told to let go. Scripts, styles and chord maps are not made.

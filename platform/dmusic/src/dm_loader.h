@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The class factories that CoCreateInstance calls for the loader and the
 // performance (registered by dm_register.cpp, which every program linking
 // the DirectMusic layer carries).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectMusic objects: wave segments, the performance and its audio
 // paths. Segments and performances know each other through raw pointers
 // that each side removes from the other before it goes (a download record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The performance: opens the sound device, plays downloaded segments as
 // mixer voices and stops them on its beat grid. Its clock is the device's
 // stream of mixed frames, counted from InitAudio; the tempo is DirectMusic's

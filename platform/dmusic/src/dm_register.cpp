@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Registers the DirectMusic classes with CoCreateInstance at start-up.
 // Compiled as an object of its own that reaches every program linking
 // glorbs_dmusic, so the linker cannot drop the registration.

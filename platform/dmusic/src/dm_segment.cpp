@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Wave segments: a parsed recording, decoded into the device format while
 // at least one performance holds a download of it.
 #include "dm_objects.h"

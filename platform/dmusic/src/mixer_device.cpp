@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SDL2_mixer behind the performance: device reference count, decoding, and
 // our own voice mixer. SDL_mixer opens the device and converts recordings
 // to its format; the voices are summed here (in SDL_mixer's music hook), so

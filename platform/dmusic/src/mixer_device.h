@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one sound device of the process, on SDL2_mixer: opened by the first
 // performance that starts its audio, closed when the last one closes down.
 // Every mixer voice remembers which performance started it, so a

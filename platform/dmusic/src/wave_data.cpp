@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RIFF WAVE parsing and re-serialising. Little-endian fields are read byte
 // by byte, so the code does not depend on alignment or host byte order.
 #include "wave_data.h"

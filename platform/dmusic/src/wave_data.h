@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // RIFF WAVE files as the loader accepts them: integer PCM, 8 or 16 bits,
 // one or two channels. Parsing checks every size against the bytes given,
 // so a truncated or damaged file is refused, never read past its end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The DirectX .x file parser: DirectXFileCreate and its enumeration
 // interfaces, reading text and binary .x files (versions 0302 and 0303,
 // 32- and 64-bit floats) from a file, a memory block or a resource.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading a whole data file that a model or the game names: Windows '\'
 // separators are accepted, and only regular files up to a size cap are
 // read, so that a FIFO or a device named by a damaged model can neither

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standard .x templates: their type ids and one .x file defining them
 // all, ready for IDirectXFile::RegisterTemplates. Written from the public
 // description of the .x format; the block is in text form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The COM objects of the .x parser over a parsed Document: the parser with
 // its registered templates, the enumeration of a file, data objects and
 // references. Every object holds the Document alive, so data pointers stay

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The standard .x template set as one text .x file, registered by every
 // loader before it enumerates a model. Ids match <dxfile_templates.h>. The
 // set includes the skinning, vertex-data and animation-timing templates that

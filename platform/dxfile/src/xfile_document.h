@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The parsed form of a .x file: template definitions and a tree of data
 // objects whose values are already packed the way GetData hands them out.
 // A Document is immutable once parsed and shared by the COM objects over it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text and binary .x tokenisers. Binary lists of integers or floats are
 // split into single Integer / Float tokens so that the parser reads data
 // values the same way in both forms. Every read is bounds-checked first.

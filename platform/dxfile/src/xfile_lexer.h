@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tokens of a .x file, text or binary, behind one interface: the parser
 // sees names, strings, numbers, GUIDs and punctuation whatever the form.
 // The lexer never reads past the end of the bytes it was given.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Parser of .x files: template definitions and data objects, over the
 // tokens of either form. Data values are read by walking the object's
 // template member by member, so separators between values are optional.

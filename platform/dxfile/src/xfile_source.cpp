@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the bytes of a .x source. File paths may use Windows backslashes;
 // resources come from the program's own resource table (platform/win32).
 #include "xfile_source.h"

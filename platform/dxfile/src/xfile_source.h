@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the bytes of a .x file come from: a file path, a memory block or a
 // resource of the program, as CreateEnumObject's load options say.
 #pragma once

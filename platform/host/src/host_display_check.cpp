@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "host/display_check.h"
+#include <host/display_check.h>
 
 namespace host {
 

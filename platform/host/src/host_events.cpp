@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event pump: SDL events become host::Event records handed to every
 // registered sink (win32 makes window messages of them, dinput8 device-buffer
 // records). Also frame pacing and the game-controller table.
@@ -198,7 +199,7 @@ void RemoveEventSink(int handle) {
 int PumpEvents(int waitMs) {
   if (!State().initOk) return 0;
   if (replay::PlayingBack()) return replay::PlayPump(Deliver);
-  replay::BeginPump();
+  replay::BeginPump(waitMs);
   const int delivered = PumpLiveEvents(waitMs);
   replay::EndPump();
   return delivered;

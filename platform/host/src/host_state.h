@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internal state of the host layer, shared by its window and event files.
 #pragma once
 
@@ -8,7 +9,7 @@
 #include <map>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace host {
 

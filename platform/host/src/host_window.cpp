@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one SDL window: creation, geometry, full screen, icon, cursor, message
 // boxes and the OpenGL context. State shared with the event pump lives in
 // host_state.h; everything runs on the message-loop thread.

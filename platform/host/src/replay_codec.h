@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Internals of the replay file shared by its reader/writer and the session:
 // the streaming encoder (the recorder writes as it goes) and the checksum.
 #pragma once
@@ -38,7 +39,8 @@ bool PlayingBack();
 Event NoteDeliveredEvent(const Event& event);
 // Recording: a pump begins and ends. Playing: the recorded events of the
 // next pump, handed one by one to `deliver`; returns how many.
-void BeginPump();
+// `waitMs` is the pump's: below 0 it waits for an event.
+void BeginPump(int waitMs);
 void EndPump();
 int PlayPump(void (*deliver)(const Event&));
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The replay file: a header (magic, format version, game version, data
 // checksum, checksum interval), the records as tag bytes with variable-length
 // integers (clock readings as differences from the previous reading of the

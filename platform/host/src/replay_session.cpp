@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The replay session of the process: off, recording (each outside value is
 // appended to the file as the program takes it) or playing (each is taken
 // from the file instead, in the same order, and must be asked for in that
@@ -368,9 +369,9 @@ bool FileReading(bool exists, std::string* content) {
   return exists;
 }
 
-void BeginPump() {
+void BeginPump(int waitMs) {
   Session& s = S();
-  if (s.pumpObserver) s.pumpObserver(++s.pumpsSinceFrame, s.pumpObserverUser);
+  if (s.pumpObserver) s.pumpObserver(++s.pumpsSinceFrame, waitMs < 0, s.pumpObserverUser);
   s.inPump = s.mode == Mode::Recording;
   s.pumpedEvents = 0;
 }

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The kernel32 subset: last error, files, modules and their resources, the
 // performance counter, debugger output, code-page conversion and small string
 // helpers. Paths may use '\' as separator; it is mapped to '/' on open.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 // ------------------------------------------------------------------ errors
 

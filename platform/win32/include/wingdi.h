@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GDI subset: device contexts (a window's, or memory ones), bitmaps and
 // DIB sections, solid brushes, stock objects and block transfers. A window DC
 // draws into the window's GDI picture, which is composed into the SDL window
@@ -5,7 +6,7 @@
 // (24- or 32-bit, top-down or bottom-up), so DIB sections expose them as is.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 #pragma pack(push, 2)
 typedef struct tagBITMAPFILEHEADER {

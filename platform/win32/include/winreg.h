@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The advapi32 registry subset, kept in memory for the life of the process
 // (the game stores no settings). At start it holds one key: the SDK key of
 // win32/data_directory.h under HKEY_LOCAL_MACHINE, whose value
 // "DX8SDK Samples Path" names the game's data directory.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 typedef LONG LSTATUS;
 typedef DWORD REGSAM;

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: MIT
 // The user32 subset: window classes, the one top-level window (backed by the
 // SDL window of platform/host), the thread's message queue, the cursor and
 // message boxes. The window layer models frame and caption so that
 // AdjustWindowRectEx, GetWindowRect and GetClientRect agree with each other.
 #pragma once
 
-#include "win_types.h"
-#include "winbase.h"
+#include <win_types.h>
+#include <winbase.h>
 
 typedef WORD ATOM;
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);

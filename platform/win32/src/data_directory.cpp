@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the game's data lives, found from the executable's own path: the
 // build tree keeps Media/ beside the program, an installation keeps it under
 // <prefix>/share/glorbs3d (GLORBS_BIN_TO_DATA is the path from bin to there).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Files through POSIX descriptors, and the game's paths made native. Only
 // regular files open, as on the original without backup semantics.
 #include "win32_internal.h"

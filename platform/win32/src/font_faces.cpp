@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finds and opens fonts for GDI text with fontconfig and FreeType. Windows
 // face names the system lacks get a stand-in of similar build: "Tahoma"
 // (a narrow humanist sans) DejaVu Sans Condensed, "Impact" (a heavy, tall,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The fonts behind GDI text: a LOGFONTA becomes an installed font file found
 // by fontconfig, opened by FreeType at the requested pixel size. Internal to
 // platform/win32; single-threaded like the rest of GDI.

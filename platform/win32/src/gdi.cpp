@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Device contexts, bitmaps, brushes and block transfers. A window DC draws
 // into its window's GDI picture (32-bit, top-down), shown through host when
 // the DC is released; a memory DC draws into the bitmap selected into it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Desktop events from platform/host become window messages here: focus,
 // exposure, size and position, close requests, keys (with virtual-key codes
 // and scan codes), pointer motion and buttons. Controller events are the

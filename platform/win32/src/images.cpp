@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Bitmaps and icons from resources or .bmp files, and the cursor. Image data
 // is checked before it is trusted: a truncated or inconsistent bitmap is
 // refused with a reason on the debugger output, never read past its end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The thread's message queue and the default window procedure. Posted
 // messages wait in order; messages the desktop "sends" (activation, size,
 // cursor) are delivered to their window procedure inside the next Peek/Get,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The registry, in memory: keys by path (without case), values by name. It
 // starts with the SDK key whose "DX8SDK Samples Path" is the data directory.
 #include "win32_internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resource directory of the program: tables registered by the generated
 // sources of the build (and by tests), searched by type and name.
 #include "win32_internal.h"

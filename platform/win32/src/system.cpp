@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Last error, clocks and debugger output.
 #include "win32_internal.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Code-page conversion between the ANSI code page (UTF-8 here) and UTF-16,
 // and small string helpers. Outputs never take more than their given size.
 #include "win32_internal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // GDI text: measuring and drawing single-byte strings with a DC's font,
 // colours, background mode and alignment, into the bitmap the DC draws on.
 // Glyphs come from font_faces.cpp; every write is clipped to the bitmap.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared internals of platform/win32: the window record, the GDI object
 // records and the hooks between windows, messages and GDI. Not exported.
 #pragma once

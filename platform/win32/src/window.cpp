@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Window classes and the one top-level window, carried by host's SDL window.
 // The frame (borders, caption, menu bar) is a model with fixed metrics; the
 // client area is the SDL window, so outer rectangles follow from it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Build-time generator: writes a C++ source that holds resource files as byte
 // arrays and registers them with the win32 resource directory at start-up.
 //   glorbs_embed <out.cpp> (<type> <name-or-id> <file>)...

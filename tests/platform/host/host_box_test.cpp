@@ -10,7 +10,7 @@
 
 #include <SDL.h>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace {
 

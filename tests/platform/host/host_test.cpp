@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host layer on the offscreen driver: one window, its GL context, and the
 // event stream as the sinks see it.
 #include <gtest/gtest.h>
@@ -6,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include <host/host.h>
 
 namespace {
 

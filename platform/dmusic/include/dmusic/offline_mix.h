@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Rendering the DirectMusic layer's mix without the wall clock: while the
 // device is held, its own audio thread plays silence and the stream clock
 // stands still; RenderMix then runs the very mixing routine the device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one SDL2 window of the process, its OpenGL context, the event pump and
 // the few desktop services around them. platform/win32, platform/d3d8 and
 // platform/dinput8 build on this; nothing else in the program sees SDL.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Replays: every value the program takes from the outside world (host
 // events, clock readings, the desktop mode, window focus, whether the sound
 // device opened) recorded in order to a file, and fed back in the same order
@@ -59,9 +60,11 @@ uint64_t FrameCount();
 typedef void (*FrameObserver)(uint64_t frame, void* user);
 void SetFrameObserver(FrameObserver observer, void* user);
 // The pump observer sees each event pump begin, with the number of pumps
-// since the last frame mark: a modal window (the device configuration) pumps
-// without frames.
-typedef void (*PumpObserver)(uint64_t pumpsSinceFrame, void* user);
+// since the last frame mark (a modal window, the device configuration, pumps
+// without frames) and whether the pump waits until an event comes (the
+// splash and an inactive window make no frames until one does). A tool
+// must inject its events there: nothing else wakes a waiting pump.
+typedef void (*PumpObserver)(uint64_t pumpsSinceFrame, bool waits, void* user);
 void SetPumpObserver(PumpObserver observer, void* user);
 enum class Clock : uint8_t { Counter, Milliseconds, Ticks };
 typedef int64_t (*ClockSource)(Clock which);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Paths as the game writes them ('\' separators) made usable on Linux, and the
 // data directory that the registry reports under the SDK key.
 #pragma once

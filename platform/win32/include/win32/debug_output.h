@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where debugger output goes besides stderr: a hook that tests set to see
 // which diagnostics a call produced.
 #pragma once

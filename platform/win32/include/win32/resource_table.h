@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the build's embedded resources reach FindResourceA: generated sources
 // (cmake: glorbs_embed_resources) hold the bytes and register one table each
 // at static initialisation. Tests may register tables of their own.

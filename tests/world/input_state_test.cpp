@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: MIT
 // The input record as the program starts with it.
-#include "input/input_state.h"
+#include "world/input_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: MIT
 // Media lookup through the registry value of the SDK key and CreateFileA
 // (which takes '\' as a separator). No buffer is written past MAX_PATH.
-#include "app/media_files.h"
+#include "common/src/media_files.h"
 
 #include <win32/data_directory.h>
 

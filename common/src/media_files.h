@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Finding the game's data files: first as named (relative to the working
 // directory, or absolute), then in the media directory that the registry
 // names. Paths may use '\' separators.

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: MIT
 // The one record through which player input reaches the game: written by the
 // input polling each frame, read by the frame update, the renderer and the
 // menus, and partly cleared by the level start and the ship's destruction.
 #pragma once
 
-#include "win_types.h"
+#include <win_types.h>
 
 // Devices the per-device action levels have room for.
 constexpr int INPUT_MAX_DEVICES = 10;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Conversions between the 8-bit text of the game (UTF-8 here) and the
 // UTF-16 text of the wide interfaces. `count` is the size of the output in
 // characters, terminator included; -1 takes the input's length plus one.

@@ -1,5 +1,6 @@
+// SPDX-License-Identifier: MIT
 // Text conversion through the ANSI code page calls of the window layer.
-#include "app/text_convert.h"
+#include "common/src/text_convert.h"
 
 #include <algorithm>
 #include <cstring>

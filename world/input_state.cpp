@@ -1,4 +1,5 @@
+// SPDX-License-Identifier: MIT
 // Storage of the input state record; it has no operations of its own.
-#include "input/input_state.h"
+#include "world/input_state.h"
 
 InputStateRecord InputState;

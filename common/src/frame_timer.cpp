@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The application clock. High-resolution mode keeps 64-bit counter ticks,
 // the fallback keeps seconds as doubles from the millisecond clock; both
 // convert to 32-bit float seconds only for the result.
-#include "app/frame_timer.h"
+#include "common/src/frame_timer.h"
 
 #include <mmsystem.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application clock: one routine driven by commands. It counts on the
 // performance counter, or on the millisecond clock where the system has no
 // counter. Called on the message-loop thread only.
