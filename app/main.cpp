@@ -5,7 +5,8 @@
 // sure there is a display to show the game on, and turns the outcome into
 // an exit status launchers can tell apart:
 //   0  the player quit (or --help / --version)
-//   1  a fatal error box was shown, or no display was found
+//   1  a fatal error box was shown, no display was found, or a replay was
+//      refused or diverged (GLORBS3D_RECORD / GLORBS3D_REPLAY)
 //   2  a bad argument
 #include <host/display_check.h>
 
@@ -13,8 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/display.h"
-#include "app/main_window.h"
+#include "app/replay_session.h"
 
 #ifndef GLORBS_VERSION
 #define GLORBS_VERSION "unknown"
@@ -34,6 +34,8 @@ const char kUsage[] =
     "\n"
     "Environment: SDL_VIDEODRIVER and SDL_AUDIODRIVER choose SDL's video and\n"
     "sound drivers (for example x11 or wayland, pulseaudio or alsa).\n"
+    "GLORBS3D_RECORD=file records the game as a replay; GLORBS3D_REPLAY=file\n"
+    "plays one back (GLORBS3D_REPLAY_SPEED=max: as fast as possible).\n"
     "Exit status: 0 when the player quits, 1 after a fatal error or without\n"
     "a display, 2 for a bad argument.\n";
 
@@ -73,7 +75,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "glorbs3d: no display found (is DISPLAY or WAYLAND_DISPLAY set?)\n");
     return 1;
   }
-  char commandLine[1] = {'\0'};
-  const int result = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWDEFAULT);
-  return fatalErrorShown ? 1 : result;
+  return RunGameSession(GLORBS_VERSION);
 }

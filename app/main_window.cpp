@@ -4,6 +4,8 @@
 // whenever the queue is empty; while inactive it blocks in GetMessageA.
 #include "app/main_window.h"
 
+#include <host/replay.h>
+
 #include "app/app_globals.h"
 #include "app/app_states.h"
 #include "app/display.h"
@@ -143,6 +145,7 @@ int RunMessageLoop() {
     } else if (displayReady) {
       StepApplication();
       DrawApplication();
+      host::replay::FrameMark();
     }
   }
   return static_cast<int>(msg.wParam);

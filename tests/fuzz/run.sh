@@ -14,7 +14,7 @@ build="${2:-$root/build-fuzz}"
 mkdir -p "$build"
 CC=/usr/bin/clang CXX=/usr/bin/clang++ cmake -S "$root" -B "$build" -DGLORBS_FUZZ=ON -DBUILD_TESTING=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build/configure.log"
-targets=(xfile image wav user_maps mesh)
+targets=(xfile image wav user_maps mesh replay)
 cmake --build "$build" -j2 --target "${targets[@]/#/fuzz_}"
 
 status=0

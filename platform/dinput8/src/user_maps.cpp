@@ -22,6 +22,8 @@
 
 #include "diagnostics.h"
 
+#include <host/replay.h>
+
 namespace dinput8 {
 
 namespace {
@@ -232,15 +234,27 @@ bool ParseUserMap(const std::string& text, const char* mapName, const DeviceIden
 UserMapStatus LoadUserMap(const char* userName, const char* mapName, const DeviceIdentity& device,
                           UserChoices& choices) {
   choices.clear();
+  const std::string path = UserMapPath(userName, mapName, device);
+  std::string text, why;
+  ReadResult read = path.empty() ? ReadResult::Missing : ReadSmallFile(path, text, why);
+  // Saved controls decide what each key does: a replay carries them. It
+  // carries every load, also one that a choice still in memory answers:
+  // a play-back keeps the choices it makes in memory where the recording
+  // saved them to a file, and must still read its loads in the same order.
+  if (!host::replay::FileReading(read == ReadResult::Read, &text)) {
+    if (read == ReadResult::Read || host::replay::CurrentMode() == host::replay::Mode::Playing)
+      read = ReadResult::Missing;
+  } else {
+    read = ReadResult::Read;
+    why.clear();
+  }
   const auto unsaved = UnsavedMaps().find(UnsavedKey(userName, mapName, device));
   if (unsaved != UnsavedMaps().end()) {
     choices = unsaved->second;
     return UserMapStatus::Loaded;
   }
-  const std::string path = UserMapPath(userName, mapName, device);
   if (path.empty()) return UserMapStatus::Missing;
-  std::string text, why;
-  switch (ReadSmallFile(path, text, why)) {
+  switch (read) {
     case ReadResult::Missing:
       return UserMapStatus::Missing;
     case ReadResult::Read:
@@ -276,6 +290,12 @@ bool SaveUserMap(const char* userName, const DIACTIONFORMATA& format, const Devi
   text << "end " << choices.size() << "\n";
 
   const std::string key = UnsavedKey(userName, format.tszActionMap, device);
+  // Watching someone's game must not change the watcher's controls: the
+  // choice holds in memory only.
+  if (host::replay::CurrentMode() == host::replay::Mode::Playing) {
+    UnsavedMaps()[key] = choices;
+    return true;
+  }
   const std::string path = UserMapPath(userName, format.tszActionMap, device);
   std::string why;
   if (path.empty()) {

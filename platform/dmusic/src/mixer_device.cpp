@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <host/replay.h>
 
 #include <algorithm>
 #include <atomic>
@@ -157,9 +158,7 @@ void SayReason(const std::string& reason) {
   if (said.insert(reason).second) Say(reason);
 }
 
-}  // namespace
-
-bool Open() {
+bool OpenDevice() {
   if (users > 0) {
     ++users;
     return true;
@@ -185,6 +184,13 @@ bool Open() {
   Mix_HookMusic(DeviceMix, nullptr);
   users = 1;
   return true;
+}
+
+}  // namespace
+
+// Whether the card opened is a fact of this machine: a replay records it.
+bool Open() {
+  return host::replay::SoundDeviceOpening(OpenDevice);
 }
 
 void Close() {

@@ -3,6 +3,7 @@
 // registered sink (win32 makes window messages of them, dinput8 device-buffer
 // records). Also frame pacing and the game-controller table.
 #include "host_state.h"
+#include "replay_codec.h"
 
 #include <time.h>
 
@@ -159,12 +160,17 @@ void Track(const Event& e) {
   }
 }
 
-void Deliver(const Event& e) {
+}  // namespace
+
+void Deliver(const Event& event) {
+  const Event e = replay::NoteDeliveredEvent(event);
   Track(e);
   // A sink may add or remove sinks while it runs; walk a copy.
   std::vector<SinkEntry> sinks = State().sinks;
   for (const SinkEntry& entry : sinks) entry.sink(e, entry.user);
 }
+
+namespace {
 
 bool IsWakeUp(const SDL_Event& e) {
   return State().wakeEventType != 0 && e.type == State().wakeEventType;
@@ -191,8 +197,16 @@ void RemoveEventSink(int handle) {
 }
 
 int PumpEvents(int waitMs) {
+  if (!State().initOk) return 0;
+  if (replay::PlayingBack()) return replay::PlayPump(Deliver);
+  replay::BeginPump(waitMs);
+  const int delivered = PumpLiveEvents(waitMs);
+  replay::EndPump();
+  return delivered;
+}
+
+int PumpLiveEvents(int waitMs) {
   HostState& s = State();
-  if (!s.initOk) return 0;
   int delivered = 0;
   while (!s.injected.empty()) {
     Event e = s.injected.front();

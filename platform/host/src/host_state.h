@@ -52,5 +52,9 @@ struct HostState {
 HostState& State();
 void ClosePads();
 void PaceFrame();
+// Hands an event to every sink; PumpLiveEvents reads the desktop's events
+// (PumpEvents plays recorded ones instead while a replay plays).
+void Deliver(const Event& e);
+int PumpLiveEvents(int waitMs);
 
 }  // namespace host

@@ -3,6 +3,7 @@
 // boxes and the OpenGL context. State shared with the event pump lives in
 // host_state.h; everything runs on the message-loop thread.
 #include "host_state.h"
+#include "host/replay.h"
 #include "host_x11.h"
 
 #include <cstdio>
@@ -159,12 +160,13 @@ void Raise() {
 
 bool HasFocus() {
   SDL_Window* w = State().window;
-  return w && (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0;
+  return replay::FlagReading(replay::Flag::Focus, w && (SDL_GetWindowFlags(w) & SDL_WINDOW_INPUT_FOCUS) != 0);
 }
 
 bool IsMinimized() {
   SDL_Window* w = State().window;
-  return w && (SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED) != 0;
+  return replay::FlagReading(replay::Flag::Minimized,
+                             w && (SDL_GetWindowFlags(w) & SDL_WINDOW_MINIMIZED) != 0);
 }
 
 bool IsShown() {
@@ -206,12 +208,13 @@ DisplayMode GetDesktopMode() {
   DisplayMode mode;
   if (!Init()) return mode;
   SDL_DisplayMode dm{};
-  if (SDL_GetDesktopDisplayMode(WindowDisplay(), &dm) != 0) return mode;
-  mode.w = dm.w;
-  mode.h = dm.h;
-  mode.refresh = dm.refresh_rate;
-  mode.bitsPerPixel = SDL_BYTESPERPIXEL(dm.format) * 8;
-  return mode;
+  if (SDL_GetDesktopDisplayMode(WindowDisplay(), &dm) == 0) {
+    mode.w = dm.w;
+    mode.h = dm.h;
+    mode.refresh = dm.refresh_rate;
+    mode.bitsPerPixel = SDL_BYTESPERPIXEL(dm.format) * 8;
+  }
+  return replay::DesktopModeReading(mode);
 }
 
 // Without a window manager nobody carries out a full-screen request: SDL
@@ -378,7 +381,8 @@ void SetRelativeMouse(bool on) {
 
 uint32_t Ticks() {
   if (!State().initOk) return 0;
-  return static_cast<uint32_t>(SDL_GetTicks64() - State().startTicks);
+  const int64_t live = static_cast<int64_t>(SDL_GetTicks64() - State().startTicks);
+  return static_cast<uint32_t>(replay::ClockReading(replay::Clock::Ticks, live));
 }
 
 }  // namespace host

@@ -2,6 +2,8 @@
 // Last error, clocks and debugger output.
 #include "win32_internal.h"
 
+#include <host/host.h>
+#include <host/replay.h>
 #include <win32/debug_output.h>
 
 #include <cstdio>
@@ -59,12 +61,13 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (!count) return FALSE;
-  count->QuadPart = MonotonicNanoseconds();
+  count->QuadPart = host::replay::ClockReading(host::replay::Clock::Counter, MonotonicNanoseconds());
   return TRUE;
 }
 
 DWORD timeGetTime() {
-  return static_cast<DWORD>(MonotonicNanoseconds() / 1000000);
+  const int64_t live = MonotonicNanoseconds() / 1000000;
+  return static_cast<DWORD>(host::replay::ClockReading(host::replay::Clock::Milliseconds, live));
 }
 DWORD GetTickCount() {
   return timeGetTime();
