@@ -10,33 +10,8 @@
 
 namespace test_events {
 
-// HID usages used by the tests.
-enum : uint16_t {
-  HID_A = 4,
-  HID_J = 13,
-  HID_K = 14,
-  HID_L = 15,
-  HID_M = 16,
-  HID_N = 17,
-  HID_V = 25,
-  HID_W = 26,
-  HID_X = 27,
-  HID_Z = 29,
-  HID_RETURN = 40,
-  HID_ESCAPE = 41,
-  HID_TAB = 43,
-  HID_SPACE = 44,
-  HID_F1 = 58,
-  HID_F5 = 62,
-  HID_F10 = 67,
-  HID_PAUSE = 72,
-  HID_DELETE = 76,
-  HID_RIGHT = 79,
-  HID_LEFT = 80,
-  HID_DOWN = 81,
-  HID_UP = 82,
-  HID_KP_ENTER = 88,
-};
+// The tests press keys by their names in host.
+using namespace host::keys;
 
 inline host::Event KeyEvent(uint16_t hid, bool down, uint32_t time = 0) {
   host::Event e;
