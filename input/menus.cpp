@@ -90,11 +90,49 @@ void RunDeviceConfiguration(DWORD flags) {
   inputServices.showCursor(false);
 }
 
-void RequestModeOf(DWORD id) {
-  for (const ModeEntry& m : kModeEntries) {
-    if (m.id == id) inputServices.requestDisplayMode(m.fullScreen, m.width, m.height);
-  }
+// What the other entries do; each returns the menu open afterwards (null:
+// the menu closes).
+typedef MenuItem* (*EntryAction)(MenuItem& menu, MenuItem& entry);
+
+MenuItem* OpenSubmenu(MenuItem&, MenuItem& entry) {
+  return &entry;
 }
+MenuItem* GoBack(MenuItem& menu, MenuItem&) {
+  return menu.parent;
+}
+MenuItem* ViewDevices(MenuItem&, MenuItem&) {
+  RunDeviceConfiguration(DICD_DEFAULT);
+  return nullptr;
+}
+MenuItem* ConfigDevices(MenuItem&, MenuItem&) {
+  RunDeviceConfiguration(DICD_EDIT);
+  return nullptr;
+}
+MenuItem* SoundOn(MenuItem&, MenuItem&) {
+  if (!soundManager) CreateSounds(inputServices.mainWindow());
+  return nullptr;
+}
+MenuItem* SoundOff(MenuItem&, MenuItem&) {
+  if (soundManager) DestroySounds();
+  return nullptr;
+}
+MenuItem* QuitGame(MenuItem&, MenuItem&) {
+  PostMessageA(inputServices.mainWindow(), WM_CLOSE, 0, 0);
+  return nullptr;
+}
+
+const struct {
+  DWORD id;
+  EntryAction action;
+} kEntryActions[] = {{MENU_SOUND, OpenSubmenu},
+                     {MENU_VIDEO, OpenSubmenu},
+                     {MENU_INPUT, OpenSubmenu},
+                     {MENU_VIEW_DEVICES, ViewDevices},
+                     {MENU_CONFIG_DEVICES, ConfigDevices},
+                     {MENU_BACK, GoBack},
+                     {MENU_SOUND_ON, SoundOn},
+                     {MENU_SOUND_OFF, SoundOff},
+                     {MENU_QUIT_YES, QuitGame}};
 
 // Acts on the highlighted entry of the open menu. Whatever the results of
 // the mode switch, the sound switch or the configuration window, an action
@@ -102,41 +140,14 @@ void RequestModeOf(DWORD id) {
 void SelectEntry(MenuItem& menu) {
   if (menu.selected >= menu.childCount || !menu.children[menu.selected]) return;
   MenuItem* entry = menu.children[menu.selected];
-  switch (entry->id) {
-    case MENU_SOUND:
-    case MENU_VIDEO:
-    case MENU_INPUT:
-      currentMenu = entry;
-      break;
-    case MENU_VIEW_DEVICES:
-    case MENU_CONFIG_DEVICES:
-      RunDeviceConfiguration(entry->id == MENU_CONFIG_DEVICES ? DICD_EDIT : DICD_DEFAULT);
-      currentMenu = nullptr;
-      break;
-    case MENU_WINDOWED:
-    case MENU_640X480:
-    case MENU_800X600:
-    case MENU_1024X768:
-      RequestModeOf(entry->id);
-      currentMenu = nullptr;
-      break;
-    case MENU_BACK:
-      currentMenu = menu.parent;
-      break;
-    case MENU_SOUND_ON:
-      if (!soundManager) CreateSounds(inputServices.mainWindow());
-      currentMenu = nullptr;
-      break;
-    case MENU_SOUND_OFF:
-      if (soundManager) DestroySounds();
-      currentMenu = nullptr;
-      break;
-    case MENU_QUIT_YES:
-      PostMessageA(inputServices.mainWindow(), WM_CLOSE, 0, 0);
-      currentMenu = nullptr;
-      break;
-    default:
-      break;
+  for (const ModeEntry& m : kModeEntries) {
+    if (m.id != entry->id) continue;
+    inputServices.requestDisplayMode(m.fullScreen, m.width, m.height);
+    currentMenu = nullptr;
+    return;
+  }
+  for (const auto& row : kEntryActions) {
+    if (row.id == entry->id) currentMenu = row.action(menu, *entry);
   }
 }
 
