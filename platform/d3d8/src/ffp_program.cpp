@@ -264,7 +264,7 @@ GLuint Compile(GLenum type, const std::string& source) {
   if (!ok) {
     char log[1024] = {};
     GL(GetShaderInfoLog)(shader, sizeof(log), nullptr, log);
-    DebugOutput(std::string("d3d8: fixed-function shader failed to compile: ") + log + "\n");
+    Diagnose(DIAG_SHADER_NOT_COMPILED, log);
     GL(DeleteShader)(shader);
     return 0;
   }
@@ -297,7 +297,7 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
       GL(Uniform1i)(tex1, 1);
       ++built_;
     } else {
-      DebugOutput("d3d8: fixed-function program failed to link\n");
+      Diagnose(DIAG_PROGRAM_NOT_LINKED);
       GL(DeleteProgram)(id);
     }
   }
