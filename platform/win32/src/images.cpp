@@ -143,7 +143,7 @@ HANDLE LoadBitmapImage(HINSTANCE instance, LPCSTR name, UINT flags) {
   } else {
     HRSRC r = FindResourceA(instance, name, RT_BITMAP);
     if (!r) {
-      OutputDebugStringA("LoadImageA: bitmap resource not found\n");
+      Diagnose(DIAG_BITMAP_NOT_FOUND, "LoadImageA: bitmap resource not found");
       return nullptr;
     }
     data = static_cast<const uint8_t*>(LockResource(LoadResource(instance, r)));
@@ -152,8 +152,7 @@ HANDLE LoadBitmapImage(HINSTANCE instance, LPCSTR name, UINT flags) {
   std::string why;
   std::unique_ptr<Bitmap> b = ParseDib(data, size, &why);
   if (!b) {
-    std::string text = "LoadImageA: damaged bitmap (" + why + ")\n";
-    OutputDebugStringA(text.c_str());
+    Diagnose(DIAG_DAMAGED_BITMAP, ("LoadImageA: damaged bitmap (" + why + ")").c_str());
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
@@ -239,8 +238,7 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
   std::string why;
   std::unique_ptr<Bitmap> b = ParseDib(data, size, &why);
   if (!b) {
-    std::string text = "LoadIconA: damaged icon (" + why + ")\n";
-    OutputDebugStringA(text.c_str());
+    Diagnose(DIAG_DAMAGED_ICON, ("LoadIconA: damaged icon (" + why + ")").c_str());
     SetLastError(ERROR_INVALID_DATA);
     return nullptr;
   }
