@@ -25,19 +25,23 @@ inline void Pump() {
   host::PumpEvents(0);
 }
 
-// A format: zeroed, then filled like the game fills its own.
+// A format with the fields the game sets (in declaration order), the rest zeroed.
 inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* name,
                                   DWORD genre = DIVIRTUAL_SPACESIM) {
-  DIACTIONFORMATA f{};
-  f.dwSize = sizeof f;
-  f.dwActionSize = sizeof(DIACTIONA);
-  f.dwDataSize = count * 4;
-  f.dwNumActions = count;
-  f.rgoAction = actions;
-  f.dwGenre = genre;
-  f.dwBufferSize = 16;
-  f.lAxisMin = -10;
-  f.lAxisMax = 10;
+  DIACTIONFORMATA f{sizeof(DIACTIONFORMATA),
+                    sizeof(DIACTIONA),
+                    count * 4,
+                    count,
+                    actions,
+                    {},
+                    genre,
+                    16,
+                    -10,
+                    10,
+                    nullptr,
+                    {},
+                    0,
+                    {}};
   snprintf(f.tszActionMap, sizeof f.tszActionMap, "%s", name);
   return f;
 }

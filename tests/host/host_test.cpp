@@ -9,6 +9,8 @@
 
 #include <host/host.h>
 
+#include "host_events.h"
+
 namespace {
 
 struct Recorder {
@@ -23,12 +25,7 @@ class HostTest : public ::testing::Test {
 };
 
 host::Event Key(uint16_t usage, bool down, uint16_t mods = 0) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = usage;
-  e.down = down;
-  e.mods = mods;
-  return e;
+  return test_events::KeyEvent(usage, down, 0, mods);
 }
 
 TEST_F(HostTest, WindowHasTheClientSizeAskedForAndOnlyOneExists) {

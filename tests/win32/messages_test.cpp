@@ -5,17 +5,13 @@
 #include <gtest/gtest.h>
 #include <host/host.h>
 
+#include "host_events.h"
 #include "test_window.h"
 
 namespace {
 
 host::Event Key(uint16_t hid, bool down, uint16_t mods = 0) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = hid;
-  e.down = down;
-  e.mods = mods;
-  return e;
+  return test_events::KeyEvent(hid, down, 0, mods);
 }
 
 host::Event Of(host::EventType type) {
