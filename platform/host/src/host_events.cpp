@@ -142,6 +142,32 @@ bool IsWakeUp(const SDL_Event& e) {
   return State().wakeEventType != 0 && e.type == State().wakeEventType;
 }
 
+// Delivers the records put in by InjectEvent; returns how many.
+int DeliverInjected() {
+  HostState& s = State();
+  int delivered = 0;
+  while (!s.injected.empty()) {
+    Event e = s.injected.front();
+    s.injected.pop_front();
+    Deliver(e);
+    ++delivered;
+  }
+  return delivered;
+}
+
+// Delivers one SDL event as a record; returns 1 when it was delivered.
+// The wake-up event only sets `woken`.
+int DeliverSdl(const SDL_Event& sdl, bool* woken) {
+  if (IsWakeUp(sdl)) {
+    *woken = true;
+    return 0;
+  }
+  Event e;
+  if (!Translate(sdl, e)) return 0;
+  Deliver(e);
+  return 1;
+}
+
 }  // namespace
 
 int AddEventSink(EventSink sink, void* user) {
@@ -163,42 +189,18 @@ void RemoveEventSink(int handle) {
 }
 
 int PumpEvents(int waitMs) {
-  HostState& s = State();
-  if (!s.initOk) return 0;
-  int delivered = 0;
-  while (!s.injected.empty()) {
-    Event e = s.injected.front();
-    s.injected.pop_front();
-    Deliver(e);
-    ++delivered;
-  }
+  if (!State().initOk) return 0;
+  int delivered = DeliverInjected();
   SDL_Event sdl;
-  Event e;
   bool woken = false;
-  while (SDL_PollEvent(&sdl)) {
-    if (IsWakeUp(sdl)) {
-      woken = true;
-    } else if (Translate(sdl, e)) {
-      Deliver(e);
-      ++delivered;
-    }
-  }
+  while (SDL_PollEvent(&sdl)) delivered += DeliverSdl(sdl, &woken);
   if (delivered > 0 || woken || waitMs == 0) return delivered;
   int got = waitMs < 0 ? SDL_WaitEvent(&sdl) : SDL_WaitEventTimeout(&sdl, waitMs);
   if (!got) return 0;
   do {
-    if (!IsWakeUp(sdl) && Translate(sdl, e)) {
-      Deliver(e);
-      ++delivered;
-    }
+    delivered += DeliverSdl(sdl, &woken);
   } while (SDL_PollEvent(&sdl));
-  while (!s.injected.empty()) {
-    Event queued = s.injected.front();
-    s.injected.pop_front();
-    Deliver(queued);
-    ++delivered;
-  }
-  return delivered;
+  return delivered + DeliverInjected();
 }
 
 void InjectEvent(const Event& event) {

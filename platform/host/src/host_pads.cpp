@@ -8,6 +8,27 @@
 
 namespace host {
 
+namespace {
+
+// The open controller of a joystick instance id, or null.
+SDL_GameController* FindPad(int32_t instance) {
+  auto it = State().pads.find(instance);
+  return it == State().pads.end() ? nullptr : it->second;
+}
+
+// Bit n set for each n below `count` that the controller `has`.
+template <typename Has>
+uint32_t MaskOf(int32_t instance, int count, Has has) {
+  SDL_GameController* pad = FindPad(instance);
+  uint32_t mask = 0;
+  for (int n = 0; pad && n < count; ++n) {
+    if (has(pad, n)) mask |= 1u << n;
+  }
+  return mask;
+}
+
+}  // namespace
+
 void OpenPad(int deviceIndex, Event& out) {
   if (!SDL_IsGameController(deviceIndex)) return;
   SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
@@ -46,38 +67,29 @@ int32_t PadInstanceAt(int index) {
 }
 
 const char* PadName(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return "";
-  const char* name = SDL_GameControllerName(it->second);
+  SDL_GameController* pad = FindPad(instance);
+  const char* name = pad ? SDL_GameControllerName(pad) : nullptr;
   return name ? name : "";
 }
 
 void PadGuid(int32_t instance, uint8_t out[16]) {
   std::memset(out, 0, 16);
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return;
-  SDL_JoystickGUID guid = SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(it->second));
+  SDL_GameController* pad = FindPad(instance);
+  if (!pad) return;
+  SDL_JoystickGUID guid = SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(pad));
   std::memcpy(out, guid.data, 16);
 }
 
 uint32_t PadButtonMask(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return 0;
-  uint32_t mask = 0;
-  for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-    if (SDL_GameControllerHasButton(it->second, static_cast<SDL_GameControllerButton>(b))) mask |= 1u << b;
-  }
-  return mask;
+  return MaskOf(instance, PAD_BUTTON_COUNT, [](SDL_GameController* pad, int n) {
+    return SDL_GameControllerHasButton(pad, static_cast<SDL_GameControllerButton>(n)) == SDL_TRUE;
+  });
 }
 
 uint32_t PadAxisMask(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return 0;
-  uint32_t mask = 0;
-  for (int a = 0; a < PAD_AXIS_COUNT; ++a) {
-    if (SDL_GameControllerHasAxis(it->second, static_cast<SDL_GameControllerAxis>(a))) mask |= 1u << a;
-  }
-  return mask;
+  return MaskOf(instance, PAD_AXIS_COUNT, [](SDL_GameController* pad, int n) {
+    return SDL_GameControllerHasAxis(pad, static_cast<SDL_GameControllerAxis>(n)) == SDL_TRUE;
+  });
 }
 
 int AttachVirtualPad(const char* name, uint32_t buttonMask, uint32_t axisMask) {
