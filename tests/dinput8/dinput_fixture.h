@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
+#include "scratch_config_home.h"
 #include <host/host.h>
 
 namespace dinput_test {
@@ -51,10 +52,8 @@ inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* n
 class DinputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/glorbs-dinput-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    configHome_ = dir;
-    setenv("XDG_CONFIG_HOME", dir, 1);
+    configHome_ = scratchHome_.Enter("glorbs-dinput");
+    ASSERT_FALSE(configHome_.empty());
     ASSERT_TRUE(host::Init());
     host::PumpEvents(0);
     dinput8::ResetDiagnostics();
@@ -68,8 +67,7 @@ class DinputTest : public ::testing::Test {
     // Last first: detaching a pad renumbers the ones after it.
     for (auto it = pads_.rbegin(); it != pads_.rend(); ++it) host::DetachVirtualPad(*it);
     host::PumpEvents(0);
-    std::error_code ignored;
-    std::filesystem::remove_all(configHome_, ignored);
+    scratchHome_.Leave();
   }
 
   // Attaches a virtual controller and returns host's instance id for it.
@@ -112,6 +110,7 @@ class DinputTest : public ::testing::Test {
   }
 
   IDirectInput8A* di_ = nullptr;
+  ScratchConfigHome scratchHome_;
   std::string configHome_;
   std::vector<int> pads_;
 };
