@@ -13,7 +13,6 @@
 
 namespace {
 
-
 TEST(ErrorNames, FamiliesAndUnknown) {
   EXPECT_STREQ(DXGetErrorString8A(S_OK), "S_OK");
   EXPECT_STREQ(DXGetErrorString8A(E_FAIL), "E_FAIL");
