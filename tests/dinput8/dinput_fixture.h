@@ -47,6 +47,10 @@ inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* n
   return f;
 }
 
+// Every button and axis of a standard controller.
+constexpr uint32_t kAllButtons = (1u << host::PAD_BUTTON_COUNT) - 1;
+constexpr uint32_t kAllAxes = (1u << host::PAD_AXIS_COUNT) - 1;
+
 // Host runs, saved maps go to a folder of this test's own, and every
 // virtual pad it attached is gone afterwards.
 class DinputTest : public ::testing::Test {
@@ -81,18 +85,40 @@ class DinputTest : public ::testing::Test {
     return host::PadInstanceAt(host::PadCount() - 1);
   }
 
-  // Creates the device of `guid`, with an action map of `format` installed
-  // and acquired (non-exclusive, background).
-  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format,
-                                   DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
+  // Creates the device of `guid` with an action map of `format` installed,
+  // not yet acquired.
+  IDirectInputDevice8A* Mapped(REFGUID guid, DIACTIONFORMATA& format, DWORD coop) {
     IDirectInputDevice8A* device = nullptr;
     EXPECT_EQ(di_->CreateDevice(guid, &device, nullptr), DI_OK);
     if (!device) return nullptr;
     EXPECT_EQ(device->SetCooperativeLevel(FakeWindow(), coop), DI_OK);
     EXPECT_EQ(device->BuildActionMap(&format, nullptr, 0), DI_OK);
     EXPECT_EQ(device->SetActionMap(&format, nullptr, 0), DI_OK);
-    EXPECT_EQ(device->Acquire(), DI_OK);
     return device;
+  }
+
+  // The same, acquired (non-exclusive, background by default).
+  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format,
+                                   DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
+    IDirectInputDevice8A* device = Mapped(guid, format, coop);
+    if (device) {
+      EXPECT_EQ(device->Acquire(), DI_OK);
+    }
+    return device;
+  }
+
+  // The game controller that enumeration by `format` offers; GUID_NULL when none.
+  GUID InstanceOfPad(DIACTIONFORMATA& format) {
+    GUID found = GUID_NULL;
+    di_->EnumDevicesBySemantics(
+        nullptr, &format,
+        [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
+          if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
+            *static_cast<GUID*>(ref) = info->guidInstance;
+          return DIENUM_CONTINUE;
+        },
+        &found, 0);
+    return found;
   }
 
   static std::vector<DIDEVICEOBJECTDATA> Read(IDirectInputDevice8A* device, DWORD most = 64,

@@ -26,22 +26,6 @@ DIACTIONA padActions[] = {
     {11, DIKEYBOARD(DIK_SPACE), 0, {"Fire weapons"}, {}, 0, 0},
 };
 
-constexpr uint32_t kAllButtons = (1u << host::PAD_BUTTON_COUNT) - 1;
-constexpr uint32_t kAllAxes = (1u << host::PAD_AXIS_COUNT) - 1;
-
-GUID InstanceOfPad(IDirectInput8A* di, DIACTIONFORMATA& format) {
-  GUID found = GUID_NULL;
-  di->EnumDevicesBySemantics(
-      nullptr, &format,
-      [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
-        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
-          *static_cast<GUID*>(ref) = info->guidInstance;
-        return DIENUM_CONTINUE;
-      },
-      &found, 0);
-  return found;
-}
-
 // The object an action got on the device `instance`; 0 when it went elsewhere.
 DWORD ObjectOf(const DIACTIONA& action, const GUID& instance) {
   return action.dwHow == DIAH_UNMAPPED || action.guidInstance != instance ? 0 : action.dwObjID;
@@ -98,11 +82,8 @@ TEST_F(MouseAndPad, InAbsoluteModeTheMouseReportsItsTotal) {
 
 TEST_F(MouseAndPad, AnExclusiveForegroundMouseCapturesThePointerUntilReleased) {
   DIACTIONFORMATA format = MakeFormat(mouseActions, 5, "Mouse");
-  IDirectInputDevice8A* mouse = nullptr;
-  ASSERT_EQ(di_->CreateDevice(GUID_SysMouse, &mouse, nullptr), DI_OK);
-  mouse->SetCooperativeLevel(FakeWindow(), DISCL_EXCLUSIVE | DISCL_FOREGROUND);
-  mouse->BuildActionMap(&format, nullptr, 0);
-  mouse->SetActionMap(&format, nullptr, 0);
+  IDirectInputDevice8A* mouse = Mapped(GUID_SysMouse, format, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
+  ASSERT_NE(mouse, nullptr);
   Focus(false);
   Pump();
   EXPECT_EQ(mouse->Acquire(), DIERR_OTHERAPPHASPRIO);
@@ -152,7 +133,7 @@ TEST_F(MouseAndPad, WithoutControllersOnlyTheKeyboardAndMouseAreOffered) {
 TEST_F(MouseAndPad, AStandardControllerGetsTheDefaultLayout) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
   DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(di_, format);
+  GUID pad = InstanceOfPad(format);
   ASSERT_NE(pad, GUID_NULL);
   IDirectInputDevice8A* device = OpenMapped(pad, format);
   EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
@@ -170,7 +151,7 @@ TEST_F(MouseAndPad, AStandardControllerGetsTheDefaultLayout) {
 TEST_F(MouseAndPad, StickValuesAreScaledToTheFormatsRangeAndOnlyChangesAreReported) {
   const int32_t id = AttachPad("Standard pad", kAllButtons, kAllAxes);
   DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(di_, format), format);
+  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(format), format);
   PadAxis(id, host::PAD_LEFTX, 32767);
   PadAxis(id, host::PAD_LEFTX, 32767);  // unchanged: no record
   PadAxis(id, host::PAD_LEFTX, -32768);
@@ -195,7 +176,7 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
       AttachPad("Odd pad", (1u << host::PAD_A) | (1u << host::PAD_B) | (1u << host::PAD_START),
                 (1u << host::PAD_LEFTX) | (1u << host::PAD_LEFTY) | (1u << host::PAD_TRIGGERRIGHT));
   DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(di_, format);
+  GUID pad = InstanceOfPad(format);
   ASSERT_NE(pad, GUID_NULL);
   IDirectInputDevice8A* device = OpenMapped(pad, format);
   EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
@@ -227,7 +208,7 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
 TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
   DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(di_, format), format);
+  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(format), format);
   host::DetachVirtualPad(pads_.back());
   pads_.pop_back();
   Pump();
@@ -235,7 +216,7 @@ TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   Read(device, 10, &hr);
   EXPECT_EQ(hr, DIERR_INPUTLOST);
   EXPECT_EQ(device->Acquire(), DIERR_UNPLUGGED);
-  EXPECT_EQ(InstanceOfPad(di_, format), GUID_NULL);
+  EXPECT_EQ(InstanceOfPad(format), GUID_NULL);
   device->Release();
 }
 
