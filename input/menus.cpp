@@ -89,6 +89,10 @@ void RunDeviceConfiguration(DWORD flags) {
 // What the other entries do; each returns the menu open afterwards (null:
 // the menu closes).
 typedef MenuItem* (*EntryAction)(MenuItem& menu, MenuItem& entry);
+struct ActionEntry {
+  DWORD id;
+  EntryAction action;
+};
 
 MenuItem* OpenSubmenu(MenuItem&, MenuItem& entry) {
   return &entry;
@@ -117,18 +121,15 @@ MenuItem* QuitGame(MenuItem&, MenuItem&) {
   return nullptr;
 }
 
-const struct {
-  DWORD id;
-  EntryAction action;
-} kEntryActions[] = {{MENU_SOUND, OpenSubmenu},
-                     {MENU_VIDEO, OpenSubmenu},
-                     {MENU_INPUT, OpenSubmenu},
-                     {MENU_VIEW_DEVICES, ViewDevices},
-                     {MENU_CONFIG_DEVICES, ConfigDevices},
-                     {MENU_BACK, GoBack},
-                     {MENU_SOUND_ON, SoundOn},
-                     {MENU_SOUND_OFF, SoundOff},
-                     {MENU_QUIT_YES, QuitGame}};
+const ActionEntry kEntryActions[] = {{MENU_SOUND, OpenSubmenu},
+                                     {MENU_VIDEO, OpenSubmenu},
+                                     {MENU_INPUT, OpenSubmenu},
+                                     {MENU_VIEW_DEVICES, ViewDevices},
+                                     {MENU_CONFIG_DEVICES, ConfigDevices},
+                                     {MENU_BACK, GoBack},
+                                     {MENU_SOUND_ON, SoundOn},
+                                     {MENU_SOUND_OFF, SoundOff},
+                                     {MENU_QUIT_YES, QuitGame}};
 
 // Acts on the highlighted entry of the open menu. Whatever the results of
 // the mode switch, the sound switch or the configuration window, an action
@@ -142,7 +143,7 @@ void SelectEntry(MenuItem& menu) {
     currentMenu = nullptr;
     return;
   }
-  for (const auto& row : kEntryActions) {
+  for (const ActionEntry& row : kEntryActions) {
     if (row.id == entry->id) currentMenu = row.action(menu, *entry);
   }
 }
