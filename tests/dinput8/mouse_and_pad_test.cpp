@@ -37,7 +37,18 @@ DWORD Axis(DWORD n) {
   return 0x02 | (n << 8);
 }
 
-using MouseAndPad = DinputTest;
+class MouseAndPad : public DinputTest {
+ protected:
+  // The controller's device with the game's format mapped and acquired;
+  // `instance`, when given, receives the controller's instance.
+  IDirectInputDevice8A* OpenGamePad(GUID* instance = nullptr) {
+    DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
+    const GUID pad = InstanceOfPad(format);
+    if (instance) *instance = pad;
+    EXPECT_NE(pad, GUID_NULL);
+    return pad == GUID_NULL ? nullptr : OpenMapped(pad, format);
+  }
+};
 
 TEST_F(MouseAndPad, MouseAxesAreRelativeAndTheWheelCountsOneHundredTwentyANotch) {
   DIACTIONFORMATA format = MakeFormat(mouseActions, 5, "Mouse");
@@ -132,26 +143,22 @@ TEST_F(MouseAndPad, WithoutControllersOnlyTheKeyboardAndMouseAreOffered) {
 
 TEST_F(MouseAndPad, AStandardControllerGetsTheDefaultLayout) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(format);
-  ASSERT_NE(pad, GUID_NULL);
-  IDirectInputDevice8A* device = OpenMapped(pad, format);
-  EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
-  EXPECT_EQ(ObjectOf(padActions[1], pad), Axis(host::PAD_LEFTY));
-  EXPECT_EQ(ObjectOf(padActions[2], pad), Button(host::PAD_A));
-  EXPECT_EQ(ObjectOf(padActions[3], pad), Button(host::PAD_Y));
-  EXPECT_EQ(ObjectOf(padActions[4], pad), Button(host::PAD_X));
-  EXPECT_EQ(ObjectOf(padActions[5], pad), Button(host::PAD_B));
-  EXPECT_EQ(ObjectOf(padActions[6], pad), Button(host::PAD_BACK));
-  EXPECT_EQ(ObjectOf(padActions[7], pad), Button(host::PAD_START));
+  GUID pad = GUID_NULL;
+  IDirectInputDevice8A* device = OpenGamePad(&pad);
+  ASSERT_NE(device, nullptr);
+  // The sticks move, and each action finds its button of the standard layout.
+  const DWORD expected[8] = {Axis(host::PAD_LEFTX),  Axis(host::PAD_LEFTY),  Button(host::PAD_A),
+                             Button(host::PAD_Y),    Button(host::PAD_X),    Button(host::PAD_B),
+                             Button(host::PAD_BACK), Button(host::PAD_START)};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(ObjectOf(padActions[i], pad), expected[i]) << "action " << i;
   EXPECT_EQ(padActions[8].guidInstance, GUID_NULL);  // the keyboard's action stays the keyboard's
   device->Release();
 }
 
 TEST_F(MouseAndPad, StickValuesAreScaledToTheFormatsRangeAndOnlyChangesAreReported) {
   const int32_t id = AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(format), format);
+  IDirectInputDevice8A* device = OpenGamePad();
+  ASSERT_NE(device, nullptr);
   PadAxis(id, host::PAD_LEFTX, 32767);
   PadAxis(id, host::PAD_LEFTX, 32767);  // unchanged: no record
   PadAxis(id, host::PAD_LEFTX, -32768);
@@ -175,10 +182,9 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
   const int32_t id =
       AttachPad("Odd pad", (1u << host::PAD_A) | (1u << host::PAD_B) | (1u << host::PAD_START),
                 (1u << host::PAD_LEFTX) | (1u << host::PAD_LEFTY) | (1u << host::PAD_TRIGGERRIGHT));
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(format);
-  ASSERT_NE(pad, GUID_NULL);
-  IDirectInputDevice8A* device = OpenMapped(pad, format);
+  GUID pad = GUID_NULL;
+  IDirectInputDevice8A* device = OpenGamePad(&pad);
+  ASSERT_NE(device, nullptr);
   EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
   EXPECT_EQ(ObjectOf(padActions[1], pad), Axis(host::PAD_LEFTY));
   EXPECT_EQ(ObjectOf(padActions[2], pad), Button(host::PAD_A));
@@ -207,8 +213,8 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
 
 TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(format), format);
+  IDirectInputDevice8A* device = OpenGamePad();
+  ASSERT_NE(device, nullptr);
   host::DetachVirtualPad(pads_.back());
   pads_.pop_back();
   Pump();
@@ -216,6 +222,7 @@ TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   Read(device, 10, &hr);
   EXPECT_EQ(hr, DIERR_INPUTLOST);
   EXPECT_EQ(device->Acquire(), DIERR_UNPLUGGED);
+  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
   EXPECT_EQ(InstanceOfPad(format), GUID_NULL);
   device->Release();
 }
