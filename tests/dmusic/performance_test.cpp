@@ -95,6 +95,20 @@ TEST_F(DirectMusicTest, OverlappingInstancesAddUpAndALoudSumIsLimitedWithoutClip
   RecordProperty("three_copies_peak", Peak(three, 0, three.size()));
 }
 
+// Sounds past the mixer's last voice are refused and named; the ones
+// already playing go on.
+TEST_F(DirectMusicTest, ASoundPastTheLastFreeVoiceIsNamedAndTheOthersPlayOn) {
+  Listening listen(loader, MakeWav(Tone(0.25, 300, 20)));
+  ASSERT_TRUE(listen.ready);
+  DebugCapture quiet;
+  for (int i = 0; i < 1024; ++i) ASSERT_EQ(S_OK, Play(listen.performance, listen.segment)) << i;
+  EXPECT_EQ(Fired(dmusic::DIAG_NO_FREE_VOICE), 0);
+  EXPECT_EQ(E_OUTOFMEMORY, Play(listen.performance, listen.segment));
+  EXPECT_EQ(Fired(dmusic::DIAG_NO_FREE_VOICE), 1);
+  const std::vector<int16_t> heard = listen.mix.Render(0.1);
+  EXPECT_GT(Peak(heard, 0, heard.size()), 1000);
+}
+
 TEST_F(DirectMusicTest, AStopOnTheBeatWaitsForTheNextHalfSecondOfThePerformance) {
   Listening listen(loader, MakeWav(Tone(2.0, 440, 8000)));
   ASSERT_TRUE(listen.ready);
