@@ -8,6 +8,8 @@
 #include <d3d8_glorbs.h>
 #include <host/host.h>
 
+#include "windowed_device.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -186,16 +188,8 @@ int main(int argc, char** argv) {
   host::SetFramePacing(false);
   IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
   D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-  pp.BackBufferCount = 1;
-  pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  pp.Windowed = TRUE;
-  pp.EnableAutoDepthStencil = TRUE;
-  pp.AutoDepthStencilFormat = D3DFMT_D16;
   Scene s;
-  if (!d3d ||
-      FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &s.device)) ||
+  if (!d3d || FAILED(windowed_device::CreateWindowedDevice(d3d, nullptr, 0, 0, &s.device, &pp)) ||
       !Build(s)) {
     std::fprintf(stderr, "d3d8_bench: no device\n");
     return 1;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/app_globals.h"
+#include "bench_support.h"
 #include "app/app_states.h"
 #include "app/display.h"
 #include "app/main_window.h"
@@ -41,18 +42,11 @@ DWORD Milliseconds() {
 const FrameTimerClocks kClock = {Frequency, Counter, Milliseconds};
 
 double CpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return t.tv_sec + t.tv_nsec * 1e-9;
+  return bench::Seconds(CLOCK_PROCESS_CPUTIME_ID);
 }
 
-// Dispatches waiting messages, except the close that the end of a level
-// posts: the benchmark starts level 2 again instead.
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    if (msg.message != WM_CLOSE && msg.message != WM_QUIT) DispatchMessageA(&msg);
-}
+// The end of a level posts a close: the benchmark starts level 2 again instead.
+using bench::Pump;
 
 void StartLevelTwo() {
   Level = 1;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/app_globals.h"
+#include "bench_support.h"
 #include "app/app_states.h"
 #include "app/display.h"
 #include "app/main_window.h"
@@ -36,16 +37,10 @@ extern char** environ;
 namespace {
 
 double Now() {
-  timespec t{};
-  clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec + t.tv_nsec * 1e-9;
+  return bench::Seconds(CLOCK_MONOTONIC);
 }
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    if (msg.message != WM_CLOSE && msg.message != WM_QUIT) DispatchMessageA(&msg);
-}
+using bench::Pump;
 
 long RssAnonKb() {
   FILE* f = std::fopen("/proc/self/status", "r");

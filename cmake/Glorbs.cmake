@@ -1,6 +1,16 @@
 # SPDX-License-Identifier: MIT
 # Small helpers shared by every folder's CMakeLists.
 
+# glorbs_keep_libraries_loaded(target)
+# In sanitizer builds: keeps the libraries a program loads (the GL driver)
+# loaded to the end, so that leak reports can name what they allocated.
+function(glorbs_keep_libraries_loaded target)
+  if(GLORBS_SANITIZE)
+    target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests/keep_libraries_loaded.c)
+    target_link_options(${target} PRIVATE -Wl,--export-dynamic-symbol=dlclose)
+  endif()
+endfunction()
+
 # glorbs_test(NAME name SOURCES ... LIBS ... [LABELS ...])
 # One GoogleTest executable, registered with CTest test by test. Its main()
 # (tests/test_main.cpp) makes it headless unless the caller asks otherwise.
@@ -10,10 +20,7 @@ function(glorbs_test)
   target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/test_main.cpp)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest)
   target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
-  if(GLORBS_SANITIZE)
-    target_sources(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/keep_libraries_loaded.c)
-    target_link_options(${T_NAME} PRIVATE -Wl,--export-dynamic-symbol=dlclose)
-  endif()
+  glorbs_keep_libraries_loaded(${T_NAME})
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES

@@ -7,21 +7,17 @@
 #include "input/menus.h"
 
 #include "audio/sound_effects.h"
+#include "input/config_devices_frame.h"
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
 #include "input/input_services.h"
 #include "render/display_objects.h"
-#include "render/render_game.h"
 #include "world/input_state.h"
 
 MenuItem* mainMenu = nullptr;
 MenuItem* quitMenu = nullptr;
 
 namespace {
-
-// The configuration window's image, centred on a full-screen back buffer.
-constexpr LONG kConfigImageWidth = 640;
-constexpr LONG kConfigImageHeight = 480;
 
 struct EntrySpec {
   const char* name;
@@ -90,11 +86,50 @@ void RunDeviceConfiguration(DWORD flags) {
   inputServices.showCursor(false);
 }
 
-void RequestModeOf(DWORD id) {
-  for (const ModeEntry& m : kModeEntries) {
-    if (m.id == id) inputServices.requestDisplayMode(m.fullScreen, m.width, m.height);
-  }
+// What the other entries do; each returns the menu open afterwards (null:
+// the menu closes).
+typedef MenuItem* (*EntryAction)(MenuItem& menu, MenuItem& entry);
+struct ActionEntry {
+  DWORD id;
+  EntryAction action;
+};
+
+MenuItem* OpenSubmenu(MenuItem&, MenuItem& entry) {
+  return &entry;
 }
+MenuItem* GoBack(MenuItem& menu, MenuItem&) {
+  return menu.parent;
+}
+MenuItem* ViewDevices(MenuItem&, MenuItem&) {
+  RunDeviceConfiguration(DICD_DEFAULT);
+  return nullptr;
+}
+MenuItem* ConfigDevices(MenuItem&, MenuItem&) {
+  RunDeviceConfiguration(DICD_EDIT);
+  return nullptr;
+}
+MenuItem* SoundOn(MenuItem&, MenuItem&) {
+  if (!soundManager) CreateSounds(inputServices.mainWindow());
+  return nullptr;
+}
+MenuItem* SoundOff(MenuItem&, MenuItem&) {
+  if (soundManager) DestroySounds();
+  return nullptr;
+}
+MenuItem* QuitGame(MenuItem&, MenuItem&) {
+  PostMessageA(inputServices.mainWindow(), WM_CLOSE, 0, 0);
+  return nullptr;
+}
+
+const ActionEntry kEntryActions[] = {{MENU_SOUND, OpenSubmenu},
+                                     {MENU_VIDEO, OpenSubmenu},
+                                     {MENU_INPUT, OpenSubmenu},
+                                     {MENU_VIEW_DEVICES, ViewDevices},
+                                     {MENU_CONFIG_DEVICES, ConfigDevices},
+                                     {MENU_BACK, GoBack},
+                                     {MENU_SOUND_ON, SoundOn},
+                                     {MENU_SOUND_OFF, SoundOff},
+                                     {MENU_QUIT_YES, QuitGame}};
 
 // Acts on the highlighted entry of the open menu. Whatever the results of
 // the mode switch, the sound switch or the configuration window, an action
@@ -102,41 +137,14 @@ void RequestModeOf(DWORD id) {
 void SelectEntry(MenuItem& menu) {
   if (menu.selected >= menu.childCount || !menu.children[menu.selected]) return;
   MenuItem* entry = menu.children[menu.selected];
-  switch (entry->id) {
-    case MENU_SOUND:
-    case MENU_VIDEO:
-    case MENU_INPUT:
-      currentMenu = entry;
-      break;
-    case MENU_VIEW_DEVICES:
-    case MENU_CONFIG_DEVICES:
-      RunDeviceConfiguration(entry->id == MENU_CONFIG_DEVICES ? DICD_EDIT : DICD_DEFAULT);
-      currentMenu = nullptr;
-      break;
-    case MENU_WINDOWED:
-    case MENU_640X480:
-    case MENU_800X600:
-    case MENU_1024X768:
-      RequestModeOf(entry->id);
-      currentMenu = nullptr;
-      break;
-    case MENU_BACK:
-      currentMenu = menu.parent;
-      break;
-    case MENU_SOUND_ON:
-      if (!soundManager) CreateSounds(inputServices.mainWindow());
-      currentMenu = nullptr;
-      break;
-    case MENU_SOUND_OFF:
-      if (soundManager) DestroySounds();
-      currentMenu = nullptr;
-      break;
-    case MENU_QUIT_YES:
-      PostMessageA(inputServices.mainWindow(), WM_CLOSE, 0, 0);
-      currentMenu = nullptr;
-      break;
-    default:
-      break;
+  for (const ModeEntry& m : kModeEntries) {
+    if (m.id != entry->id) continue;
+    inputServices.requestDisplayMode(m.fullScreen, m.width, m.height);
+    currentMenu = nullptr;
+    return;
+  }
+  for (const ActionEntry& row : kEntryActions) {
+    if (row.id == entry->id) currentMenu = row.action(menu, *entry);
   }
 }
 
@@ -193,28 +201,4 @@ void HandleMenuInput() {
   if (InputState.menuQuit) currentMenu = nullptr;
   if (!currentMenu) InstallGameFormat();
   InputState.menuUp = InputState.menuDown = InputState.menuSelect = InputState.menuQuit = 0;
-}
-
-BOOL CALLBACK ConfigureDevicesCallback(IUnknown* target, LPVOID) {
-  if (!inputServices.playing() || !target || !device) return TRUE;
-  IDirect3DSurface8* image = nullptr;
-  if (FAILED(target->QueryInterface(IID_IDirect3DSurface8, reinterpret_cast<void**>(&image)))) return TRUE;
-  RenderGame();
-  IDirect3DSurface8* back = nullptr;
-  if (SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back))) {
-    // A screen narrower than the image (none of the game's modes) puts it
-    // at the edge instead of before it.
-    const auto centre = [](DWORD screen, LONG image) {
-      return static_cast<LONG>(screen) > image ? (static_cast<LONG>(screen) - image) / 2 : 0;
-    };
-    const RECT whole = {0, 0, kConfigImageWidth, kConfigImageHeight};
-    DWORD screenWidth = 0, screenHeight = 0;
-    inputServices.screenSize(&screenWidth, &screenHeight);
-    const POINT at = {centre(screenWidth, kConfigImageWidth), centre(screenHeight, kConfigImageHeight)};
-    device->CopyRects(image, &whole, 1, back, &at);
-    back->Release();
-  }
-  inputServices.present();
-  image->Release();
-  return TRUE;
 }

@@ -45,7 +45,3 @@ void OpenMenu(MenuItem* root);
 // and clears the four one-shot menu flags. Every closing reinstalls the
 // game action format with re-enumeration.
 void HandleMenuInput();
-// Given to the configuration window in full-screen display: draws the game
-// frame with the open menu, centres the window's 640 x 480 image from
-// `target` on the back buffer and presents. Always TRUE (keep going).
-BOOL CALLBACK ConfigureDevicesCallback(IUnknown* target, LPVOID reference);

@@ -68,24 +68,6 @@ void DrawSpriteQuad(const D3DXVECTOR3& at, float halfSide, const SpriteCellRect&
   device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 }
 
-// A model in its two passes: opaque subsets, then translucent ones added on
-// top without depth writes.
-void DrawModel(XMesh* model, const D3DXMATRIX& world) {
-  if (!model) return;
-  device->SetTransform(D3DTS_WORLD, &world);
-  device->SetRenderState(D3DRS_LIGHTING, TRUE);
-  device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-  model->Render(device, true, false);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  model->Render(device, false, true);
-  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-}
-
 // RotX(angle) x Inverse(LookAtLH(eye, eye - forward, up)): a model at `eye`
 // facing along `forward`, tilted about its own x axis.
 D3DXMATRIX ModelWorld(float angle, const D3DXVECTOR3& eye, const D3DXVECTOR3& forward,
@@ -326,6 +308,22 @@ void SetFrameStates() {
 }
 
 }  // namespace
+
+void DrawModel(XMesh* model, const D3DXMATRIX& world) {
+  if (!model) return;
+  device->SetTransform(D3DTS_WORLD, &world);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  model->Render(device, true, false);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+  model->Render(device, false, true);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+}
 
 void ReleasePauseTitle() {
   for (IDirect3DTexture8** t : {&pauseGlow, &pauseShowing}) {

@@ -6,8 +6,11 @@
 #pragma once
 
 #include <d3d8.h>
+#include <d3dx8.h>
 
 #include "world/game_object.h"
+
+class XMesh;
 
 // The vertex of spriteQuad (24 bytes, XYZ | DIFFUSE | TEX1 = 0x142).
 struct SpriteVertex {
@@ -21,6 +24,9 @@ constexpr DWORD D3DFVF_SPRITEVERTEX = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // display created; does nothing without a device, and skips the frame when
 // BeginScene fails. Keeps only the pause title's glow between frames.
 void RenderGame();
+// A lit model placed by `world`, in its two passes: opaque subsets, then
+// translucent ones added on top without depth writes. Nothing for a null model.
+void DrawModel(XMesh* model, const D3DXMATRIX& world);
 // Lets go of the pause title's kept picture (the display calls this before
 // the device goes).
 void ReleasePauseTitle();

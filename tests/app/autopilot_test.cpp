@@ -21,6 +21,7 @@
 #include "app/world_wiring.h"
 #include "app_fixture.h"
 #include "autopilot.h"
+#include "scratch_config_home.h"
 #include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
@@ -57,13 +58,7 @@ class AutopilotTest : public AppTest {
  protected:
   void SetUp() override {
     // The default controls: no remapping saved by a user of this machine.
-    char folder[] = "/tmp/glorbs-autopilot-XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    configFolder = folder;
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    hadConfigHome = old != nullptr;
-    if (old) oldConfigHome = old;
-    setenv("XDG_CONFIG_HOME", folder, 1);
+    ASSERT_FALSE(configHome.Enter("glorbs-autopilot").empty());
     AppTest::SetUp();
     FineClock::ticks = 1000000000;
     FrameTimerUseClocks(&kFineClock);
@@ -71,12 +66,7 @@ class AutopilotTest : public AppTest {
   void TearDown() override {
     AppTest::TearDown();
     worldServices = GameWorldServices();
-    if (hadConfigHome)
-      setenv("XDG_CONFIG_HOME", oldConfigHome.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-    std::error_code ignored;
-    std::filesystem::remove_all(configFolder, ignored);
+    configHome.Leave();
   }
 
   // Plays from start-up until the program quits or `maxFrames` pass; each
@@ -129,9 +119,7 @@ class AutopilotTest : public AppTest {
   }
 
   Journey journey;
-  std::string configFolder;
-  std::string oldConfigHome;
-  bool hadConfigHome = false;
+  ScratchConfigHome configHome;
 };
 
 constexpr int kTenGameMinutesAt60Hz = 36000;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "pixel_channels.h"
+#include "windowed_device.h"
 #include <d3d8.h>
 #include <d3d8_glorbs.h>
 #include <gtest/gtest.h>
@@ -50,10 +51,7 @@ class DeviceTest : public ::testing::Test {
     ASSERT_TRUE(host::CreateMainWindow("d3d8 test", 0, 0, WindowWidth(), WindowHeight(), false));
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    D3DPRESENT_PARAMETERS pp = WindowedParams(kWidth, kHeight);
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(windowed_device::CreateWindowedDevice(d3d_, nullptr, kWidth, kHeight, &device_), D3D_OK);
     host::SetFramePacing(false);
   }
 
@@ -72,16 +70,7 @@ class DeviceTest : public ::testing::Test {
   virtual int WindowHeight() const { return 48; }
 
   static D3DPRESENT_PARAMETERS WindowedParams(UINT w, UINT h) {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = w;
-    pp.BackBufferHeight = h;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    return pp;
+    return windowed_device::WindowedParams(w, h);
   }
 
   std::vector<uint32_t> ReadBack() {

@@ -246,16 +246,8 @@ TEST_F(ConfigureDevices, TheMouseSelectsARowAndPressesOk) {
 }
 
 TEST_F(ConfigureDevices, AControllerIsRemappedWithItsOwnButtons) {
-  const int32_t pad = AttachPad("Pad", (1u << host::PAD_BUTTON_COUNT) - 1, (1u << host::PAD_AXIS_COUNT) - 1);
-  GUID instance = GUID_NULL;
-  di_->EnumDevicesBySemantics(
-      nullptr, &format_,
-      [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
-        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
-          *static_cast<GUID*>(ref) = info->guidInstance;
-        return DIENUM_CONTINUE;
-      },
-      &instance, 0);
+  const int32_t pad = AttachPad("Pad", kAllButtons, kAllAxes);
+  GUID instance = InstanceOfPad(format_);
   ASSERT_NE(instance, GUID_NULL);
   EXPECT_EQ(ObjectOf(instance, 3), 0x04u | (host::PAD_A << 8));
   Tap(HID_RIGHT);                         // the next device: the controller

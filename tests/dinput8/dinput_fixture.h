@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
+#include "scratch_config_home.h"
 #include <host/host.h>
 
 namespace dinput_test {
@@ -25,32 +26,38 @@ inline void Pump() {
   host::PumpEvents(0);
 }
 
-// A format: zeroed, then filled like the game fills its own.
+// A format with the fields the game sets (in declaration order), the rest zeroed.
 inline DIACTIONFORMATA MakeFormat(DIACTIONA* actions, DWORD count, const char* name,
                                   DWORD genre = DIVIRTUAL_SPACESIM) {
-  DIACTIONFORMATA f{};
-  f.dwSize = sizeof f;
-  f.dwActionSize = sizeof(DIACTIONA);
-  f.dwDataSize = count * 4;
-  f.dwNumActions = count;
-  f.rgoAction = actions;
-  f.dwGenre = genre;
-  f.dwBufferSize = 16;
-  f.lAxisMin = -10;
-  f.lAxisMax = 10;
+  DIACTIONFORMATA f{sizeof(DIACTIONFORMATA),
+                    sizeof(DIACTIONA),
+                    count * 4,
+                    count,
+                    actions,
+                    {},
+                    genre,
+                    16,
+                    -10,
+                    10,
+                    nullptr,
+                    {},
+                    0,
+                    {}};
   snprintf(f.tszActionMap, sizeof f.tszActionMap, "%s", name);
   return f;
 }
+
+// Every button and axis of a standard controller.
+constexpr uint32_t kAllButtons = (1u << host::PAD_BUTTON_COUNT) - 1;
+constexpr uint32_t kAllAxes = (1u << host::PAD_AXIS_COUNT) - 1;
 
 // Host runs, saved maps go to a folder of this test's own, and every
 // virtual pad it attached is gone afterwards.
 class DinputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/glorbs-dinput-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    configHome_ = dir;
-    setenv("XDG_CONFIG_HOME", dir, 1);
+    configHome_ = scratchHome_.Enter("glorbs-dinput");
+    ASSERT_FALSE(configHome_.empty());
     ASSERT_TRUE(host::Init());
     host::PumpEvents(0);
     dinput8::ResetDiagnostics();
@@ -64,8 +71,7 @@ class DinputTest : public ::testing::Test {
     // Last first: detaching a pad renumbers the ones after it.
     for (auto it = pads_.rbegin(); it != pads_.rend(); ++it) host::DetachVirtualPad(*it);
     host::PumpEvents(0);
-    std::error_code ignored;
-    std::filesystem::remove_all(configHome_, ignored);
+    scratchHome_.Leave();
   }
 
   // Attaches a virtual controller and returns host's instance id for it.
@@ -79,18 +85,40 @@ class DinputTest : public ::testing::Test {
     return host::PadInstanceAt(host::PadCount() - 1);
   }
 
-  // Creates the device of `guid`, with an action map of `format` installed
-  // and acquired (non-exclusive, background).
-  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format,
-                                   DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
+  // Creates the device of `guid` with an action map of `format` installed,
+  // not yet acquired.
+  IDirectInputDevice8A* Mapped(REFGUID guid, DIACTIONFORMATA& format, DWORD coop) {
     IDirectInputDevice8A* device = nullptr;
     EXPECT_EQ(di_->CreateDevice(guid, &device, nullptr), DI_OK);
     if (!device) return nullptr;
     EXPECT_EQ(device->SetCooperativeLevel(FakeWindow(), coop), DI_OK);
     EXPECT_EQ(device->BuildActionMap(&format, nullptr, 0), DI_OK);
     EXPECT_EQ(device->SetActionMap(&format, nullptr, 0), DI_OK);
-    EXPECT_EQ(device->Acquire(), DI_OK);
     return device;
+  }
+
+  // The same, acquired (non-exclusive, background by default).
+  IDirectInputDevice8A* OpenMapped(REFGUID guid, DIACTIONFORMATA& format,
+                                   DWORD coop = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND) {
+    IDirectInputDevice8A* device = Mapped(guid, format, coop);
+    if (device) {
+      EXPECT_EQ(device->Acquire(), DI_OK);
+    }
+    return device;
+  }
+
+  // The game controller that enumeration by `format` offers; GUID_NULL when none.
+  GUID InstanceOfPad(DIACTIONFORMATA& format) {
+    GUID found = GUID_NULL;
+    di_->EnumDevicesBySemantics(
+        nullptr, &format,
+        [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
+          if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
+            *static_cast<GUID*>(ref) = info->guidInstance;
+          return DIENUM_CONTINUE;
+        },
+        &found, 0);
+    return found;
   }
 
   static std::vector<DIDEVICEOBJECTDATA> Read(IDirectInputDevice8A* device, DWORD most = 64,
@@ -108,6 +136,7 @@ class DinputTest : public ::testing::Test {
   }
 
   IDirectInput8A* di_ = nullptr;
+  ScratchConfigHome scratchHome_;
   std::string configHome_;
   std::vector<int> pads_;
 };

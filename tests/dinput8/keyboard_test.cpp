@@ -110,11 +110,8 @@ TEST_F(Keyboard, NothingIsBufferedWhileUnacquiredAndReadsSaySo) {
 }
 
 TEST_F(Keyboard, AForegroundDeviceLosesItsInputWithTheFocus) {
-  IDirectInputDevice8A* kb = nullptr;
-  ASSERT_EQ(di_->CreateDevice(GUID_SysKeyboard, &kb, nullptr), DI_OK);
-  kb->SetCooperativeLevel(FakeWindow(), DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
-  kb->BuildActionMap(&format_, nullptr, 0);
-  kb->SetActionMap(&format_, nullptr, 0);
+  IDirectInputDevice8A* kb = Mapped(GUID_SysKeyboard, format_, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+  ASSERT_NE(kb, nullptr);
   Focus(true);
   Pump();
   ASSERT_EQ(kb->Acquire(), DI_OK);

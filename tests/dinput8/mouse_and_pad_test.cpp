@@ -26,22 +26,6 @@ DIACTIONA padActions[] = {
     {11, DIKEYBOARD(DIK_SPACE), 0, {"Fire weapons"}, {}, 0, 0},
 };
 
-constexpr uint32_t kAllButtons = (1u << host::PAD_BUTTON_COUNT) - 1;
-constexpr uint32_t kAllAxes = (1u << host::PAD_AXIS_COUNT) - 1;
-
-GUID InstanceOfPad(IDirectInput8A* di, DIACTIONFORMATA& format) {
-  GUID found = GUID_NULL;
-  di->EnumDevicesBySemantics(
-      nullptr, &format,
-      [](LPCDIDEVICEINSTANCEA info, LPDIRECTINPUTDEVICE8A, DWORD, DWORD, LPVOID ref) -> BOOL {
-        if (GET_DIDEVICE_TYPE(info->dwDevType) == DI8DEVTYPE_GAMEPAD)
-          *static_cast<GUID*>(ref) = info->guidInstance;
-        return DIENUM_CONTINUE;
-      },
-      &found, 0);
-  return found;
-}
-
 // The object an action got on the device `instance`; 0 when it went elsewhere.
 DWORD ObjectOf(const DIACTIONA& action, const GUID& instance) {
   return action.dwHow == DIAH_UNMAPPED || action.guidInstance != instance ? 0 : action.dwObjID;
@@ -53,7 +37,18 @@ DWORD Axis(DWORD n) {
   return 0x02 | (n << 8);
 }
 
-using MouseAndPad = DinputTest;
+class MouseAndPad : public DinputTest {
+ protected:
+  // The controller's device with the game's format mapped and acquired;
+  // `instance`, when given, receives the controller's instance.
+  IDirectInputDevice8A* OpenGamePad(GUID* instance = nullptr) {
+    DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
+    const GUID pad = InstanceOfPad(format);
+    if (instance) *instance = pad;
+    EXPECT_NE(pad, GUID_NULL);
+    return pad == GUID_NULL ? nullptr : OpenMapped(pad, format);
+  }
+};
 
 TEST_F(MouseAndPad, MouseAxesAreRelativeAndTheWheelCountsOneHundredTwentyANotch) {
   DIACTIONFORMATA format = MakeFormat(mouseActions, 5, "Mouse");
@@ -98,11 +93,8 @@ TEST_F(MouseAndPad, InAbsoluteModeTheMouseReportsItsTotal) {
 
 TEST_F(MouseAndPad, AnExclusiveForegroundMouseCapturesThePointerUntilReleased) {
   DIACTIONFORMATA format = MakeFormat(mouseActions, 5, "Mouse");
-  IDirectInputDevice8A* mouse = nullptr;
-  ASSERT_EQ(di_->CreateDevice(GUID_SysMouse, &mouse, nullptr), DI_OK);
-  mouse->SetCooperativeLevel(FakeWindow(), DISCL_EXCLUSIVE | DISCL_FOREGROUND);
-  mouse->BuildActionMap(&format, nullptr, 0);
-  mouse->SetActionMap(&format, nullptr, 0);
+  IDirectInputDevice8A* mouse = Mapped(GUID_SysMouse, format, DISCL_EXCLUSIVE | DISCL_FOREGROUND);
+  ASSERT_NE(mouse, nullptr);
   Focus(false);
   Pump();
   EXPECT_EQ(mouse->Acquire(), DIERR_OTHERAPPHASPRIO);
@@ -151,26 +143,22 @@ TEST_F(MouseAndPad, WithoutControllersOnlyTheKeyboardAndMouseAreOffered) {
 
 TEST_F(MouseAndPad, AStandardControllerGetsTheDefaultLayout) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(di_, format);
-  ASSERT_NE(pad, GUID_NULL);
-  IDirectInputDevice8A* device = OpenMapped(pad, format);
-  EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
-  EXPECT_EQ(ObjectOf(padActions[1], pad), Axis(host::PAD_LEFTY));
-  EXPECT_EQ(ObjectOf(padActions[2], pad), Button(host::PAD_A));
-  EXPECT_EQ(ObjectOf(padActions[3], pad), Button(host::PAD_Y));
-  EXPECT_EQ(ObjectOf(padActions[4], pad), Button(host::PAD_X));
-  EXPECT_EQ(ObjectOf(padActions[5], pad), Button(host::PAD_B));
-  EXPECT_EQ(ObjectOf(padActions[6], pad), Button(host::PAD_BACK));
-  EXPECT_EQ(ObjectOf(padActions[7], pad), Button(host::PAD_START));
+  GUID pad = GUID_NULL;
+  IDirectInputDevice8A* device = OpenGamePad(&pad);
+  ASSERT_NE(device, nullptr);
+  // The sticks move, and each action finds its button of the standard layout.
+  const DWORD expected[8] = {Axis(host::PAD_LEFTX),  Axis(host::PAD_LEFTY),  Button(host::PAD_A),
+                             Button(host::PAD_Y),    Button(host::PAD_X),    Button(host::PAD_B),
+                             Button(host::PAD_BACK), Button(host::PAD_START)};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(ObjectOf(padActions[i], pad), expected[i]) << "action " << i;
   EXPECT_EQ(padActions[8].guidInstance, GUID_NULL);  // the keyboard's action stays the keyboard's
   device->Release();
 }
 
 TEST_F(MouseAndPad, StickValuesAreScaledToTheFormatsRangeAndOnlyChangesAreReported) {
   const int32_t id = AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(di_, format), format);
+  IDirectInputDevice8A* device = OpenGamePad();
+  ASSERT_NE(device, nullptr);
   PadAxis(id, host::PAD_LEFTX, 32767);
   PadAxis(id, host::PAD_LEFTX, 32767);  // unchanged: no record
   PadAxis(id, host::PAD_LEFTX, -32768);
@@ -194,10 +182,9 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
   const int32_t id =
       AttachPad("Odd pad", (1u << host::PAD_A) | (1u << host::PAD_B) | (1u << host::PAD_START),
                 (1u << host::PAD_LEFTX) | (1u << host::PAD_LEFTY) | (1u << host::PAD_TRIGGERRIGHT));
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  GUID pad = InstanceOfPad(di_, format);
-  ASSERT_NE(pad, GUID_NULL);
-  IDirectInputDevice8A* device = OpenMapped(pad, format);
+  GUID pad = GUID_NULL;
+  IDirectInputDevice8A* device = OpenGamePad(&pad);
+  ASSERT_NE(device, nullptr);
   EXPECT_EQ(ObjectOf(padActions[0], pad), Axis(host::PAD_LEFTX));
   EXPECT_EQ(ObjectOf(padActions[1], pad), Axis(host::PAD_LEFTY));
   EXPECT_EQ(ObjectOf(padActions[2], pad), Button(host::PAD_A));
@@ -226,8 +213,8 @@ TEST_F(MouseAndPad, AnOddControllerMapsWhatItCan) {
 
 TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   AttachPad("Standard pad", kAllButtons, kAllAxes);
-  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
-  IDirectInputDevice8A* device = OpenMapped(InstanceOfPad(di_, format), format);
+  IDirectInputDevice8A* device = OpenGamePad();
+  ASSERT_NE(device, nullptr);
   host::DetachVirtualPad(pads_.back());
   pads_.pop_back();
   Pump();
@@ -235,7 +222,8 @@ TEST_F(MouseAndPad, AnUnpluggedControllerSaysInputLostThenUnplugged) {
   Read(device, 10, &hr);
   EXPECT_EQ(hr, DIERR_INPUTLOST);
   EXPECT_EQ(device->Acquire(), DIERR_UNPLUGGED);
-  EXPECT_EQ(InstanceOfPad(di_, format), GUID_NULL);
+  DIACTIONFORMATA format = MakeFormat(padActions, 9, "Game");
+  EXPECT_EQ(InstanceOfPad(format), GUID_NULL);
   device->Release();
 }
 

@@ -1,108 +1,15 @@
 // SPDX-License-Identifier: MIT
-// Keyboard, mouse, controller and focus events put into host's stream as
-// the desktop would send them; shared by the DirectInput and input tests.
+// The host events of the tests, and the window handle the DirectInput and
+// input tests give for a window they never make.
 #pragma once
 
 #include <cstdint>
 
-#include <host/host.h>
 #include <win_types.h>
 
+#include "host_events.h"
+
 namespace test_events {
-
-// HID usages used by the tests.
-enum : uint16_t {
-  HID_A = 4,
-  HID_J = 13,
-  HID_K = 14,
-  HID_L = 15,
-  HID_M = 16,
-  HID_N = 17,
-  HID_V = 25,
-  HID_W = 26,
-  HID_X = 27,
-  HID_Z = 29,
-  HID_RETURN = 40,
-  HID_ESCAPE = 41,
-  HID_TAB = 43,
-  HID_SPACE = 44,
-  HID_F1 = 58,
-  HID_F5 = 62,
-  HID_F10 = 67,
-  HID_PAUSE = 72,
-  HID_DELETE = 76,
-  HID_RIGHT = 79,
-  HID_LEFT = 80,
-  HID_DOWN = 81,
-  HID_UP = 82,
-  HID_KP_ENTER = 88,
-};
-
-inline host::Event KeyEvent(uint16_t hid, bool down, uint32_t time = 0) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = hid;
-  e.down = down;
-  e.time = time;
-  return e;
-}
-
-inline void Key(uint16_t hid, bool down, uint32_t time = 0) {
-  host::InjectEvent(KeyEvent(hid, down, time));
-}
-inline void Tap(uint16_t hid) {
-  Key(hid, true);
-  Key(hid, false);
-}
-
-inline void MouseMove(int dx, int dy) {
-  host::Event e;
-  e.type = host::EventType::MouseMotion;
-  e.dx = dx;
-  e.dy = dy;
-  host::InjectEvent(e);
-}
-
-inline void MouseWheel(int notches) {
-  host::Event e;
-  e.type = host::EventType::MouseWheel;
-  e.dy = notches;
-  host::InjectEvent(e);
-}
-
-inline void MouseButton(int button, bool down, int x = 0, int y = 0) {
-  host::Event e;
-  e.type = host::EventType::MouseButton;
-  e.button = static_cast<uint8_t>(button);
-  e.down = down;
-  e.a = x;
-  e.b = y;
-  host::InjectEvent(e);
-}
-
-inline void PadButton(int32_t pad, int button, bool down) {
-  host::Event e;
-  e.type = host::EventType::PadButton;
-  e.device = pad;
-  e.button = static_cast<uint8_t>(button);
-  e.down = down;
-  host::InjectEvent(e);
-}
-
-inline void PadAxis(int32_t pad, int axis, int value) {
-  host::Event e;
-  e.type = host::EventType::PadAxis;
-  e.device = pad;
-  e.a = axis;
-  e.b = value;
-  host::InjectEvent(e);
-}
-
-inline void Focus(bool gained) {
-  host::Event e;
-  e.type = gained ? host::EventType::FocusGained : host::EventType::FocusLost;
-  host::InjectEvent(e);
-}
 
 inline HWND FakeWindow() {
   return reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));

@@ -3,6 +3,7 @@
 // from WAV bytes and to start performances.
 #pragma once
 
+#include <dmusic/dmusic_glorbs.h>
 #include <dmusici.h>
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -37,6 +38,7 @@ inline IDirectMusicPerformance8* StartPerformance(DWORD pathType = DMUS_APATH_SH
 class DirectMusicTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    dmusic::ResetDiagnostics();
     CoInitialize(nullptr);
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC, IID_IDirectMusicLoader8,
                                      reinterpret_cast<void**>(&loader)));
@@ -53,6 +55,8 @@ class DirectMusicTest : public ::testing::Test {
   HRESULT Play(IDirectMusicPerformance8* p, IDirectMusicSegment8* s, IDirectMusicAudioPath8* path = nullptr) {
     return p->PlaySegmentEx(s, nullptr, nullptr, DMUS_SEGF_SECONDARY, 0, nullptr, nullptr, path);
   }
+
+  static int Fired(dmusic::Diagnostic which) { return dmusic::DiagnosticCount(which); }
 
   IDirectMusicLoader8* loader = nullptr;
 };

@@ -7,18 +7,11 @@
 #include <gtest/gtest.h>
 #include <win32/debug_output.h>
 
+#include "win32/debug_capture.h"
+
 #include <string>
 
 namespace {
-
-struct TraceCapture {
-  std::string text;
-  TraceCapture() {
-    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<TraceCapture*>(self)->text += t; },
-                              this);
-  }
-  ~TraceCapture() { win32::SetDebugOutputHook(nullptr, nullptr); }
-};
 
 TEST(ErrorNames, FamiliesAndUnknown) {
   EXPECT_STREQ(DXGetErrorString8A(S_OK), "S_OK");
@@ -40,7 +33,7 @@ TEST(ErrorNames, FamiliesAndUnknown) {
 }
 
 TEST(ErrorTrace, KnownUnknownAndOverLong) {
-  TraceCapture capture;
+  DebugCapture capture;
   EXPECT_EQ(DXTraceA("common/src/dmutil.cpp", 42, E_FAIL, "CoCreateInstance", FALSE), E_FAIL);
   EXPECT_EQ(capture.text, "common/src/dmutil.cpp(42): CoCreateInstance (hr=E_FAIL (0x80004005))\n");
 
@@ -67,7 +60,7 @@ TEST(ErrorTrace, KnownUnknownAndOverLong) {
 }
 
 TEST(ErrorTrace, NullPartsAndWideText) {
-  TraceCapture capture;
+  DebugCapture capture;
   DXTraceA(nullptr, 5, S_OK, nullptr, FALSE);
   EXPECT_EQ(capture.text, " (hr=S_OK (0x00000000))\n");
   capture.text.clear();

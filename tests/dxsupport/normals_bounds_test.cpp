@@ -9,20 +9,12 @@
 #include <string>
 
 #include "dxsupport/fake_device.h"
+#include "win32/debug_capture.h"
 
 namespace {
 
 struct Vertex {  // XYZ | NORMAL | TEX1, the game's model layout
   float x, y, z, nx, ny, nz, u, v;
-};
-
-struct DebugCapture {
-  std::string text;
-  DebugCapture() {
-    win32::SetDebugOutputHook([](const char* t, void* self) { static_cast<DebugCapture*>(self)->text += t; },
-                              this);
-  }
-  ~DebugCapture() { win32::SetDebugOutputHook(nullptr, nullptr); }
 };
 
 // Two triangles meeting at vertices 0 and 2; vertex 4 belongs to no face.

@@ -13,7 +13,6 @@ machine; a game left frozen until the next input never changes at all.
 Exits 77 (skipped) when Xvfb, xdotool, xwininfo or xwd are not installed.
 """
 import os
-import shutil
 import subprocess
 import sys
 import time
@@ -97,9 +96,7 @@ def main():
     if len(sys.argv) < 2:
         print("usage: focus_e2e.py <glorbs3d>")
         return 2
-    missing = [t for t in ("Xvfb", "xdotool", "xwininfo", "xwd") if not shutil.which(t)]
-    if missing:
-        print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-utils, x11-apps)" % ", ".join(missing))
+    if e2e.skip_without(("Xvfb", "xdotool", "xwininfo", "xwd")):
         return e2e.SKIP
     exe = os.path.abspath(sys.argv[1])
     with e2e.xvfb() as display:

@@ -23,22 +23,14 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from fullscreen_e2e import Shot  # noqa: E402
-from splash_e2e import fail, run, xvfb  # noqa: E402
+from splash_e2e import fail, find_titled, run, skip_without, xvfb  # noqa: E402
 
 SKIP = 77
 HEADING = (0x27, 0x45, 0x73)
 
 
 def find_box(env, game):
-    deadline = time.time() + 30
-    while time.time() < deadline:
-        if game.poll() is not None:
-            fail("the program ended before its box appeared (exit %d)" % game.returncode)
-        code, out = run(env, "xdotool", "search", "--onlyvisible", "--name", "^Glorbs3D$")
-        if code == 0 and out.split():
-            return out.split()[0]
-        time.sleep(0.2)
-    fail("no box titled Glorbs3D appeared")
+    return find_titled(env, game, "Glorbs3D", "box")
 
 
 def check_box(env, box):
@@ -88,9 +80,7 @@ def main():
     if len(sys.argv) < 2:
         print(__doc__)
         return 2
-    missing = [t for t in ("Xvfb", "xdotool", "xwd") if not shutil.which(t)]
-    if missing:
-        print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-apps)" % ", ".join(missing))
+    if skip_without(("Xvfb", "xdotool", "xwd"), "xvfb, xdotool, x11-apps"):
         return SKIP
     with xvfb() as display:
         env = dict(os.environ, DISPLAY=display, SDL_VIDEODRIVER="x11", SDL_AUDIODRIVER="dummy")

@@ -62,17 +62,30 @@ def run(env, *args, timeout=20):
     return done.returncode, done.stdout.decode(errors="replace")
 
 
-def find_window(env, game):
+def skip_without(tools, packages="xvfb, xdotool, x11-utils, x11-apps"):
+    """Says SKIP and returns True when one of `tools` is not installed."""
+    missing = [t for t in tools if not shutil.which(t)]
+    if missing:
+        print("SKIP: %s not installed (Debian packages %s)" % (", ".join(missing), packages))
+    return bool(missing)
+
+
+def find_titled(env, game, title, what):
+    """The id of the visible window titled `title`, waited for while the game runs."""
     deadline = time.time() + 30
     while time.time() < deadline:
         if game.poll() is not None:
-            fail("the program ended before its window appeared (exit %d)\n%s"
-                 % (game.returncode, game.stdout.read().decode(errors="replace")))
-        code, out = run(env, "xdotool", "search", "--onlyvisible", "--name", "^Glorbs$")
+            said = game.stdout.read().decode(errors="replace") if game.stdout else ""
+            fail("the program ended before its %s appeared (exit %d)\n%s" % (what, game.returncode, said))
+        code, out = run(env, "xdotool", "search", "--onlyvisible", "--name", "^%s$" % title)
         if code == 0 and out.split():
             return out.split()[0]
         time.sleep(0.2)
-    fail("no window titled Glorbs appeared")
+    fail("no %s titled %s appeared" % (what, title))
+
+
+def find_window(env, game):
+    return find_titled(env, game, "Glorbs", "window")
 
 
 def client_size(env, window):
@@ -219,9 +232,7 @@ def main():
     if len(sys.argv) < 2:
         print("usage: splash_e2e.py <glorbs3d> [splash.bmp]")
         return 2
-    missing = [t for t in ("Xvfb", "xdotool", "xwininfo", "xwd") if not shutil.which(t)]
-    if missing:
-        print("SKIP: %s not installed (Debian packages xvfb, xdotool, x11-utils, x11-apps)" % ", ".join(missing))
+    if skip_without(("Xvfb", "xdotool", "xwininfo", "xwd")):
         return SKIP
     exe = os.path.abspath(sys.argv[1])
     splash_path = sys.argv[2] if len(sys.argv) > 2 else ""

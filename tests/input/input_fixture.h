@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "dinput8/test_events.h"
+#include "scratch_config_home.h"
 #include <host/host.h>
 #include "input/game_input.h"
 #include "input/input_device_manager.h"
@@ -38,10 +39,8 @@ inline void Frame() {
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char dir[] = "/tmp/glorbs-input-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    configHome_ = dir;
-    setenv("XDG_CONFIG_HOME", dir, 1);
+    configHome_ = scratchHome_.Enter("glorbs-input");
+    ASSERT_FALSE(configHome_.empty());
     ASSERT_TRUE(host::Init());
     host::PumpEvents(0);
     InputState = InputStateRecord();
@@ -55,8 +54,7 @@ class InputTest : public ::testing::Test {
     // Last first: detaching a pad renumbers the ones after it.
     for (auto it = pads_.rbegin(); it != pads_.rend(); ++it) host::DetachVirtualPad(*it);
     host::PumpEvents(0);
-    std::error_code ignored;
-    std::filesystem::remove_all(configHome_, ignored);
+    scratchHome_.Leave();
   }
 
   // Starts input as the game does and gives the window the focus, so that
@@ -85,6 +83,7 @@ class InputTest : public ::testing::Test {
     return count;
   }
 
+  ScratchConfigHome scratchHome_;
   std::string configHome_;
   std::vector<int> pads_;
 };

@@ -15,6 +15,7 @@
 #include "audio/sound_effects.h"
 #include "common/src/dmutil.h"
 #include "menus_fixture.h"
+#include "scratch_config_home.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
 
@@ -257,11 +258,8 @@ TEST_F(MenuTest, TheConfigurationWindowRunsAndControlReturnsToTheGame) {
 
 TEST_F(MenuTest, ConfigDevicesEditsTheGameControlsNotTheMenuKeys) {
   // The edited map is saved: keep it in this process's scratch folder.
-  const char* oldHome = std::getenv("XDG_CONFIG_HOME");
-  const std::string savedHome = oldHome ? oldHome : "";
-  const std::string scratch = testing::TempDir() + "/menu-config";
-  std::filesystem::create_directories(scratch);
-  setenv("XDG_CONFIG_HOME", scratch.c_str(), 1);
+  ScratchConfigHome scratch;
+  ASSERT_FALSE(scratch.Enter("glorbs-menu-config").empty());
   ReachPlay();
   TapAndStep(HID_F1);
   ASSERT_EQ(currentMenu, mainMenu);
@@ -286,12 +284,6 @@ TEST_F(MenuTest, ConfigDevicesEditsTheGameControlsNotTheMenuKeys) {
   EXPECT_NE(std::find(levels, levels + INPUT_MAX_DEVICES, 1.0f), levels + INPUT_MAX_DEVICES);
   Key(HID_L, false);
   Pump();
-  if (oldHome)
-    setenv("XDG_CONFIG_HOME", savedHome.c_str(), 1);
-  else
-    unsetenv("XDG_CONFIG_HOME");
-  std::error_code ignored;
-  std::filesystem::remove_all(scratch, ignored);
 }
 
 // Positions of every target, in list order.

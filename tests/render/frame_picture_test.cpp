@@ -5,22 +5,9 @@
 #include "display_fixture.h"
 #include "png_file.h"
 #include "render/game_models.h"
+#include "render/render_game.h"
 
 namespace {
-
-// The ship's two passes: opaque subsets, then translucent ones added on top
-// without depth writes.
-void DrawShip(XMesh* model) {
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  model->Render(device, true, false);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
-  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-  model->Render(device, false, true);
-  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-}
 
 using FramePicture = DisplayTest;
 
@@ -33,8 +20,7 @@ TEST_F(FramePicture, ShipHoversOverTheLitSeaFloor) {
   D3DXMATRIX world;
   SetWorld(*D3DXMatrixIdentity(&world));
   ASSERT_EQ(seaFloorModel->Render(device, true, true), S_OK);
-  SetWorld(*D3DXMatrixTranslation(&world, 0.0f, 0.3f, 0.0f));
-  DrawShip(modelSlots[0]);
+  DrawModel(modelSlots[MODEL_SLOT_SHIP], *D3DXMatrixTranslation(&world, 0.0f, 0.3f, 0.0f));
   ASSERT_EQ(device->EndScene(), D3D_OK);
   const std::vector<uint32_t> pixels = ReadBack();
   EXPECT_TRUE(WriteFramePng("ship_over_sea_floor.png", pixels, width_, height_));

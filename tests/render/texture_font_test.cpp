@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "render/texture_font.h"
+#include "windowed_device.h"
 
 namespace {
 
@@ -41,18 +42,7 @@ class FontDeviceTest : public ::testing::Test {
     ASSERT_NE(window_, nullptr);
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferWidth = kWidth;
-    pp.BackBufferHeight = kHeight;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(windowed_device::CreateWindowedDevice(d3d_, window_, kWidth, kHeight, &device_), D3D_OK);
   }
 
   void TearDown() override {

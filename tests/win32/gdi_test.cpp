@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <host/host.h>
 #include <win32/debug_output.h>
+#include <win32/diagnostics.h>
 #include <win32/resource_table.h>
 
 #include <string>
@@ -69,6 +70,7 @@ TEST(Blit, StretchDoublesEveryPixelAndMirrorsWithNegativeSizes) {
 }
 
 TEST(Blit, ClipsToBothBitmapsAndSupportsOnlyKnownOperations) {
+  win32::ResetDiagnostics();
   Canvas src(2, 2), dst(3, 3);
   RECT all = {0, 0, 3, 3};
   FillRect(dst.dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
@@ -77,6 +79,7 @@ TEST(Blit, ClipsToBothBitmapsAndSupportsOnlyKnownOperations) {
   EXPECT_TRUE(BitBlt(dst.dc, 2, 2, 50, 50, src.dc, 0, 0, SRCCOPY));
   EXPECT_EQ(dst.At(2, 2), RGB(1, 2, 3));
   EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 3, 3, src.dc, 0, 0, 2, 2, 0x00EE0086));  // SRCPAINT
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_UNSUPPORTED_ROP), 1);
   EXPECT_TRUE(BitBlt(dst.dc, 0, 0, 3, 3, nullptr, 0, 0, BLACKNESS));
   EXPECT_EQ(dst.At(1, 1), RGB(0, 0, 0));
   EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 3, 3, nullptr, 0, 0, 2, 2, SRCCOPY));
@@ -99,6 +102,7 @@ TEST(Blit, BottomUpSectionsKeepTheirRowOrder) {
 }
 
 TEST(GdiObjects, SelectionAndDeletionRules) {
+  win32::ResetDiagnostics();
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateCompatibleBitmap(nullptr, 4, 4);
   HGDIOBJ oldA = SelectObject(a, bitmap);
@@ -117,6 +121,15 @@ TEST(GdiObjects, SelectionAndDeletionRules) {
   huge.bmiHeader.biBitCount = 32;
   huge.bmiHeader.biWidth = 1 << 20;
   EXPECT_EQ(CreateDIBSection(a, &huge, DIB_RGB_COLORS, nullptr, nullptr, 0), nullptr);
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_UNSUPPORTED_DIB_SECTION), 2);
+  // Brushes are not described, and text is the only mapping mode.
+  BITMAP described = {};
+  EXPECT_EQ(GetObjectA(GetStockObject(BLACK_BRUSH), sizeof(described), &described), 0);
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_BRUSH_NOT_DESCRIBED), 1);
+  EXPECT_EQ(SetMapMode(a, MM_TEXT), MM_TEXT);
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_UNSUPPORTED_MAP_MODE), 0);
+  EXPECT_EQ(SetMapMode(a, MM_TEXT + 1), MM_TEXT);
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_UNSUPPORTED_MAP_MODE), 1);
   DeleteDC(a);
   DeleteDC(b);
   EXPECT_FALSE(DeleteDC(a));
@@ -237,9 +250,12 @@ TEST_F(ImageResources, LoadsFileAndPackedBitmaps) {
 TEST_F(ImageResources, DamagedOrMissingBitmapsGiveNullAndSayWhy) {
   HMODULE self = GetModuleHandleA(nullptr);
   for (const char* name : {"CUT", "EIGHT", "LIAR", "EMPTY", "MISSING"}) {
-    DebugCapture log;
+    DebugCapture quiet;
+    win32::ResetDiagnostics();
     EXPECT_EQ(LoadImageA(self, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION), nullptr) << name;
-    EXPECT_NE(log.text.find("LoadImageA"), std::string::npos) << name;
+    const bool missing = std::string(name) == "MISSING";
+    EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_BITMAP_NOT_FOUND), missing ? 1 : 0) << name;
+    EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_DAMAGED_BITMAP), missing ? 0 : 1) << name;
   }
 }
 

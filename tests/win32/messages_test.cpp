@@ -5,17 +5,13 @@
 #include <gtest/gtest.h>
 #include <host/host.h>
 
+#include "host_events.h"
 #include "test_window.h"
 
 namespace {
 
 host::Event Key(uint16_t hid, bool down, uint16_t mods = 0) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = hid;
-  e.down = down;
-  e.mods = mods;
-  return e;
+  return test_events::KeyEvent(hid, down, 0, mods);
 }
 
 host::Event Of(host::EventType type) {
@@ -82,32 +78,32 @@ TEST(MessageQueue, SendCallsTheProcedureAtOnce) {
 TEST(DesktopEvents, KeysBecomeKeyMessagesWithVirtualKeyAndScanCodes) {
   TestWindow w;
   ClearQueue();
-  host::InjectEvent(Key(41, true));  // Escape
+  host::InjectEvent(Key(host::HID_ESCAPE, true));
   MSG msg = NextPosted();
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_ESCAPE));
   EXPECT_EQ((msg.lParam >> 16) & 0xFF, 0x01);
   EXPECT_EQ(msg.lParam & 0xFFFF, 1);
 
-  host::Event repeat = Key(4, true);
+  host::Event repeat = Key(host::HID_A, true);
   repeat.repeat = true;
   host::InjectEvent(repeat);
   msg = NextPosted();
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>('A'));
   EXPECT_TRUE(msg.lParam & (1L << 30));
 
-  host::InjectEvent(Key(4, false));
+  host::InjectEvent(Key(host::HID_A, false));
   msg = NextPosted();
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYUP));
   EXPECT_TRUE(msg.lParam & (1L << 31));
 
-  host::InjectEvent(Key(40, true, host::MOD_ALT));  // Alt+Enter
+  host::InjectEvent(Key(host::HID_RETURN, true, host::MOD_ALT));  // Alt+Enter
   msg = NextPosted();
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_SYSKEYDOWN));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_RETURN));
   EXPECT_TRUE(msg.lParam & (1L << 29));
 
-  host::InjectEvent(Key(82, true));  // Up arrow: an extended key
+  host::InjectEvent(Key(host::HID_UP, true));  // an extended key
   msg = NextPosted();
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_UP));
   EXPECT_TRUE(msg.lParam & (1L << 24));
@@ -117,7 +113,7 @@ TEST(DesktopEvents, EventsStillArriveAfterTheDesktopLayerRestarts) {
   host::Shutdown();
   TestWindow w;
   ASSERT_NE(w.hwnd, nullptr);
-  host::InjectEvent(Key(44, true));  // Space
+  host::InjectEvent(Key(host::HID_SPACE, true));
   MSG msg = NextPosted();
   EXPECT_EQ(msg.message, static_cast<UINT>(WM_KEYDOWN));
   EXPECT_EQ(msg.wParam, static_cast<WPARAM>(VK_SPACE));
@@ -164,16 +160,16 @@ TEST(DesktopEvents, PointerMotionAsksForTheCursor) {
 TEST(DefaultProcedure, AltF4ClosesAndAltAloneOpensTheKeyboardMenu) {
   TestWindow w;
   w.seen.clear();
-  host::InjectEvent(Key(226, true, host::MOD_ALT));
-  host::InjectEvent(Key(226, false));
+  host::InjectEvent(Key(host::HID_LALT, true, host::MOD_ALT));
+  host::InjectEvent(Key(host::HID_LALT, false));
   w.Drain();
   ASSERT_TRUE(w.Saw(WM_SYSCOMMAND));
   bool keyMenu = false;
   for (const SeenMessage& m : w.seen) keyMenu |= m.message == WM_SYSCOMMAND && m.wParam == SC_KEYMENU;
   EXPECT_TRUE(keyMenu);
 
-  host::InjectEvent(Key(226, true, host::MOD_ALT));
-  host::InjectEvent(Key(61, true, host::MOD_ALT));  // F4
+  host::InjectEvent(Key(host::HID_LALT, true, host::MOD_ALT));
+  host::InjectEvent(Key(host::HID_F4, true, host::MOD_ALT));
   w.Drain();
   EXPECT_TRUE(w.Saw(WM_CLOSE));
   EXPECT_FALSE(IsWindow(w.hwnd));

@@ -4,6 +4,7 @@
 // destruction.
 #include <gtest/gtest.h>
 #include <host/host.h>
+#include <win32/diagnostics.h>
 
 #include "test_window.h"
 
@@ -118,11 +119,13 @@ TEST(WindowLife, CreationSendsItsMessagesAndActivates) {
 }
 
 TEST(WindowLife, OnlyOneTopLevelWindowAtATime) {
+  win32::ResetDiagnostics();
   TestWindow first;
   ASSERT_NE(first.hwnd, nullptr);
   HWND second =
       CreateWindowExA(0, "TestClass", "Two", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(second, nullptr);
+  EXPECT_EQ(win32::DiagnosticCount(win32::DIAG_SECOND_WINDOW), 1);
   EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
             nullptr);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bytes.h"
 #include "rng.h"
 
 namespace gen {
@@ -110,38 +111,6 @@ const float kBayer4[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5}
 uint8_t Quantise(float v, float bias) {
   float q = std::floor(Clamp01(v) * 255.0f + bias);
   return static_cast<uint8_t>(std::min(255.0f, std::max(0.0f, q)));
-}
-
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(v & 0xFF);
-  b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
-uint32_t Get16(const uint8_t* p) {
-  return p[0] | (p[1] << 8);
-}
-uint32_t Get32(const uint8_t* p) {
-  return Get16(p) | (Get16(p + 2) << 16);
-}
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
-}
-
-bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  uint8_t buf[65536];
-  size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes->insert(bytes->end(), buf, buf + n);
-  std::fclose(f);
-  return true;
 }
 
 // File header, then an info header of `infoSize` bytes whose first 40 bytes

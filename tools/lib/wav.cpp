@@ -2,6 +2,8 @@
 // RIFF WAVE writing and reading (little-endian, chunk by chunk).
 #include "wav.h"
 
+#include "bytes.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -9,24 +11,9 @@
 namespace gen {
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-  b.push_back(v & 0xFF);
-  b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 void PutTag(std::vector<uint8_t>& b, const char* tag) {
   b.insert(b.end(), tag, tag + 4);
 }
-uint32_t Get16(const uint8_t* p) {
-  return p[0] | (p[1] << 8);
-}
-uint32_t Get32(const uint8_t* p) {
-  return Get16(p) | (Get16(p + 2) << 16);
-}
-
 }  // namespace
 
 bool WriteWav(const std::string& path, const std::vector<float>& samples, uint32_t sampleRate) {
@@ -50,20 +37,12 @@ bool WriteWav(const std::string& path, const std::vector<float>& samples, uint32
     long q = std::lround(c * 32767.0f);
     Put16(b, static_cast<uint32_t>(static_cast<uint16_t>(static_cast<int16_t>(q))));
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
-  return std::fclose(f) == 0 && ok;
+  return WriteFile(path, b);
 }
 
 bool ReadWav(const std::string& path, WavInfo* out) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
   std::vector<uint8_t> b;
-  uint8_t buf[65536];
-  size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) b.insert(b.end(), buf, buf + n);
-  std::fclose(f);
+  if (!ReadFile(path, &b)) return false;
   if (b.size() < 12 || std::memcmp(&b[0], "RIFF", 4) != 0 || std::memcmp(&b[8], "WAVE", 4) != 0) return false;
   bool haveFmt = false, haveData = false;
   size_t pos = 12;

@@ -1,19 +1,46 @@
 // SPDX-License-Identifier: MIT
-// Diagnostics of the device layer on stderr.
+// Counters of the device layer's diagnostics and their lines on stderr.
 #include "debug.h"
 
 #include <cstdio>
-#include <set>
 
 namespace d3d8 {
 
-void DebugOutput(const std::string& text) {
-  std::fprintf(stderr, "glorbs3d d3d8: %s", text.c_str());
+namespace {
+
+const char* const kTexts[DIAG_COUNT] = {
+#define D3D8_TEXT(name, text) text,
+    D3D8_DIAGNOSTICS(D3D8_TEXT)
+#undef D3D8_TEXT
+};
+
+int counts[DIAG_COUNT] = {};
+bool said[DIAG_COUNT] = {};
+
+}  // namespace
+
+int DiagnosticCount(Diagnostic which) {
+  return which < DIAG_COUNT ? counts[which] : 0;
 }
 
-void DebugOutputOnce(const char* text) {
-  static std::set<std::string> said;
-  if (said.insert(text).second) DebugOutput(text);
+void ResetDiagnostics() {
+  for (int& c : counts) c = 0;
+}
+
+void Diagnose(Diagnostic which, const std::string& detail) {
+  if (which >= DIAG_COUNT) return;
+  ++counts[which];
+  said[which] = true;
+  std::fprintf(stderr, "glorbs3d d3d8: %s%s%s\n", kTexts[which], detail.empty() ? "" : ": ", detail.c_str());
+}
+
+void DiagnoseOnce(Diagnostic which) {
+  if (which >= DIAG_COUNT) return;
+  if (said[which]) {
+    ++counts[which];
+    return;
+  }
+  Diagnose(which);
 }
 
 }  // namespace d3d8

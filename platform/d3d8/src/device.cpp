@@ -87,12 +87,12 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   HRESULT hr = ValidateParams(*params);
   if (FAILED(hr)) return hr;
   if (!host::MainWindowExists() || !host::CreateGLContext()) {
-    DebugOutput("no window or no OpenGL 3.3 context for the device\n");
+    Diagnose(DIAG_NO_GL_CONTEXT);
     return D3DERR_NOTAVAILABLE;
   }
   host::MakeGLCurrent();
   if (epoxy_gl_version() < 33) {
-    DebugOutput("OpenGL 3.3 is needed\n");
+    Diagnose(DIAG_GL_TOO_OLD);
     return D3DERR_NOTAVAILABLE;
   }
   gl_.Invalidate();
@@ -189,7 +189,7 @@ bool Device::CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatI
      target_.depth);
   }
   if (GL(CheckFramebufferStatus)(GL_DRAW_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    DebugOutput("the back buffer cannot be made\n");
+    Diagnose(DIAG_BACK_BUFFER_FAILED);
     DestroyTarget();
     return false;
   }
@@ -242,7 +242,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
   UpdateLoss();
   if (lost_ && Away()) return D3DERR_DEVICELOST;
   if (defaultPoolCount_ > 0) {
-    DebugOutput("Reset refused: default-pool resources are still alive\n");
+    Diagnose(DIAG_RESET_WITH_DEFAULT_POOL);
     return D3DERR_INVALIDCALL;
   }
   host::MakeGLCurrent();

@@ -40,7 +40,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
   const FormatInfo* f = FindFormat(format);
   if (!f || f->depth || !KnownPool(pool) || width == 0 || height == 0) return D3DERR_INVALIDCALL;
   if (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) {
-    DebugOutputOnce("render-target and depth textures are not offered\n");
+    DiagnoseOnce(DIAG_TARGET_TEXTURE);
     return D3DERR_INVALIDCALL;
   }
   if (width > MaxTextureSize() || height > MaxTextureSize()) return D3DERR_INVALIDCALL;

@@ -150,14 +150,14 @@ const EffectTable kEffects;
 struct Unsupported {
   DWORD state;
   DWORD harmless;
-  const char* note;
+  Diagnostic diagnostic;
 };
 const Unsupported kUnsupported[] = {
-    {D3DRS_FOGENABLE, FALSE, "fog is not drawn\n"},
-    {D3DRS_VERTEXBLEND, D3DVBF_DISABLE, "vertex blending is not done\n"},
-    {D3DRS_CLIPPLANEENABLE, 0, "user clip planes are not applied\n"},
-    {D3DRS_ZBIAS, 0, "depth bias is not applied\n"},
-    {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE, "vertex blending is not done\n"},
+    {D3DRS_FOGENABLE, FALSE, DIAG_FOG},
+    {D3DRS_VERTEXBLEND, D3DVBF_DISABLE, DIAG_VERTEX_BLEND},
+    {D3DRS_CLIPPLANEENABLE, 0, DIAG_CLIP_PLANES},
+    {D3DRS_ZBIAS, 0, DIAG_DEPTH_BIAS},
+    {D3DRS_INDEXEDVERTEXBLENDENABLE, FALSE, DIAG_VERTEX_BLEND},
 };
 
 D3DMATRIX Identity() {
@@ -244,7 +244,7 @@ HRESULT Device::SetRenderStateNow(DWORD state, DWORD value) {
   state_.rs[state] = value;
   RenderStateChanged(state);
   for (const Unsupported& u : kUnsupported)
-    if (u.state == state && value != u.harmless) DebugOutputOnce(u.note);
+    if (u.state == state && value != u.harmless) DiagnoseOnce(u.diagnostic);
   return D3D_OK;
 }
 
@@ -282,12 +282,11 @@ HRESULT Device::SetStageStateNow(DWORD stage, DWORD type, DWORD value) {
   const uint8_t e = kEffects.tss[type];
   if (e & PROGRAM) programDirty_ = true;
   if (e & SAMPLER) samplersDirty_ = true;
-  if (type == D3DTSS_TEXTURETRANSFORMFLAGS && value != D3DTTFF_DISABLE)
-    DebugOutputOnce("texture coordinate transforms are not applied\n");
+  if (type == D3DTSS_TEXTURETRANSFORMFLAGS && value != D3DTTFF_DISABLE) DiagnoseOnce(DIAG_TEXTURE_TRANSFORM);
   if ((type == D3DTSS_TEXCOORDINDEX && (value & 0xFFFF0000u)) ||
       ((type == D3DTSS_COLOROP || type == D3DTSS_ALPHAOP) &&
        (value == D3DTOP_PREMODULATE || value == D3DTOP_BUMPENVMAP || value == D3DTOP_BUMPENVMAPLUMINANCE)))
-    DebugOutputOnce("a texture stage asks for an operation that is not drawn\n");
+    DiagnoseOnce(DIAG_STAGE_OPERATION);
   return D3D_OK;
 }
 

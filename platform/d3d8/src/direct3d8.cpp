@@ -167,7 +167,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
                   D3DCREATE_MIXED_VERTEXPROCESSING);
   if (processing == 0 || (processing & (processing - 1)) != 0) return D3DERR_INVALIDCALL;
   if (g_device) {
-    DebugOutput("only one device can exist at a time\n");
+    Diagnose(DIAG_ONE_DEVICE_ONLY);
     return D3DERR_NOTAVAILABLE;
   }
   Device* created = new Device(this, focusWindow, behavior);

@@ -128,57 +128,45 @@ std::string ArgSource(uint8_t arg, int stage) {
 }
 
 // The operation on the three arguments a0, a1, a2 (vec4), or empty when the
-// operation is not one this device draws.
+// operation is not one this device draws. "T" in an expression stands for
+// the stage's own texture sample.
 std::string OpCode(uint8_t op, int stage) {
-  std::string t = "tex" + std::to_string(stage);
-  switch (op) {
-    case D3DTOP_SELECTARG1:
-      return "a1";
-    case D3DTOP_SELECTARG2:
-      return "a2";
-    case D3DTOP_MODULATE:
-      return "a1 * a2";
-    case D3DTOP_MODULATE2X:
-      return "a1 * a2 * 2.0";
-    case D3DTOP_MODULATE4X:
-      return "a1 * a2 * 4.0";
-    case D3DTOP_ADD:
-      return "a1 + a2";
-    case D3DTOP_ADDSIGNED:
-      return "a1 + a2 - vec4(0.5)";
-    case D3DTOP_ADDSIGNED2X:
-      return "(a1 + a2 - vec4(0.5)) * 2.0";
-    case D3DTOP_SUBTRACT:
-      return "a1 - a2";
-    case D3DTOP_ADDSMOOTH:
-      return "a1 + a2 - a1 * a2";
-    case D3DTOP_BLENDDIFFUSEALPHA:
-      return "mix(a2, a1, diffuse.a)";
-    case D3DTOP_BLENDTEXTUREALPHA:
-      return "mix(a2, a1, " + t + ".a)";
-    case D3DTOP_BLENDFACTORALPHA:
-      return "mix(a2, a1, uMisc[0].a)";
-    case D3DTOP_BLENDTEXTUREALPHAPM:
-      return "a1 + a2 * (1.0 - " + t + ".a)";
-    case D3DTOP_BLENDCURRENTALPHA:
-      return "mix(a2, a1, current.a)";
-    case D3DTOP_MODULATEALPHA_ADDCOLOR:
-      return "a1 + a1.aaaa * a2";
-    case D3DTOP_MODULATECOLOR_ADDALPHA:
-      return "a1 * a2 + a1.aaaa";
-    case D3DTOP_MODULATEINVALPHA_ADDCOLOR:
-      return "(1.0 - a1.aaaa) * a2 + a1";
-    case D3DTOP_MODULATEINVCOLOR_ADDALPHA:
-      return "(vec4(1.0) - a1) * a2 + a1.aaaa";
-    case D3DTOP_DOTPRODUCT3:
-      return "vec4(dot(a1.rgb - 0.5, a2.rgb - 0.5) * 4.0)";
-    case D3DTOP_MULTIPLYADD:
-      return "a0 + a1 * a2";
-    case D3DTOP_LERP:
-      return "mix(a2, a1, a0)";
-    default:
-      return "";
+  struct OpRow {
+    uint8_t op;
+    const char* code;
+  };
+  static const OpRow kOps[] = {
+      {D3DTOP_SELECTARG1, "a1"},
+      {D3DTOP_SELECTARG2, "a2"},
+      {D3DTOP_MODULATE, "a1 * a2"},
+      {D3DTOP_MODULATE2X, "a1 * a2 * 2.0"},
+      {D3DTOP_MODULATE4X, "a1 * a2 * 4.0"},
+      {D3DTOP_ADD, "a1 + a2"},
+      {D3DTOP_ADDSIGNED, "a1 + a2 - vec4(0.5)"},
+      {D3DTOP_ADDSIGNED2X, "(a1 + a2 - vec4(0.5)) * 2.0"},
+      {D3DTOP_SUBTRACT, "a1 - a2"},
+      {D3DTOP_ADDSMOOTH, "a1 + a2 - a1 * a2"},
+      {D3DTOP_BLENDDIFFUSEALPHA, "mix(a2, a1, diffuse.a)"},
+      {D3DTOP_BLENDTEXTUREALPHA, "mix(a2, a1, T.a)"},
+      {D3DTOP_BLENDFACTORALPHA, "mix(a2, a1, uMisc[0].a)"},
+      {D3DTOP_BLENDTEXTUREALPHAPM, "a1 + a2 * (1.0 - T.a)"},
+      {D3DTOP_BLENDCURRENTALPHA, "mix(a2, a1, current.a)"},
+      {D3DTOP_MODULATEALPHA_ADDCOLOR, "a1 + a1.aaaa * a2"},
+      {D3DTOP_MODULATECOLOR_ADDALPHA, "a1 * a2 + a1.aaaa"},
+      {D3DTOP_MODULATEINVALPHA_ADDCOLOR, "(1.0 - a1.aaaa) * a2 + a1"},
+      {D3DTOP_MODULATEINVCOLOR_ADDALPHA, "(vec4(1.0) - a1) * a2 + a1.aaaa"},
+      {D3DTOP_DOTPRODUCT3, "vec4(dot(a1.rgb - 0.5, a2.rgb - 0.5) * 4.0)"},
+      {D3DTOP_MULTIPLYADD, "a0 + a1 * a2"},
+      {D3DTOP_LERP, "mix(a2, a1, a0)"},
+  };
+  for (const OpRow& row : kOps) {
+    if (row.op != op) continue;
+    std::string code = row.code;
+    const size_t t = code.find('T');
+    if (t != std::string::npos) code.replace(t, 1, "tex" + std::to_string(stage));
+    return code;
   }
+  return "";
 }
 
 std::string StageCode(const ProgramKey::Stage& st, int i) {
@@ -276,7 +264,7 @@ GLuint Compile(GLenum type, const std::string& source) {
   if (!ok) {
     char log[1024] = {};
     GL(GetShaderInfoLog)(shader, sizeof(log), nullptr, log);
-    DebugOutput(std::string("d3d8: fixed-function shader failed to compile: ") + log + "\n");
+    Diagnose(DIAG_SHADER_NOT_COMPILED, log);
     GL(DeleteShader)(shader);
     return 0;
   }
@@ -309,7 +297,7 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
       GL(Uniform1i)(tex1, 1);
       ++built_;
     } else {
-      DebugOutput("d3d8: fixed-function program failed to link\n");
+      Diagnose(DIAG_PROGRAM_NOT_LINKED);
       GL(DeleteProgram)(id);
     }
   }

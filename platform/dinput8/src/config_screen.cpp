@@ -17,24 +17,7 @@ namespace dinput8 {
 
 namespace {
 
-// HID usages of the keys the window itself answers to.
-enum : uint16_t {
-  HID_RETURN = 40,
-  HID_ESCAPE = 41,
-  HID_BACKSPACE = 42,
-  HID_TAB = 43,
-  HID_SPACE = 44,
-  HID_F5 = 62,
-  HID_F10 = 67,
-  HID_PAGEUP = 75,
-  HID_DELETE = 76,
-  HID_PAGEDOWN = 78,
-  HID_RIGHT = 79,
-  HID_LEFT = 80,
-  HID_DOWN = 81,
-  HID_UP = 82,
-  HID_KP_ENTER = 88,
-};
+using namespace host::keys;
 
 constexpr int32_t kCaptureAxis = 24000;  // of 32767: a deliberate push of a stick
 constexpr int kCaptureMouseTravel = 40;  // pixels of motion that pick a mouse axis

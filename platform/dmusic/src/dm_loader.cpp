@@ -85,7 +85,7 @@ class Loader : public ComObject<IDirectMusicLoader8> {
                       object);
     }
     if (desc->dwValidData & DMUS_OBJ_STREAM) {
-      SayOnce("loading from a stream");
+      Unsupported("loading from a stream");
       return E_NOTIMPL;
     }
     return DMUS_E_LOADER_NOFILENAME;
@@ -193,14 +193,14 @@ class Loader : public ComObject<IDirectMusicLoader8> {
   static HRESULT Make(REFGUID classId, REFIID riid, const uint8_t* bytes, size_t size, const char* what,
                       void** object) {
     if (classId != CLSID_DirectMusicSegment) {
-      SayOnce("making scripts, styles or chord maps");
+      Unsupported("making scripts, styles or chord maps");
       return DMUS_E_LOADER_FAILEDCREATE;
     }
     WaveData wave;
     const char* why = "";
     HRESULT hr = ParseWave(bytes, size, &wave, &why);
     if (FAILED(hr)) {
-      Say(std::string(what) + " is not a usable WAV file: " + why);
+      Diagnose(DIAG_BAD_WAV, std::string(what) + " is not a usable WAV file: " + why);
       return hr;
     }
     auto* segment = new Segment(std::move(wave));

@@ -35,8 +35,8 @@ const DWORD kDefaultPathTypes[] = {DMUS_APATH_SHARED_STEREOPLUSREVERB, DMUS_APAT
 const DWORD kTimedStartFlags =
     DMUS_SEGF_QUEUE | DMUS_SEGF_GRID | DMUS_SEGF_BEAT | DMUS_SEGF_MEASURE | DMUS_SEGF_DEFAULT;
 
-HRESULT Unsupported(const char* feature) {
-  SayOnce(feature);
+HRESULT Refuse(const char* feature) {
+  Unsupported(feature);
   return E_NOTIMPL;
 }
 
@@ -79,8 +79,8 @@ void Performance::RemovePath(AudioPath* path) {
 STDMETHODIMP Performance::InitAudio(IDirectMusic** music, IDirectSound** sound, HWND, DWORD defaultPathType,
                                     DWORD, DWORD, DMUS_AUDIOPARAMS* params) {
   if (open_) return DMUS_E_ALREADY_INITED;
-  if (music || sound) return Unsupported("handing out DirectMusic or DirectSound objects");
-  if (params) return Unsupported("audio parameters");
+  if (music || sound) return Refuse("handing out DirectMusic or DirectSound objects");
+  if (params) return Refuse("audio parameters");
   const bool knownType = std::find(std::begin(kDefaultPathTypes), std::end(kDefaultPathTypes),
                                    defaultPathType) != std::end(kDefaultPathTypes);
   if (defaultPathType != 0 && !knownType) return E_INVALIDARG;
@@ -114,9 +114,9 @@ STDMETHODIMP Performance::PlaySegmentEx(IUnknown* source, WCHAR* segmentName, IU
                                         IUnknown* from, IUnknown* audioPath) {
   if (!open_) return DMUS_E_NOT_INIT;
   if (!source) return E_POINTER;
-  if (segmentName || transition) return Unsupported("playing by name or with a transition");
-  if (state || from) return Unsupported("segment states");
-  if (startTime != 0 || (flags & kTimedStartFlags)) return Unsupported("a delayed or aligned start");
+  if (segmentName || transition) return Refuse("playing by name or with a transition");
+  if (state || from) return Refuse("segment states");
+  if (startTime != 0 || (flags & kTimedStartFlags)) return Refuse("a delayed or aligned start");
   auto* segment = dynamic_cast<Segment*>(source);
   if (!segment) return E_INVALIDARG;
 
@@ -150,7 +150,7 @@ uint64_t Performance::StopFrame(MUSIC_TIME time, DWORD flags) const {
 STDMETHODIMP Performance::Stop(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
                                DWORD flags) {
   if (!open_) return DMUS_E_NOT_INIT;
-  if (state) return Unsupported("segment states");
+  if (state) return Refuse("segment states");
   const uint64_t at = StopFrame(time, flags);
   if (!segment) {
     mixer::Stop(this, nullptr, at);
@@ -164,7 +164,7 @@ STDMETHODIMP Performance::Stop(IDirectMusicSegment* segment, IDirectMusicSegment
 }
 
 STDMETHODIMP Performance::StopEx(IUnknown* objectToStop, LONGLONG stopTime, DWORD flags) {
-  if (stopTime != 0) return Unsupported("a stop at a reference time");
+  if (stopTime != 0) return Refuse("a stop at a reference time");
   if (!objectToStop) return Stop(nullptr, nullptr, 0, flags);
   auto* segment = dynamic_cast<Segment*>(objectToStop);
   if (!segment) return E_INVALIDARG;
@@ -173,7 +173,7 @@ STDMETHODIMP Performance::StopEx(IUnknown* objectToStop, LONGLONG stopTime, DWOR
 
 STDMETHODIMP Performance::IsPlaying(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) {
   if (!open_) return DMUS_E_NOT_INIT;
-  if (state) return Unsupported("segment states");
+  if (state) return Refuse("segment states");
   if (!segment) return E_POINTER;
   auto* ours = dynamic_cast<Segment*>(segment);
   if (!ours) return E_INVALIDARG;

@@ -15,7 +15,6 @@
 #include <atomic>
 #include <cmath>
 #include <mutex>
-#include <set>
 #include <string>
 
 #include <dmusic/offline_mix.h>
@@ -151,25 +150,18 @@ bool Matches(const Voice& v, const void* owner, const Mix_Chunk* chunk) {
   return v.active && v.owner == owner && (!chunk || v.chunk == chunk);
 }
 
-// A reason is worth saying once; Sound On tried again and again must not
-// repeat it.
-void SayReason(const std::string& reason) {
-  static std::set<std::string> said;
-  if (said.insert(reason).second) Say(reason);
-}
-
 bool OpenDevice() {
   if (users > 0) {
     ++users;
     return true;
   }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-    SayReason(std::string("SDL audio does not start: ") + SDL_GetError());
+    DiagnoseOnce(DIAG_AUDIO_NOT_STARTED, std::string("SDL audio does not start: ") + SDL_GetError());
     return false;
   }
   // allowed_changes 0: SDL converts to exactly this format, whatever the card.
   if (Mix_OpenAudioDevice(kRate, AUDIO_S16SYS, kChannels, kBufferFrames, nullptr, 0) != 0) {
-    SayReason(std::string("the sound device does not open: ") + Mix_GetError());
+    DiagnoseOnce(DIAG_DEVICE_NOT_OPENED, std::string("the sound device does not open: ") + Mix_GetError());
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
@@ -211,7 +203,7 @@ Mix_Chunk* Decode(const std::vector<uint8_t>& riff) {
   if (!IsOpen()) return nullptr;
   SDL_RWops* rw = SDL_RWFromConstMem(riff.data(), static_cast<int>(riff.size()));
   Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
-  if (!chunk) Say(std::string("a recording does not decode: ") + Mix_GetError());
+  if (!chunk) Diagnose(DIAG_NOT_DECODED, std::string("a recording does not decode: ") + Mix_GetError());
   return chunk;
 }
 
@@ -242,7 +234,7 @@ bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary) {
     return true;
   }
   if (mix.voices.size() >= kMaxVoices) {
-    Say("no free voice: " + std::to_string(kMaxVoices) + " sounds are playing");
+    Diagnose(DIAG_NO_FREE_VOICE, "no free voice: " + std::to_string(kMaxVoices) + " sounds are playing");
     return false;
   }
   mix.voices.push_back(voice);

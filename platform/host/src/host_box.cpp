@@ -23,9 +23,6 @@ ObserverEntry& Observer() {
 
 enum class Verdict { Wait, Ok, Cancel, Quit };
 
-// HID usages of the keys that answer a box.
-constexpr uint16_t kReturn = 40, kEscape = 41, kSpace = 44, kKeypadEnter = 88;
-
 bool Inside(const Rect& r, int x, int y) {
   return x >= r.x && y >= r.y && x < r.x + r.w && y < r.y + r.h;
 }
@@ -39,8 +36,8 @@ struct Answering {
 
   Verdict Key(uint16_t usage, bool repeat) const {
     if (repeat) return Verdict::Wait;
-    if (usage == kReturn || usage == kKeypadEnter || usage == kSpace) return Verdict::Ok;
-    if (usage == kEscape) return Verdict::Cancel;
+    if (usage == HID_RETURN || usage == HID_KP_ENTER || usage == HID_SPACE) return Verdict::Ok;
+    if (usage == HID_ESCAPE) return Verdict::Cancel;
     return Verdict::Wait;
   }
 

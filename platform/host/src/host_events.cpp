@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: MIT
 // The event pump: SDL events become host::Event records handed to every
 // registered sink (win32 makes window messages of them, dinput8 device-buffer
-// records). Also frame pacing and the game-controller table.
+// records), and host's own view of the keyboard.
 #include "host_state.h"
 #include "replay_codec.h"
 
-#include <time.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -44,31 +41,6 @@ uint16_t ModsFromSdl(Uint16 mod) {
 uint32_t EventTime(Uint32 sdlTimestamp) {
   Uint64 start = State().startTicks;
   return sdlTimestamp >= start ? static_cast<uint32_t>(sdlTimestamp - start) : 0;
-}
-
-void OpenPad(int deviceIndex, Event& out) {
-  if (!SDL_IsGameController(deviceIndex)) return;
-  SDL_GameController* pad = SDL_GameControllerOpen(deviceIndex);
-  if (!pad) return;
-  int32_t id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
-  auto& pads = State().pads;
-  if (pads.count(id)) {
-    SDL_GameControllerClose(pad);  // already open: the add event came twice
-    return;
-  }
-  pads[id] = pad;
-  out.type = EventType::PadAdded;
-  out.device = id;
-}
-
-void ClosePad(int32_t id, Event& out) {
-  auto& pads = State().pads;
-  auto it = pads.find(id);
-  if (it == pads.end()) return;
-  SDL_GameControllerClose(it->second);
-  pads.erase(it);
-  out.type = EventType::PadRemoved;
-  out.device = id;
 }
 
 // Translates one SDL event; returns false for events nobody needs.
@@ -176,6 +148,32 @@ bool IsWakeUp(const SDL_Event& e) {
   return State().wakeEventType != 0 && e.type == State().wakeEventType;
 }
 
+// Delivers the records put in by InjectEvent; returns how many.
+int DeliverInjected() {
+  HostState& s = State();
+  int delivered = 0;
+  while (!s.injected.empty()) {
+    Event e = s.injected.front();
+    s.injected.pop_front();
+    Deliver(e);
+    ++delivered;
+  }
+  return delivered;
+}
+
+// Delivers one SDL event as a record; returns 1 when it was delivered.
+// The wake-up event only sets `woken`.
+int DeliverSdl(const SDL_Event& sdl, bool* woken) {
+  if (IsWakeUp(sdl)) {
+    *woken = true;
+    return 0;
+  }
+  Event e;
+  if (!Translate(sdl, e)) return 0;
+  Deliver(e);
+  return 1;
+}
+
 }  // namespace
 
 int AddEventSink(EventSink sink, void* user) {
@@ -206,41 +204,17 @@ int PumpEvents(int waitMs) {
 }
 
 int PumpLiveEvents(int waitMs) {
-  HostState& s = State();
-  int delivered = 0;
-  while (!s.injected.empty()) {
-    Event e = s.injected.front();
-    s.injected.pop_front();
-    Deliver(e);
-    ++delivered;
-  }
+  int delivered = DeliverInjected();
   SDL_Event sdl;
-  Event e;
   bool woken = false;
-  while (SDL_PollEvent(&sdl)) {
-    if (IsWakeUp(sdl)) {
-      woken = true;
-    } else if (Translate(sdl, e)) {
-      Deliver(e);
-      ++delivered;
-    }
-  }
+  while (SDL_PollEvent(&sdl)) delivered += DeliverSdl(sdl, &woken);
   if (delivered > 0 || woken || waitMs == 0) return delivered;
   int got = waitMs < 0 ? SDL_WaitEvent(&sdl) : SDL_WaitEventTimeout(&sdl, waitMs);
   if (!got) return 0;
   do {
-    if (!IsWakeUp(sdl) && Translate(sdl, e)) {
-      Deliver(e);
-      ++delivered;
-    }
+    delivered += DeliverSdl(sdl, &woken);
   } while (SDL_PollEvent(&sdl));
-  while (!s.injected.empty()) {
-    Event queued = s.injected.front();
-    s.injected.pop_front();
-    Deliver(queued);
-    ++delivered;
-  }
-  return delivered;
+  return delivered + DeliverInjected();
 }
 
 void InjectEvent(const Event& event) {
@@ -270,102 +244,6 @@ uint16_t GetModState() {
   if (k[SDL_SCANCODE_LALT] || k[SDL_SCANCODE_RALT]) m |= MOD_ALT;
   if (k[SDL_SCANCODE_LGUI] || k[SDL_SCANCODE_RGUI]) m |= MOD_GUI;
   return m;
-}
-
-int PadCount() {
-  return static_cast<int>(State().pads.size());
-}
-
-int32_t PadInstanceAt(int index) {
-  if (index < 0) return -1;
-  for (const auto& entry : State().pads) {
-    if (index-- == 0) return entry.first;
-  }
-  return -1;
-}
-
-const char* PadName(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return "";
-  const char* name = SDL_GameControllerName(it->second);
-  return name ? name : "";
-}
-
-void PadGuid(int32_t instance, uint8_t out[16]) {
-  std::memset(out, 0, 16);
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return;
-  SDL_JoystickGUID guid = SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(it->second));
-  std::memcpy(out, guid.data, 16);
-}
-
-uint32_t PadButtonMask(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return 0;
-  uint32_t mask = 0;
-  for (int b = 0; b < PAD_BUTTON_COUNT; ++b) {
-    if (SDL_GameControllerHasButton(it->second, static_cast<SDL_GameControllerButton>(b))) mask |= 1u << b;
-  }
-  return mask;
-}
-
-uint32_t PadAxisMask(int32_t instance) {
-  auto it = State().pads.find(instance);
-  if (it == State().pads.end()) return 0;
-  uint32_t mask = 0;
-  for (int a = 0; a < PAD_AXIS_COUNT; ++a) {
-    if (SDL_GameControllerHasAxis(it->second, static_cast<SDL_GameControllerAxis>(a))) mask |= 1u << a;
-  }
-  return mask;
-}
-
-int AttachVirtualPad(const char* name, uint32_t buttonMask, uint32_t axisMask) {
-  if (!State().initOk) return -1;
-  SDL_VirtualJoystickDesc desc;
-  SDL_zero(desc);
-  desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-  desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-  desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-  desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-  desc.button_mask = buttonMask;
-  desc.axis_mask = axisMask;
-  desc.name = name;
-  return SDL_JoystickAttachVirtualEx(&desc);
-}
-
-void DetachVirtualPad(int deviceIndex) {
-  if (State().initOk && deviceIndex >= 0) SDL_JoystickDetachVirtual(deviceIndex);
-}
-
-void ClosePads() {
-  for (auto& entry : State().pads) SDL_GameControllerClose(entry.second);
-  State().pads.clear();
-}
-
-// Holds the frame rate to 60 a second when the swap returned early (no
-// vertical sync, or a faster display): the game's per-frame constants were
-// tuned for frames at that rate. The wait sleeps to the frame's due time as
-// an absolute deadline, so no core spins and early wake-ups sleep again.
-void PaceFrame() {
-  HostState& s = State();
-  const Uint64 freq = SDL_GetPerformanceFrequency();
-  const Uint64 period = freq / 60;
-  Uint64 now = SDL_GetPerformanceCounter();
-  if (s.pacing && s.lastFrameCounter != 0) {
-    const Uint64 due = s.lastFrameCounter + period;
-    if (now < due) {
-      timespec deadline{};
-      clock_gettime(CLOCK_MONOTONIC, &deadline);
-      const uint64_t ns = static_cast<uint64_t>(deadline.tv_nsec) + (due - now) * 1000000000ull / freq;
-      deadline.tv_sec += static_cast<time_t>(ns / 1000000000ull);
-      deadline.tv_nsec = static_cast<long>(ns % 1000000000ull);
-      while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-      }
-      // Keep the cadence steady instead of drifting by the wake-up slop.
-      now = due;
-    }
-  }
-  s.lastFrameCounter = now;
 }
 
 }  // namespace host

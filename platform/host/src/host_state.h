@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Internal state of the host layer, shared by its window and event files.
+// Internal state of the host layer, shared by its window, event, controller
+// and pacing files.
 #pragma once
 
 #include <SDL.h>
@@ -50,7 +51,14 @@ struct HostState {
 };
 
 HostState& State();
+
+// The controller table (host_pads.cpp). OpenPad and ClosePad fill `out` with
+// the PadAdded / PadRemoved record, or leave it alone when nothing changed.
+void OpenPad(int deviceIndex, Event& out);
+void ClosePad(int32_t id, Event& out);
 void ClosePads();
+
+// Frame pacing (host_pacing.cpp).
 void PaceFrame();
 // Hands an event to every sink; PumpLiveEvents reads the desktop's events
 // (PumpEvents plays recorded ones instead while a replay plays).

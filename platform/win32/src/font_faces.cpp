@@ -7,6 +7,8 @@
 // lacks are synthesised (outline emboldening, a 12-degree shear).
 #include "font_faces.h"
 
+#include "win32_internal.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -58,7 +60,7 @@ FontLibrary& Library() {
   static FontLibrary& library = *[] {
     auto* l = new FontLibrary();
     l->ready = FcInit() && FT_Init_FreeType(&l->ft) == 0;
-    if (!l->ready) OutputDebugStringA("GDI text: FreeType or fontconfig could not start\n");
+    if (!l->ready) Diagnose(DIAG_TEXT_NOT_STARTED, "GDI text: FreeType or fontconfig could not start");
     return l;
   }();
   return library;

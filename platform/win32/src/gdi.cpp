@@ -158,12 +158,9 @@ T SwapAttribute(HDC dc, T DeviceContext::*member, T value, T failure) {
 }
 
 void ReportUnsupportedRop(DWORD rop) {
-  static bool told = false;
-  if (told) return;
-  told = true;
   char text[96];
-  std::snprintf(text, sizeof(text), "StretchBlt: raster operation 0x%08X is not supported\n", rop);
-  OutputDebugStringA(text);
+  std::snprintf(text, sizeof(text), "StretchBlt: raster operation 0x%08X is not supported", rop);
+  DiagnoseOnce(DIAG_UNSUPPORTED_ROP, text);
 }
 
 }  // namespace
@@ -253,7 +250,7 @@ UINT SetTextAlign(HDC dc, UINT align) {
 int SetMapMode(HDC dc, int mode) {
   DeviceContext* c = ContextFromHandle(dc);
   if (!c) return 0;
-  if (mode != MM_TEXT) OutputDebugStringA("SetMapMode: only MM_TEXT is offered\n");
+  if (mode != MM_TEXT) Diagnose(DIAG_UNSUPPORTED_MAP_MODE, "SetMapMode: only MM_TEXT is offered");
   return std::exchange(c->mapMode, MM_TEXT);
 }
 
@@ -382,7 +379,7 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
   }
   Bitmap* b = BitmapFromHandle(object);
   if (!b) {
-    if (o) OutputDebugStringA("GetObjectA: brushes are not described\n");
+    if (o) Diagnose(DIAG_BRUSH_NOT_DESCRIBED, "GetObjectA: brushes are not described");
     return 0;
   }
   if (!out) return b->dibSection ? sizeof(DIBSECTION) : sizeof(BITMAP);
@@ -474,7 +471,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
   std::unique_ptr<Bitmap> b =
       supported ? MakeBitmap(h.biWidth, std::abs(h.biHeight), h.biBitCount, h.biHeight < 0) : nullptr;
   if (!b) {
-    OutputDebugStringA("CreateDIBSection: only 24- and 32-bit uncompressed sections of sane size\n");
+    Diagnose(DIAG_UNSUPPORTED_DIB_SECTION,
+             "CreateDIBSection: only 24- and 32-bit uncompressed sections of sane size");
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }

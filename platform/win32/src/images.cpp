@@ -126,6 +126,18 @@ uint8_t Channel(uint32_t pixel, uint32_t mask) {
   return static_cast<uint8_t>(max == 255 ? v : v * 255 / max);
 }
 
+// The bitmap of DIB bytes; null when they are damaged, with the reason said
+// under `which` after `what` and the last error set.
+std::unique_ptr<Bitmap> ParseOrSay(const uint8_t* data, size_t size, Diagnostic which, const char* what) {
+  std::string why;
+  std::unique_ptr<Bitmap> b = ParseDib(data, size, &why);
+  if (!b) {
+    Diagnose(which, (std::string(what) + " (" + why + ")").c_str());
+    SetLastError(ERROR_INVALID_DATA);
+  }
+  return b;
+}
+
 HANDLE LoadBitmapImage(HINSTANCE instance, LPCSTR name, UINT flags) {
   std::vector<uint8_t> fileData;
   const uint8_t* data = nullptr;
@@ -143,20 +155,14 @@ HANDLE LoadBitmapImage(HINSTANCE instance, LPCSTR name, UINT flags) {
   } else {
     HRSRC r = FindResourceA(instance, name, RT_BITMAP);
     if (!r) {
-      OutputDebugStringA("LoadImageA: bitmap resource not found\n");
+      Diagnose(DIAG_BITMAP_NOT_FOUND, "LoadImageA: bitmap resource not found");
       return nullptr;
     }
     data = static_cast<const uint8_t*>(LockResource(LoadResource(instance, r)));
     size = SizeofResource(instance, r);
   }
-  std::string why;
-  std::unique_ptr<Bitmap> b = ParseDib(data, size, &why);
-  if (!b) {
-    std::string text = "LoadImageA: damaged bitmap (" + why + ")\n";
-    OutputDebugStringA(text.c_str());
-    SetLastError(ERROR_INVALID_DATA);
-    return nullptr;
-  }
+  std::unique_ptr<Bitmap> b = ParseOrSay(data, size, DIAG_DAMAGED_BITMAP, "LoadImageA: damaged bitmap");
+  if (!b) return nullptr;
   b->dibSection = (flags & LR_CREATEDIBSECTION) != 0;
   return AdoptBitmap(std::move(b));
 }
@@ -236,14 +242,8 @@ HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
   if (!r) return nullptr;
   auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(instance, r)));
   size_t size = SizeofResource(instance, r);
-  std::string why;
-  std::unique_ptr<Bitmap> b = ParseDib(data, size, &why);
-  if (!b) {
-    std::string text = "LoadIconA: damaged icon (" + why + ")\n";
-    OutputDebugStringA(text.c_str());
-    SetLastError(ERROR_INVALID_DATA);
-    return nullptr;
-  }
+  std::unique_ptr<Bitmap> b = ParseOrSay(data, size, DIAG_DAMAGED_ICON, "LoadIconA: damaged icon");
+  if (!b) return nullptr;
   auto* icon = new Icon();
   icon->width = b->width;
   icon->height = b->height;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Last error, clocks and debugger output.
+// Last error, clocks, debugger output and the layer's counted diagnostics.
 #include "win32_internal.h"
 
 #include <host/host.h>
 #include <host/replay.h>
 #include <win32/debug_output.h>
+
+#include <string>
 
 #include <cstdio>
 #include <ctime>
@@ -25,6 +27,9 @@ DebugOutput& Debug() {
 
 thread_local DWORD t_lastError = 0;
 
+int diagnosticCounts[DIAG_COUNT] = {};
+bool diagnosticSaid[DIAG_COUNT] = {};
+
 int64_t MonotonicNanoseconds() {
   timespec ts = {};
   clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -40,6 +45,29 @@ void SetDebugOutputHook(DebugOutputHook hook, void* user) {
 
 void SetDebugOutputToStderr(bool on) {
   Debug().toStderr = on;
+}
+
+int DiagnosticCount(Diagnostic which) {
+  return which < DIAG_COUNT ? diagnosticCounts[which] : 0;
+}
+
+void ResetDiagnostics() {
+  for (int& c : diagnosticCounts) c = 0;
+}
+
+void Diagnose(Diagnostic which, const char* text) {
+  if (which >= DIAG_COUNT) return;
+  ++diagnosticCounts[which];
+  diagnosticSaid[which] = true;
+  OutputDebugStringA((std::string(text) + "\n").c_str());
+}
+
+void DiagnoseOnce(Diagnostic which, const char* text) {
+  if (which < DIAG_COUNT && diagnosticSaid[which]) {
+    ++diagnosticCounts[which];
+    return;
+  }
+  Diagnose(which, text);
 }
 
 }  // namespace win32

@@ -3,6 +3,7 @@
 // records and the hooks between windows, messages and GDI. Not exported.
 #pragma once
 
+#include <win32/diagnostics.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -150,5 +151,11 @@ void ForgetActivation();
 void ApplyCursor();
 // Hands an icon's pixels to the SDL window.
 void SendIconToHost(HICON icon);
+
+// Counts `which` and says `text` (a line without its newline) on the
+// debugger output.
+void Diagnose(Diagnostic which, const char* text);
+// The same, but says it only the first time `which` fires in the run.
+void DiagnoseOnce(Diagnostic which, const char* text);
 
 }  // namespace win32

@@ -190,7 +190,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   if (MainWindowRecord() || host::MainWindowExists()) {
-    OutputDebugStringA("CreateWindowExA: only one top-level window is supported\n");
+    Diagnose(DIAG_SECOND_WINDOW, "CreateWindowExA: only one top-level window is supported");
     SetLastError(ERROR_NOT_SUPPORTED);
     return nullptr;
   }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Where debugger output goes besides stderr: a hook that tests set to see
-// which diagnostics a call produced.
+// what a call said (which of the layer's own diagnostics fired is counted in
+// win32/diagnostics.h).
 #pragma once
 
 namespace win32 {

@@ -85,7 +85,7 @@ class BoxTest : public ::testing::Test {
 };
 
 TEST_F(BoxTest, ShowsThePictureAndReturnOrEnterOrSpaceAnswerOk) {
-  for (uint16_t key : {40, 88, 44}) {
+  for (uint16_t key : {host::HID_RETURN, host::HID_KP_ENTER, host::HID_SPACE}) {
     EXPECT_EQ(Run([key] { host::InjectEvent(Key(key)); }), host::BoxAnswer::Ok) << key;
   }
   EXPECT_EQ(shownCount_, 3);
@@ -97,8 +97,8 @@ TEST_F(BoxTest, ShowsThePictureAndReturnOrEnterOrSpaceAnswerOk) {
 
 TEST_F(BoxTest, EscapeCancelsAndARepeatingHeldKeyDoesNotAnswer) {
   EXPECT_EQ(Run([] {
-              host::InjectEvent(Key(40, true));  // Return held since before the box
-              host::InjectEvent(Key(41));
+              host::InjectEvent(Key(host::HID_RETURN, true));  // held since before the box
+              host::InjectEvent(Key(host::HID_ESCAPE));
             }),
             host::BoxAnswer::Cancel);
 }
@@ -111,7 +111,7 @@ TEST_F(BoxTest, OnlyAClickPressedAndReleasedOnTheButtonAnswers) {
               host::InjectEvent(Click(50, 55, false));
               host::InjectEvent(Click(50, 55, true));  // pressed on, dragged off
               host::InjectEvent(Click(5, 5, false));
-              host::InjectEvent(Key(41));
+              host::InjectEvent(Key(host::HID_ESCAPE));
             }),
             host::BoxAnswer::Cancel);
   EXPECT_EQ(Run([] {
@@ -193,12 +193,12 @@ void PushKey(Uint32 type, SDL_Scancode code) {
 // firing); the key that answered the box is the box's alone.
 TEST_F(BoxTest, KeysLetGoWhileTheBoxIsUpReachTheGameAfterIt) {
   ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 64, 48, false));
-  host::Event spaceDown = Key(44);
+  host::Event spaceDown = Key(host::HID_SPACE);
   host::InjectEvent(spaceDown);
   KeyRecorder recorder;
   int sink = host::AddEventSink(&KeyRecorder::Sink, &recorder);
   host::PumpEvents(0);
-  ASSERT_TRUE(host::IsKeyDown(44));
+  ASSERT_TRUE(host::IsKeyDown(host::HID_SPACE));
   recorder.keys.clear();
   EXPECT_EQ(Run([] {
               PushKey(SDL_KEYUP, SDL_SCANCODE_SPACE);
@@ -206,10 +206,10 @@ TEST_F(BoxTest, KeysLetGoWhileTheBoxIsUpReachTheGameAfterIt) {
             }),
             host::BoxAnswer::Ok);
   host::PumpEvents(0);
-  EXPECT_FALSE(host::IsKeyDown(44));
+  EXPECT_FALSE(host::IsKeyDown(host::HID_SPACE));
   ASSERT_EQ(recorder.keys.size(), 1u);
   EXPECT_EQ(recorder.keys[0].type, host::EventType::KeyUp);
-  EXPECT_EQ(recorder.keys[0].key, 44);
+  EXPECT_EQ(recorder.keys[0].key, host::HID_SPACE);
   host::RemoveEventSink(sink);
 }
 

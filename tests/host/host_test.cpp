@@ -9,6 +9,8 @@
 
 #include <host/host.h>
 
+#include "host_events.h"
+
 namespace {
 
 struct Recorder {
@@ -23,12 +25,7 @@ class HostTest : public ::testing::Test {
 };
 
 host::Event Key(uint16_t usage, bool down, uint16_t mods = 0) {
-  host::Event e;
-  e.type = down ? host::EventType::KeyDown : host::EventType::KeyUp;
-  e.key = usage;
-  e.down = down;
-  e.mods = mods;
-  return e;
+  return test_events::KeyEvent(usage, down, 0, mods);
 }
 
 TEST_F(HostTest, WindowHasTheClientSizeAskedForAndOnlyOneExists) {
@@ -64,27 +61,27 @@ TEST_F(HostTest, SinksSeeInjectedEventsInOrderAndKeyStateFollows) {
   Recorder first, second;
   int a = host::AddEventSink(&Recorder::Sink, &first);
   host::AddEventSink(&Recorder::Sink, &second);
-  host::InjectEvent(Key(41, true));  // Escape
-  host::InjectEvent(Key(4, true, host::MOD_SHIFT));
+  host::InjectEvent(Key(host::HID_ESCAPE, true));
+  host::InjectEvent(Key(host::HID_A, true, host::MOD_SHIFT));
   EXPECT_EQ(2, host::PumpEvents(0));
   ASSERT_EQ(2u, first.events.size());
-  EXPECT_EQ(41, first.events[0].key);
-  EXPECT_EQ(4, first.events[1].key);
+  EXPECT_EQ(host::HID_ESCAPE, first.events[0].key);
+  EXPECT_EQ(host::HID_A, first.events[1].key);
   EXPECT_EQ(2u, second.events.size());
-  EXPECT_TRUE(host::IsKeyDown(41));
-  EXPECT_TRUE(host::IsKeyDown(4));
+  EXPECT_TRUE(host::IsKeyDown(host::HID_ESCAPE));
+  EXPECT_TRUE(host::IsKeyDown(host::HID_A));
 
   host::RemoveEventSink(a);
-  host::InjectEvent(Key(41, false));
+  host::InjectEvent(Key(host::HID_ESCAPE, false));
   host::PumpEvents(0);
   EXPECT_EQ(2u, first.events.size());
   EXPECT_EQ(3u, second.events.size());
-  EXPECT_FALSE(host::IsKeyDown(41));
+  EXPECT_FALSE(host::IsKeyDown(host::HID_ESCAPE));
   EXPECT_FALSE(host::IsKeyDown(9999));  // out of range is simply "up"
 }
 
 TEST_F(HostTest, LosingFocusReleasesEveryKey) {
-  host::InjectEvent(Key(225, true));  // left shift
+  host::InjectEvent(Key(host::HID_LSHIFT, true));
   host::PumpEvents(0);
   EXPECT_EQ(host::MOD_SHIFT, host::GetModState());
   host::Event lost;
@@ -97,11 +94,11 @@ TEST_F(HostTest, LosingFocusReleasesEveryKey) {
 TEST_F(HostTest, BlockingPumpReturnsForAnInjectedEvent) {
   Recorder rec;
   host::AddEventSink(&Recorder::Sink, &rec);
-  host::InjectEvent(Key(40, true));
+  host::InjectEvent(Key(host::HID_RETURN, true));
   // Would block forever if the injected record did not wake the pump.
   EXPECT_GE(host::PumpEvents(-1), 1);
   ASSERT_FALSE(rec.events.empty());
-  EXPECT_EQ(40, rec.events.back().key);
+  EXPECT_EQ(host::HID_RETURN, rec.events.back().key);
 }
 
 TEST_F(HostTest, PictureGoesToTheInstalledPresenterOtherwiseToTheWindowSurface) {

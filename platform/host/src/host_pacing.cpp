@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// Frame pacing after a swap of the window's buffers.
+#include "host_state.h"
+
+#include <time.h>
+
+#include <cerrno>
+
+namespace host {
+
+// Holds the frame rate to 60 a second when the swap returned early (no
+// vertical sync, or a faster display): the game's per-frame constants were
+// tuned for frames at that rate. The wait sleeps to the frame's due time as
+// an absolute deadline, so no core spins and early wake-ups sleep again.
+void PaceFrame() {
+  HostState& s = State();
+  const Uint64 freq = SDL_GetPerformanceFrequency();
+  const Uint64 period = freq / 60;
+  Uint64 now = SDL_GetPerformanceCounter();
+  if (s.pacing && s.lastFrameCounter != 0) {
+    const Uint64 due = s.lastFrameCounter + period;
+    if (now < due) {
+      timespec deadline{};
+      clock_gettime(CLOCK_MONOTONIC, &deadline);
+      const uint64_t ns = static_cast<uint64_t>(deadline.tv_nsec) + (due - now) * 1000000000ull / freq;
+      deadline.tv_sec += static_cast<time_t>(ns / 1000000000ull);
+      deadline.tv_nsec = static_cast<long>(ns % 1000000000ull);
+      while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+      }
+      // Keep the cadence steady instead of drifting by the wake-up slop.
+      now = due;
+    }
+  }
+  s.lastFrameCounter = now;
+}
+
+}  // namespace host
