@@ -33,6 +33,7 @@ glorbs_web_library(PNG::PNG LIBS libpng16.a)
 set_property(TARGET PNG::PNG APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
 glorbs_web_library(JPEG::JPEG LIBS libjpeg.a)
 glorbs_web_library(PkgConfig::FREETYPE LIBS libfreetype.a INCLUDES freetype2)
+set_property(TARGET PkgConfig::FREETYPE APPEND PROPERTY INTERFACE_LINK_LIBRARIES ZLIB::ZLIB)
 glorbs_web_library(PkgConfig::SDL2 LIBS libSDL2.a INCLUDES SDL2)
 glorbs_web_library(PkgConfig::SDL2_MIXER LIBS libSDL2_mixer.a INCLUDES SDL2)
 set_property(TARGET PkgConfig::SDL2_MIXER APPEND PROPERTY INTERFACE_LINK_LIBRARIES PkgConfig::SDL2)
@@ -53,21 +54,45 @@ endfunction()
 set(GLORBS_WEB_FONTS_DIR /usr/share/fonts/truetype/dejavu CACHE PATH "DejaVu font files bundled with the page (fonts-dejavu-core and -extra)")
 function(glorbs_web_page)
   set(data ${CMAKE_BINARY_DIR}/webdata)
-  add_custom_command(TARGET glorbs3d PRE_LINK
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${data}/fonts
-    COMMAND ${CMAKE_COMMAND} -E copy ${GLORBS_WEB_FONTS_DIR}/DejaVuSans.ttf
-            ${GLORBS_WEB_FONTS_DIR}/DejaVuSans-Bold.ttf ${GLORBS_WEB_FONTS_DIR}/DejaVuSansCondensed.ttf
-            ${GLORBS_WEB_FONTS_DIR}/DejaVuSansCondensed-Bold.ttf ${data}/fonts/
-    COMMAND ${CMAKE_COMMAND} -E copy_directory ${GLORBS_MEDIA_DIR} ${data}/Media)
+  set(fonts DejaVuSans.ttf DejaVuSans-Bold.ttf DejaVuSansCondensed.ttf DejaVuSansCondensed-Bold.ttf)
+  list(TRANSFORM fonts PREPEND ${GLORBS_WEB_FONTS_DIR}/)
+  # Copied only where changed, so an unchanged data set links nothing again.
+  add_custom_target(glorbs_webdata
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${data}/fonts ${data}/Media
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${fonts} ${data}/fonts/
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${GLORBS_MEDIA_FILES} ${data}/Media/
+    COMMENT "Gathering the page's data: models, pictures and fonts"
+    VERBATIM)
+  add_dependencies(glorbs_webdata glorbs_media)
+  add_dependencies(glorbs3d glorbs_webdata)
+  set(copies)
+  foreach(file IN LISTS fonts)
+    get_filename_component(name "${file}" NAME)
+    list(APPEND copies "${data}/fonts/${name}")
+  endforeach()
+  foreach(file IN LISTS GLORBS_MEDIA_FILES)
+    get_filename_component(name "${file}" NAME)
+    list(APPEND copies "${data}/Media/${name}")
+  endforeach()
+  set_property(TARGET glorbs3d APPEND PROPERTY LINK_DEPENDS ${copies})
+  # What SDL2's JavaScript calls but, built outside emscripten's ports, does
+  # not pull in itself. In a file: a '$' on the link line would not survive
+  # the build tool's escaping.
+  file(WRITE ${CMAKE_BINARY_DIR}/web_library_funcs.json "[\"$autoResumeAudioContext\", \"$dynCall\"]\n")
   set_target_properties(glorbs3d PROPERTIES SUFFIX .js)
   target_link_options(glorbs3d PRIVATE
     -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=67108864
+    # Win32 tells a resource id from a name pointer by the pointer being
+    # below 64 KiB: no data of ours may live down there.
+    -sGLOBAL_BASE=65536
     -sMIN_WEBGL_VERSION=2 -sMAX_WEBGL_VERSION=2
-    -sENVIRONMENT=web -sEXIT_RUNTIME=1
+    # The runtime stays up when main first hands the browser its turn: with
+    # it torn down there, static destructors would unregister resources.
+    -sENVIRONMENT=web -sEXIT_RUNTIME=0
     "-sEXPORTED_RUNTIME_METHODS=['FS','addRunDependency','removeRunDependency']"
-    "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=['$autoResumeAudioContext','$dynCall']"
+    -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web_library_funcs.json
     -lidbfs.js
-    --preload-file ${data}@/)
+    "--preload-file=${data}/fonts@/fonts" "--preload-file=${data}/Media@/Media")
   configure_file(${CMAKE_SOURCE_DIR}/web/index.html ${CMAKE_BINARY_DIR}/index.html COPYONLY)
 endfunction()

@@ -129,8 +129,11 @@ for entry in "${todo[@]}"; do
       cmake_lib "$src" "$bld" -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
       ;;
     freetype)
+      # zlib from the prefix: without it FreeType compiles its own copy,
+      # whose symbols clash with zlib's in the game's link.
       cmake_lib "$src" "$bld" -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_BZIP2=ON \
-        -DFT_DISABLE_PNG=ON -DFT_DISABLE_ZLIB=ON
+        -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON \
+        -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
       ;;
     libsdl2)
       cmake_lib "$src" "$bld" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF
@@ -139,7 +142,7 @@ for entry in "${todo[@]}"; do
       # The game plays WAV recordings only.
       cmake_lib "$src" "$bld" -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF \
         -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
-        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_CMD=OFF \
+        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_CMD=OFF \
         -DSDL2_DIR="$prefix/lib/cmake/SDL2"
       ;;
   esac

@@ -347,6 +347,9 @@ void PaceFrame() {
   Uint64 waitMs = 0;
   if (s.pacing && s.lastFrameCounter != 0 && now < s.lastFrameCounter + period)
     waitMs = (s.lastFrameCounter + period - now) * 1000 / freq;
+  EM_ASM({
+    if (Module['onFrame']) Module['onFrame']();  // the page counts frames
+  });
   emscripten_sleep(static_cast<unsigned>(waitMs));
   s.lastFrameCounter = waitMs ? s.lastFrameCounter + period : now;
   return;
