@@ -9,7 +9,9 @@ from screenshots that:
 2. a key leaves it, and play shows the HUD's yellow text above the sea floor,
    which reaches the picture's lower corners,
 3. the picture moves, and the page keeps counting frames (reported as the
-   frame rate).
+   frame rate),
+4. a file in the config folder (where the saved controls live) is still
+   there after a reload.
 
 Exits 77 (skipped) when the page has not been built, or Chromium is missing:
 run scripts/web-deps.sh and scripts/web-build.sh first.
@@ -366,6 +368,23 @@ def main():
                   if ("exception" in line or "Aborted" in line) and "pointer lock" not in line]
         if errors:
             fail("the page reported errors:\n" + "\n".join(errors[:10]))
+
+        # 4. The config folder survives a reload (the saved controls live there).
+        path = "/home/web_user/.config/glorbs3d/web-test.txt"
+        tools.call("Runtime.evaluate", awaitPromise=True,
+                   expression="FS.writeFile('%s', 'kept'); new Promise(r => FS.syncfs(false, r))" % path)
+        tools.evaluate("window.glorbsOldPage = true")
+        tools.call("Page.reload")
+        deadline = time.time() + 180
+        while tools.evaluate("!window.glorbsOldPage && window.glorbsFrames > 0") is not True:
+            if time.time() > deadline:
+                fail("the page did not start again after a reload")
+            time.sleep(0.5)
+        kept = tools.evaluate("(() => { try { return FS.readFile('%s', {encoding: 'utf8'}); }"
+                              " catch (e) { return String(e); } })()" % path)
+        if kept != "kept":
+            fail("a file in the config folder did not survive a reload: %r" % kept)
+        print("ok: the config folder kept its file across a reload")
     finally:
         if process:
             process.terminate()
