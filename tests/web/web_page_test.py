@@ -10,7 +10,8 @@ from screenshots that:
    which reaches the picture's lower corners,
 3. the picture moves, and the page keeps counting frames (reported as the
    frame rate),
-4. a file in the config folder (where the saved controls live) is still
+4. Alt+Enter puts the page in full screen, the game still playing at 4:3,
+5. a file in the config folder (where the saved controls live) is still
    there after a reload.
 
 Exits 77 (skipped) when the page has not been built, or Chromium is missing:
@@ -369,7 +370,26 @@ def main():
         if errors:
             fail("the page reported errors:\n" + "\n".join(errors[:10]))
 
-        # 4. The config folder survives a reload (the saved controls live there).
+        # 4. Alt+Enter is the page's: the browser's full screen, the game
+        # keeps playing in a 4:3 canvas.
+        enter = {"key": "Enter", "code": "Enter", "windowsVirtualKeyCode": 13, "nativeVirtualKeyCode": 13,
+                 "modifiers": 1}
+        tools.call("Input.dispatchKeyEvent", type="keyDown", **enter)
+        tools.call("Input.dispatchKeyEvent", type="keyUp", **enter)
+        deadline = time.time() + 10
+        while tools.evaluate("!!document.fullscreenElement") is not True:
+            if time.time() > deadline:
+                fail("Alt+Enter did not make the page full screen")
+            time.sleep(0.2)
+        before = frames(tools)
+        time.sleep(2)
+        shape = tools.evaluate("(() => { const r = document.getElementById('canvas').getBoundingClientRect();"
+                               " return r.width / r.height; })()")
+        if frames(tools) <= before or abs(shape - 4 / 3) > 0.02:
+            fail("in full screen the game stopped or lost its shape (width / height %.3f)" % shape)
+        print("ok: Alt+Enter made the page full screen; the game plays on at 4:3")
+
+        # 5. The config folder survives a reload (the saved controls live there).
         path = "/home/web_user/.config/glorbs3d/web-test.txt"
         tools.call("Runtime.evaluate", awaitPromise=True,
                    expression="FS.writeFile('%s', 'kept'); new Promise(r => FS.syncfs(false, r))" % path)
