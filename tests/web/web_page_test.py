@@ -18,11 +18,13 @@ Exits 77 (skipped) when the page has not been built, or Chromium is missing:
 run scripts/web-deps.sh and scripts/web-build.sh first.
 """
 import base64
+import contextlib
 import functools
 import http.server
 import json
 import os
 import shutil
+import signal
 import socket
 import struct
 import subprocess
@@ -228,7 +230,8 @@ def start_chromium(browser, profile):
             "--user-data-dir=" + profile, "--window-size=800,700", "--no-first-run",
             "--disable-background-timer-throttling", "--disable-renderer-backgrounding", "about:blank"]
     log = open(os.path.join(profile, "chromium.log"), "wb")
-    process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT)
+    # A session of its own: the browser's helper processes go with it at the end.
+    process = subprocess.Popen(args, stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
     port_file = os.path.join(profile, "DevToolsActivePort")
     deadline = time.time() + 60
     while not os.path.exists(port_file) or not open(port_file).read().strip():
@@ -407,11 +410,13 @@ def main():
         print("ok: the config folder kept its file across a reload")
     finally:
         if process:
-            process.terminate()
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(process.pid, signal.SIGTERM)
             try:
                 process.wait(timeout=10)
             except subprocess.TimeoutExpired:
-                process.kill()
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
         server.shutdown()
         shutil.rmtree(profile, ignore_errors=True)
     return 0
