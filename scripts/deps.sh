@@ -17,6 +17,8 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(ccache clang-format googletest libgtest-dev xvfb xauth xdotool x11-utils x11-apps clang libclang-rt-14-dev python3)
   # The packaging checks: metadata validators, the manual page, the .deb.
   packages+=(appstream desktop-file-utils man-db dpkg-dev lintian file)
+  # The web page and its browser test; scripts/web-deps.sh builds the rest.
+  packages+=(emscripten chromium fonts-dejavu-extra)
 fi
 
 missing=()

@@ -24,6 +24,10 @@ export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy LIBGL_ALWAYS_SOFTWARE=1
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-test -j"$jobs"
+# The web page: its toolchain (built once, cached outside the clone) and the
+# page in build-web/, which the suite's web test plays in headless Chromium.
+scripts/web-deps.sh >/dev/null
+scripts/web-build.sh build-web
 ctest --test-dir build-test -j"$jobs" --output-on-failure
 
 # Mesa and SDL keep a few allocations for the life of the process; those are

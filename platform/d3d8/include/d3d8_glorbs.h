@@ -14,21 +14,23 @@ namespace d3d8 {
 // What the layer says on the debugger output. Failures are said each time;
 // features it does not draw are said the first time in a run, and counted
 // every time.
-#define D3D8_DIAGNOSTICS(X)                                                                \
-  X(DIAG_ONE_DEVICE_ONLY, "only one device can exist at a time")                           \
-  X(DIAG_NO_GL_CONTEXT, "no window or no OpenGL 3.3 context for the device")               \
-  X(DIAG_GL_TOO_OLD, "OpenGL 3.3 is needed")                                               \
-  X(DIAG_BACK_BUFFER_FAILED, "the back buffer cannot be made")                             \
-  X(DIAG_RESET_WITH_DEFAULT_POOL, "Reset refused: default-pool resources are still alive") \
-  X(DIAG_SHADER_NOT_COMPILED, "fixed-function shader failed to compile")                   \
-  X(DIAG_PROGRAM_NOT_LINKED, "fixed-function program failed to link")                      \
-  X(DIAG_TARGET_TEXTURE, "render-target and depth textures are not offered")               \
-  X(DIAG_FOG, "fog is not drawn")                                                          \
-  X(DIAG_VERTEX_BLEND, "vertex blending is not done")                                      \
-  X(DIAG_CLIP_PLANES, "user clip planes are not applied")                                  \
-  X(DIAG_DEPTH_BIAS, "depth bias is not applied")                                          \
-  X(DIAG_TEXTURE_TRANSFORM, "texture coordinate transforms are not applied")               \
-  X(DIAG_STAGE_OPERATION, "a texture stage asks for an operation that is not drawn")
+#define D3D8_DIAGNOSTICS(X)                                                                           \
+  X(DIAG_ONE_DEVICE_ONLY, "only one device can exist at a time")                                      \
+  X(DIAG_NO_GL_CONTEXT, "no window or no OpenGL 3.3 context for the device")                          \
+  X(DIAG_GL_TOO_OLD, "OpenGL 3.3 is needed")                                                          \
+  X(DIAG_BACK_BUFFER_FAILED, "the back buffer cannot be made")                                        \
+  X(DIAG_RESET_WITH_DEFAULT_POOL, "Reset refused: default-pool resources are still alive")            \
+  X(DIAG_SHADER_NOT_COMPILED, "fixed-function shader failed to compile")                              \
+  X(DIAG_PROGRAM_NOT_LINKED, "fixed-function program failed to link")                                 \
+  X(DIAG_TARGET_TEXTURE, "render-target and depth textures are not offered")                          \
+  X(DIAG_FOG, "fog is not drawn")                                                                     \
+  X(DIAG_VERTEX_BLEND, "vertex blending is not done")                                                 \
+  X(DIAG_CLIP_PLANES, "user clip planes are not applied")                                             \
+  X(DIAG_DEPTH_BIAS, "depth bias is not applied")                                                     \
+  X(DIAG_TEXTURE_TRANSFORM, "texture coordinate transforms are not applied")                          \
+  X(DIAG_STAGE_OPERATION, "a texture stage asks for an operation that is not drawn")                  \
+  X(DIAG_STREAM_NOT_MAPPED, "vertex streaming cannot map its buffer; it copies with glBufferSubData") \
+  X(DIAG_ES_UPLOAD_FORMAT, "a texture upload has a pixel format OpenGL ES cannot take")
 
 enum Diagnostic {
 #define D3D8_ENUM(name, text) name,

@@ -91,10 +91,12 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
     return D3DERR_NOTAVAILABLE;
   }
   host::MakeGLCurrent();
+#ifndef GLORBS_GL_ES  // an ES 3.0 context is what host asked for, or none
   if (epoxy_gl_version() < 33) {
     Diagnose(DIAG_GL_TOO_OLD);
     return D3DERR_NOTAVAILABLE;
   }
+#endif
   gl_.Invalidate();
   GL(GenVertexArrays)(1, &vao_);
   gl_.BindVertexArray(vao_);

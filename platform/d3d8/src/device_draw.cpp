@@ -384,9 +384,15 @@ uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
   // ranges of the store must not make us wait for them.
   void* p = GL(MapBufferRange)(GL_ARRAY_BUFFER, at, size,
                                GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT | GL_MAP_INVALIDATE_RANGE_BIT);
+  bool stored = false;
   if (p) {
     std::memcpy(p, data, size);
-    GL(UnmapBuffer)(GL_ARRAY_BUFFER);
+    stored = GL(UnmapBuffer)(GL_ARRAY_BUFFER) == GL_TRUE;  // false: the store was lost meanwhile
+  }
+  if (!stored) {
+    // Refused (always so on the web) or lost: said once, then copied the plain way.
+    DiagnoseOnce(DIAG_STREAM_NOT_MAPPED);
+    GL(BufferSubData)(GL_ARRAY_BUFFER, static_cast<GLintptr>(at), size, data);
   }
   streamUsed_ = static_cast<UINT>(at + size);
   return at;

@@ -183,13 +183,24 @@ std::string StageCode(const ProgramKey::Stage& st, int i) {
   return s;
 }
 
+#ifdef GLORBS_GL_ES
+// GLSL ES 3.00 for WebGL 2: highp in both stages, else the shared uniforms
+// differ in precision and the program does not link. Vertex colours come in
+// memory order (B, G, R, A), as ES has no BGRA attribute size.
+const char kVersion[] = "#version 300 es\nprecision highp float;\nprecision highp int;\n";
+const char kColorOrder[] = ".bgra";
+#else
+const char kVersion[] = "#version 330 core\n";
+const char kColorOrder[] = "";
+#endif
+
 const char* const kAlphaCompare[9] = {"", "false", "<", "==", "<=", ">", "!=", ">=", ""};
 
 }  // namespace
 
 std::string VertexSource(const ProgramKey& k) {
   std::string q = k.flat ? "flat " : "";
-  std::string s = "#version 330 core\n";
+  std::string s = kVersion;
   s += "layout(location = 0) in vec4 aPos;\nlayout(location = 1) in vec3 aNormal;\n";
   s += "layout(location = 2) in vec4 aDiffuse;\nlayout(location = 3) in vec4 aSpecular;\n";
   s += "layout(location = 4) in vec4 aTex0;\nlayout(location = 5) in vec4 aTex1;\n";
@@ -213,8 +224,10 @@ std::string VertexSource(const ProgramKey& k) {
          "1.0);\n";
     s += "  gl_Position = vec4(c.x + c.w * vp.z * 0.5, -c.y + c.w * vp.w * 0.5, 2.0 * c.z - c.w, c.w);\n";
   }
-  s += std::string("  vec4 diffuseIn = ") + (k.hasDiffuse ? "aDiffuse" : "vec4(1.0)") + ";\n";
-  s += std::string("  vec4 specularIn = ") + (k.hasSpecular ? "aSpecular" : "vec4(0.0)") + ";\n";
+  s += std::string("  vec4 diffuseIn = ") +
+       (k.hasDiffuse ? "aDiffuse" + std::string(kColorOrder) : "vec4(1.0)") + ";\n";
+  s += std::string("  vec4 specularIn = ") +
+       (k.hasSpecular ? "aSpecular" + std::string(kColorOrder) : "vec4(0.0)") + ";\n";
   if (k.lighting)
     s += LightingCode(k);
   else
@@ -225,7 +238,7 @@ std::string VertexSource(const ProgramKey& k) {
 
 std::string FragmentSource(const ProgramKey& k) {
   std::string q = k.flat ? "flat " : "";
-  std::string s = "#version 330 core\n";
+  std::string s = kVersion;
   s += q + "in vec4 vDiffuse;\n" + q + "in vec4 vSpecular;\nin vec4 vTex0;\nin vec4 vTex1;\n";
   s += "uniform sampler2D uTex0;\nuniform sampler2D uTex1;\n";
   s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\nout vec4 fragColor;\n";

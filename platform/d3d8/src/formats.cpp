@@ -4,6 +4,7 @@
 #include "formats.h"
 
 #include <cstring>
+#include <utility>
 
 namespace d3d8 {
 
@@ -98,6 +99,36 @@ void ArgbToPixel(const FormatInfo& f, uint32_t argb, BYTE* pixel) {
   shift += l->rBits;
   if (l->aBits) v |= (a >> (8 - l->aBits)) << shift;
   std::memcpy(pixel, &v, f.bytesPerPixel);
+}
+
+bool ConvertToRgba(GLenum glFormat, GLenum glType, bool opaque, const void* pixels, int width, int height,
+                   int rowLength, uint8_t* out) {
+  const FormatInfo* f = nullptr;
+  for (const FormatInfo& c : kFormats)
+    if (!c.depth && c.glFormat == glFormat && c.glType == glType && (c.forceOpaque == opaque || !f)) f = &c;
+  if (!f || !pixels || width < 0 || height < 0) return false;
+  const size_t pitch = static_cast<size_t>(rowLength > 0 ? rowLength : width) * f->bytesPerPixel;
+  const BYTE* rows = static_cast<const BYTE*>(pixels);
+  for (int y = 0; y < height; ++y) {
+    const BYTE* pixel = rows + y * pitch;
+    for (int x = 0; x < width; ++x, pixel += f->bytesPerPixel, out += 4) {
+      uint32_t argb = PixelToArgb(*f, pixel);
+      if (opaque) argb |= 0xFF000000u;
+      out[0] = static_cast<uint8_t>(argb >> 16);
+      out[1] = static_cast<uint8_t>(argb >> 8);
+      out[2] = static_cast<uint8_t>(argb);
+      out[3] = static_cast<uint8_t>(argb >> 24);
+    }
+  }
+  return true;
+}
+
+void SwapRedBlue(uint8_t* pixels, int width, int height, int rowLength) {
+  const size_t pitch = static_cast<size_t>(rowLength > 0 ? rowLength : width) * 4;
+  for (int y = 0; y < height; ++y) {
+    uint8_t* p = pixels + y * pitch;
+    for (int x = 0; x < width; ++x, p += 4) std::swap(p[0], p[2]);
+  }
 }
 
 }  // namespace d3d8

@@ -35,4 +35,15 @@ inline UINT RowPitch(const FormatInfo& f, UINT width) {
 uint32_t PixelToArgb(const FormatInfo& f, const BYTE* pixel);
 void ArgbToPixel(const FormatInfo& f, uint32_t argb, BYTE* pixel);
 
+// For OpenGL ES, which takes colour pixels as RGBA bytes only. Converts
+// `width` x `height` pixels given as an upload pair of the table (glFormat,
+// glType; `opaque` tells X8 from A8 and X1 from A1), rows `rowLength` pixels
+// apart (0: packed), to packed RGBA bytes, alpha 0xFF where the format has
+// none. False, and nothing written, for a pair the table does not hold.
+bool ConvertToRgba(GLenum glFormat, GLenum glType, bool opaque, const void* pixels, int width, int height,
+                   int rowLength, uint8_t* out);
+// RGBA bytes read back become the BGRA order of the layer's formats, in
+// place; rows are `rowLength` pixels apart (0: packed).
+void SwapRedBlue(uint8_t* pixels, int width, int height, int rowLength);
+
 }  // namespace d3d8

@@ -4,9 +4,17 @@
 // toggles that would not change anything. Only platform/d3d8 includes this.
 #pragma once
 
-#include <epoxy/gl.h>
-
 #include <cstdint>
+
+#ifdef __EMSCRIPTEN__
+// The web build draws with OpenGL ES 3.0 (WebGL 2). The calls that differ
+// reach small adapters in gl_es.cpp; the rest of the layer keeps one path.
+#define GLORBS_GL_ES 1
+#include <GLES3/gl3.h>
+#include "gl_es.h"
+#else
+#include <epoxy/gl.h>
+#endif
 
 namespace d3d8 {
 

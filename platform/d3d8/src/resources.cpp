@@ -358,7 +358,7 @@ GLuint UploadBuffer(GlState& gl, BufferMemory& m, GLenum target, bool dynamic) {
   const GLsizeiptr size = static_cast<GLsizeiptr>(m.bytes.size());
   // A whole-buffer change re-specifies the store, so a draw still reading
   // the old contents never makes us wait.
-  if (first || (m.dirtyLo == 0 && m.dirtyHi >= size))
+  if (first || (m.dirtyLo == 0 && static_cast<GLsizeiptr>(m.dirtyHi) >= size))
     ++g_bufferData, GL(BufferData)(target, size, m.bytes.data(), dynamic ? GL_STREAM_DRAW : GL_STATIC_DRAW);
   else
     GL(BufferSubData)(target, m.dirtyLo, m.dirtyHi - m.dirtyLo, m.bytes.data() + m.dirtyLo);

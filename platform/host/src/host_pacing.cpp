@@ -6,6 +6,10 @@
 
 #include <cerrno>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 namespace host {
 
 // Holds the frame rate to 60 a second when the swap returned early (no
@@ -17,6 +21,19 @@ void PaceFrame() {
   const Uint64 freq = SDL_GetPerformanceFrequency();
   const Uint64 period = freq / 60;
   Uint64 now = SDL_GetPerformanceCounter();
+#ifdef __EMSCRIPTEN__
+  // The browser shows the frame and runs its events only when the game hands
+  // it a turn: ASYNCIFY unwinds the game's own loop here and resumes it.
+  Uint64 waitMs = 0;
+  if (s.pacing && s.lastFrameCounter != 0 && now < s.lastFrameCounter + period)
+    waitMs = (s.lastFrameCounter + period - now) * 1000 / freq;
+  EM_ASM({
+    if (Module['onFrame']) Module['onFrame']();  // the page counts frames
+  });
+  emscripten_sleep(static_cast<unsigned>(waitMs));
+  s.lastFrameCounter = waitMs ? s.lastFrameCounter + period : now;
+  return;
+#endif
   if (s.pacing && s.lastFrameCounter != 0) {
     const Uint64 due = s.lastFrameCounter + period;
     if (now < due) {

@@ -64,9 +64,18 @@ bool HasDisplay() {
 bool CreateMainWindow(const char* title, int x, int y, int clientW, int clientH, bool visible) {
   HostState& s = State();
   if (!Init() || s.window) return false;
+#ifdef __EMSCRIPTEN__
+  // OpenGL ES 3.0: WebGL 2 in the page. An opaque canvas: the back buffer
+  // holds no alpha worth blending with the page behind it.
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+#else
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+#endif
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   // The device draws into framebuffer objects of its own; the window's
   // buffer only receives the finished picture.
@@ -298,7 +307,7 @@ void* CreateGLContext() {
   if (!s.window) return nullptr;
   s.gl = SDL_GL_CreateContext(s.window);
   if (!s.gl) {
-    std::fprintf(stderr, "glorbs3d: cannot create an OpenGL 3.3 context: %s\n", SDL_GetError());
+    std::fprintf(stderr, "glorbs3d: cannot create an OpenGL context: %s\n", SDL_GetError());
     return nullptr;
   }
   SDL_GL_MakeCurrent(s.window, s.gl);

@@ -4,12 +4,19 @@
 // (a narrow humanist sans) DejaVu Sans Condensed, "Impact" (a heavy, tall,
 // condensed display face) DejaVu Sans Condensed Bold; fontconfig's default
 // sans answers any other missing face. Weights and slants the chosen file
-// lacks are synthesised (outline emboldening, a 12-degree shear).
+// lacks are synthesised (outline emboldening, a 12-degree shear). The web
+// page has no fontconfig: there the same stand-ins are DejaVu files bundled
+// with the data.
 #include "font_faces.h"
 
 #include "win32_internal.h"
 
+#ifdef __EMSCRIPTEN__
+#define GLORBS_BUNDLED_FONTS 1  // the page has no fontconfig, only its own files
+#include <win32/data_directory.h>
+#else
 #include <fontconfig/fontconfig.h>
+#endif
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -34,6 +41,11 @@ struct Face {
 
 namespace {
 
+// fontconfig's width scale.
+constexpr int kWidthCondensed = 75;
+constexpr int kWidthSemiCondensed = 87;
+constexpr int kWidthNormal = 100;
+
 struct StandIn {
   const char* face;
   const char* family;
@@ -42,9 +54,9 @@ struct StandIn {
 };
 
 const StandIn kStandIns[] = {
-    {"Tahoma", "DejaVu Sans Condensed", 400, FC_WIDTH_SEMICONDENSED},
-    {"Impact", "DejaVu Sans Condensed", 700, FC_WIDTH_CONDENSED},
-    {"System", "DejaVu Sans", 700, FC_WIDTH_NORMAL},
+    {"Tahoma", "DejaVu Sans Condensed", 400, kWidthSemiCondensed},
+    {"Impact", "DejaVu Sans Condensed", 700, kWidthCondensed},
+    {"System", "DejaVu Sans", 700, kWidthNormal},
 };
 
 constexpr int kStockCellHeight = 16;
@@ -59,7 +71,11 @@ FontLibrary& Library() {
   // Never destroyed: faces stay open until the process is gone.
   static FontLibrary& library = *[] {
     auto* l = new FontLibrary();
+#ifdef GLORBS_BUNDLED_FONTS
+    l->ready = FT_Init_FreeType(&l->ft) == 0;
+#else
     l->ready = FcInit() && FT_Init_FreeType(&l->ft) == 0;
+#endif
     if (!l->ready) Diagnose(DIAG_TEXT_NOT_STARTED, "GDI text: FreeType or fontconfig could not start");
     return l;
   }();
@@ -76,6 +92,7 @@ const StandIn* StandInFor(const char* face) {
   return nullptr;
 }
 
+#ifndef GLORBS_BUNDLED_FONTS
 bool HasFamily(FcPattern* match, const char* face) {
   FcChar8* family = nullptr;
   for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &family) == FcResultMatch; ++i)
@@ -100,6 +117,7 @@ FcPattern* MatchFont(const char* family, int weight, bool italic, int width) {
   FcPatternDestroy(p);
   return match;
 }
+#endif
 
 void ReadCellMetrics(Face* f) {
   auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f->ft, FT_SFNT_OS2));
@@ -116,6 +134,26 @@ void ReadCellMetrics(Face* f) {
   }
 }
 
+#ifdef GLORBS_BUNDLED_FONTS
+std::unique_ptr<Face> OpenFace(const char* name, int weight, bool italic) {
+  FontLibrary& lib = Library();
+  if (!lib.ready) return nullptr;
+  const BundledFont bundled = BundledFontFor(name, weight);
+  const std::string file = DataDirectory() + "/fonts/" + bundled.file;
+  auto f = std::make_unique<Face>();
+  if (FT_New_Face(lib.ft, file.c_str(), 0, &f->ft) != 0) {
+    Diagnose(DIAG_FONT_FILE_NOT_OPENED, ("GDI text: cannot open " + file).c_str());
+    return nullptr;
+  }
+  FT_Select_Charmap(f->ft, FT_ENCODING_UNICODE);
+  const StandIn* standIn = StandInFor(name);
+  if (standIn) weight = std::max(weight, standIn->minWeight);
+  f->synthBold = weight >= 600 && bundled.weight < 600;
+  f->synthItalic = italic;  // no oblique files are bundled
+  ReadCellMetrics(f.get());
+  return f;
+}
+#else
 std::unique_ptr<Face> OpenFace(const char* name, int weight, bool italic) {
   FontLibrary& lib = Library();
   if (!lib.ready) return nullptr;
@@ -145,6 +183,7 @@ std::unique_ptr<Face> OpenFace(const char* name, int weight, bool italic) {
   ReadCellMetrics(f.get());
   return f;
 }
+#endif
 
 Face* FaceFor(const char* name, int weight, bool italic) {
   std::string key = std::string(name) + '\n' + std::to_string(weight) + (italic ? "i" : "r");
@@ -156,6 +195,20 @@ Face* FaceFor(const char* name, int weight, bool italic) {
 }
 
 }  // namespace
+
+BundledFont BundledFontFor(const char* face, int weight) {
+  const StandIn* standIn = StandInFor(face ? face : "");
+  bool condensed = SameName(face ? face : "", "DejaVu Sans Condensed");
+  if (standIn) {
+    weight = std::max(weight, standIn->minWeight);
+    condensed = standIn->width < kWidthNormal;
+  }
+  const bool bold = weight >= 600;
+  if (condensed)
+    return bold ? BundledFont{"DejaVuSansCondensed-Bold.ttf", 700}
+                : BundledFont{"DejaVuSansCondensed.ttf", 400};
+  return bold ? BundledFont{"DejaVuSans-Bold.ttf", 700} : BundledFont{"DejaVuSans.ttf", 400};
+}
 
 bool SizedFont::Open(const LOGFONTA* font) {
   LOGFONTA stock = {};

@@ -27,6 +27,15 @@ struct GlyphImage {
   }
 };
 
+// Where fontconfig is missing (the web page), faces come from the DejaVu
+// files bundled in the data's fonts/ folder: the file that stands in for a
+// face at a weight, and the weight the file itself has.
+struct BundledFont {
+  const char* file;
+  int weight;
+};
+BundledFont BundledFontFor(const char* face, int weight);
+
 class SizedFont {
  public:
   // The font a DC's LOGFONTA asks for (null: the stock font). False only

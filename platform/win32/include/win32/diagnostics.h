@@ -9,6 +9,7 @@ namespace win32 {
 #define WIN32_DIAGNOSTICS(X)                                                              \
   X(DIAG_SECOND_WINDOW, "only one top-level window exists; another was refused")          \
   X(DIAG_TEXT_NOT_STARTED, "FreeType or fontconfig could not start; no text is drawn")    \
+  X(DIAG_FONT_FILE_NOT_OPENED, "a bundled font file could not be opened")                 \
   X(DIAG_UNSUPPORTED_ROP, "a raster operation other than a copy was asked of StretchBlt") \
   X(DIAG_UNSUPPORTED_MAP_MODE, "a mapping mode other than MM_TEXT was asked")             \
   X(DIAG_BRUSH_NOT_DESCRIBED, "GetObjectA was asked to describe a brush")                 \
