@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <SDL.h>
+
 #include <host/host.h>
 
 #include "host_events.h"
@@ -89,6 +91,40 @@ TEST_F(HostTest, LosingFocusReleasesEveryKey) {
   host::InjectEvent(lost);
   host::PumpEvents(0);
   EXPECT_EQ(0, host::GetModState());
+}
+
+// A key press from the desktop reaches only the window with the keyboard,
+// so after a focus-lost record it brings a focus-gained record ahead of it,
+// once; injected records are taken as they are.
+TEST_F(HostTest, ADesktopKeyPressAfterAFocusLossSaysTheFocusIsBack) {
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 320, 240, false));
+  Recorder rec;
+  host::AddEventSink(&Recorder::Sink, &rec);
+  host::Event lost;
+  lost.type = host::EventType::FocusLost;
+  host::InjectEvent(lost);
+  host::InjectEvent(Key(host::HID_RETURN, true, host::MOD_ALT));
+  host::PumpEvents(0);
+  ASSERT_EQ(2u, rec.events.size());
+  EXPECT_EQ(host::EventType::KeyDown, rec.events[1].type);
+
+  rec.events.clear();
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.scancode = SDL_SCANCODE_RETURN;
+  key.key.keysym.mod = KMOD_LALT;
+  ASSERT_EQ(1, SDL_PushEvent(&key));
+  key.type = SDL_KEYUP;
+  ASSERT_EQ(1, SDL_PushEvent(&key));
+  key.type = SDL_KEYDOWN;
+  ASSERT_EQ(1, SDL_PushEvent(&key));
+  host::PumpEvents(0);
+  std::vector<host::EventType> types;
+  for (const host::Event& e : rec.events)
+    if (e.type != host::EventType::TextInput) types.push_back(e.type);
+  const std::vector<host::EventType> expected = {host::EventType::FocusGained, host::EventType::KeyDown,
+                                                 host::EventType::KeyUp, host::EventType::KeyDown};
+  EXPECT_EQ(expected, types);
 }
 
 TEST_F(HostTest, BlockingPumpReturnsForAnInjectedEvent) {

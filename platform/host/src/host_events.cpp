@@ -126,6 +126,8 @@ void Track(const Event& e) {
   HostState& s = State();
   if ((e.type == EventType::KeyDown || e.type == EventType::KeyUp) && e.key < 512) s.keys[e.key] = e.down;
   if (e.type == EventType::FocusLost) std::memset(s.keys, 0, sizeof s.keys);
+  if (e.type == EventType::FocusLost || e.type == EventType::FocusGained)
+    s.focusLost = e.type == EventType::FocusLost;
   if (e.type == EventType::MouseMotion || e.type == EventType::MouseButton) {
     s.mouseX = e.a;
     s.mouseY = e.b;
@@ -170,8 +172,21 @@ int DeliverSdl(const SDL_Event& sdl, bool* woken) {
   }
   Event e;
   if (!Translate(sdl, e)) return 0;
+  int delivered = 0;
+  // SDL on X11 reports a focus change some 200 ms late, and on a busy
+  // machine a focus lost and regained can arrive apart, so that keys typed
+  // into the window come while it still counts as inactive and are dropped
+  // (Alt+Enter among them). The desktop sends key presses only to the
+  // window that has the keyboard, so one says the focus is back.
+  if (e.type == EventType::KeyDown && State().focusLost) {
+    Event gained;
+    gained.type = EventType::FocusGained;
+    gained.time = e.time;
+    Deliver(gained);
+    ++delivered;
+  }
   Deliver(e);
-  return 1;
+  return delivered + 1;
 }
 
 }  // namespace

@@ -47,6 +47,7 @@ struct HostState {
   Uint32 wakeEventType = 0;
 
   bool keys[512] = {};
+  bool focusLost = false;                       // the last focus record delivered said the focus went
   std::map<int32_t, SDL_GameController*> pads;  // by joystick instance id
 };
 
