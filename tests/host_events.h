@@ -56,19 +56,23 @@ inline void MouseButton(int button, bool down, int x = 0, int y = 0) {
   host::InjectEvent(e);
 }
 
-inline void PadButton(int32_t pad, int button, bool down) {
+// A controller record of `type` from `pad`, to be filled in.
+inline host::Event PadEvent(host::EventType type, int32_t pad) {
   host::Event e;
-  e.type = host::EventType::PadButton;
+  e.type = type;
   e.device = pad;
+  return e;
+}
+
+inline void PadButton(int32_t pad, int button, bool down) {
+  host::Event e = PadEvent(host::EventType::PadButton, pad);
   e.button = static_cast<uint8_t>(button);
   e.down = down;
   host::InjectEvent(e);
 }
 
 inline void PadAxis(int32_t pad, int axis, int value) {
-  host::Event e;
-  e.type = host::EventType::PadAxis;
-  e.device = pad;
+  host::Event e = PadEvent(host::EventType::PadAxis, pad);
   e.a = axis;
   e.b = value;
   host::InjectEvent(e);

@@ -38,13 +38,6 @@ std::string Scratch(const char* name) {
   return std::string(tmp ? tmp : "/tmp") + "/" + name;
 }
 
-Record Value(Kind kind, int64_t value) {
-  Record r;
-  r.kind = kind;
-  r.value = value;
-  return r;
-}
-
 // One record of every kind, with values at the edges of their ranges.
 ReplayFile EveryKind() {
   ReplayFile f;
@@ -73,24 +66,24 @@ ReplayFile EveryKind() {
   Record mode;
   mode.kind = Kind::DesktopMode;
   mode.mode = {1920, 1080, 144, 32};
-  f.records = {Value(Kind::Counter, 5000000000LL),
-               Value(Kind::Counter, 4000000000LL),  // a clock may be read backwards
-               Value(Kind::Milliseconds, 123),
-               Value(Kind::Ticks, 0),
-               Value(Kind::Focus, 1),
-               Value(Kind::Minimized, 0),
+  f.records = {ValueRecord(Kind::Counter, 5000000000LL),
+               ValueRecord(Kind::Counter, 4000000000LL),  // a clock may be read backwards
+               ValueRecord(Kind::Milliseconds, 123),
+               ValueRecord(Kind::Ticks, 0),
+               ValueRecord(Kind::Focus, 1),
+               ValueRecord(Kind::Minimized, 0),
                mode,
-               Value(Kind::SoundDevice, 1),
+               ValueRecord(Kind::SoundDevice, 1),
                key,
                text,
                motion,
-               Value(Kind::Pump, 3),
-               Value(Kind::Pump, 0),
-               Value(Kind::Frame, 0),
-               Value(Kind::FrameCheck, 0xFFFFFFFFLL),
-               Value(Kind::Counter, INT64_MIN),
-               Value(Kind::File, 0)};
-  Record file = Value(Kind::File, 1);
+               ValueRecord(Kind::Pump, 3),
+               ValueRecord(Kind::Pump, 0),
+               ValueRecord(Kind::Frame, 0),
+               ValueRecord(Kind::FrameCheck, 0xFFFFFFFFLL),
+               ValueRecord(Kind::Counter, INT64_MIN),
+               ValueRecord(Kind::File, 0)};
+  Record file = ValueRecord(Kind::File, 1);
   file.content = std::string("bind 1 \0 binary", 16);
   f.records.push_back(file);
   return f;

@@ -93,13 +93,6 @@ void Put(const Record& r) {
   if (s.pending.size() >= kFlushBytes) Flush();
 }
 
-Record Value(Kind kind, int64_t value) {
-  Record r;
-  r.kind = kind;
-  r.value = value;
-  return r;
-}
-
 // Completes the recording: the trailer makes it a whole file.
 bool CloseRecording() {
   Session& s = S();
@@ -288,7 +281,7 @@ void FrameMark() {
   ++s.frame;
   if (s.mode == Mode::Recording) {
     const bool check = s.checksum && s.frame % s.checkInterval == 0;
-    Put(Value(check ? Kind::FrameCheck : Kind::Frame, check ? s.checksum() : 0));
+    Put(ValueRecord(check ? Kind::FrameCheck : Kind::Frame, check ? s.checksum() : 0));
   } else if (s.mode == Mode::Playing) {
     const Record& r = Take(Kind::Frame);
     if (r.kind == Kind::FrameCheck && s.checksum) {
@@ -316,7 +309,7 @@ int64_t ClockReading(Clock which, int64_t live) {
   const Kind kind = static_cast<Kind>(static_cast<uint8_t>(Kind::Counter) + static_cast<uint8_t>(which));
   if (s.mode == Mode::Playing) return Take(kind).value;
   const int64_t value = s.clockSource ? s.clockSource(which) : live;
-  if (s.mode == Mode::Recording) Put(Value(kind, value));
+  if (s.mode == Mode::Recording) Put(ValueRecord(kind, value));
   return value;
 }
 
@@ -324,7 +317,7 @@ bool FlagReading(Flag which, bool live) {
   Session& s = S();
   const Kind kind = which == Flag::Focus ? Kind::Focus : Kind::Minimized;
   if (s.mode == Mode::Playing) return Take(kind).value != 0;
-  if (s.mode == Mode::Recording) Put(Value(kind, live ? 1 : 0));
+  if (s.mode == Mode::Recording) Put(ValueRecord(kind, live ? 1 : 0));
   return live;
 }
 
@@ -350,7 +343,7 @@ bool SoundDeviceOpening(bool (*open)()) {
         "always opens)");
   }
   const bool opened = open();
-  if (s.mode == Mode::Recording) Put(Value(Kind::SoundDevice, opened ? 1 : 0));
+  if (s.mode == Mode::Recording) Put(ValueRecord(Kind::SoundDevice, opened ? 1 : 0));
   return opened;
 }
 
@@ -362,7 +355,7 @@ bool FileReading(bool exists, std::string* content) {
     return r.value != 0;
   }
   if (s.mode == Mode::Recording) {
-    Record r = Value(Kind::File, exists ? 1 : 0);
+    Record r = ValueRecord(Kind::File, exists ? 1 : 0);
     if (exists) r.content = *content;
     Put(r);
   }
@@ -394,7 +387,7 @@ void EndPump() {
   Session& s = S();
   if (!s.inPump) return;
   s.inPump = false;
-  Put(Value(Kind::Pump, s.pumpedEvents));
+  Put(ValueRecord(Kind::Pump, s.pumpedEvents));
 }
 
 int PlayPump(void (*deliver)(const Event&)) {

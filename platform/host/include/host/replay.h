@@ -111,6 +111,14 @@ struct Record {
   std::string content;
 };
 
+// A record that carries only a value (a clock reading, a flag, a checksum).
+inline Record ValueRecord(Kind kind, int64_t value) {
+  Record r;
+  r.kind = kind;
+  r.value = value;
+  return r;
+}
+
 struct ReplayFile {
   uint16_t formatVersion = kFormatVersion;
   std::string gameVersion;
