@@ -129,6 +129,9 @@ class DevTools:
         self.ws = WebSocket(url)
         self.next_id = 0
         self.console = []
+        # While the page reloads, an evaluation may meet the old page going
+        # away ("Inspected target navigated or closed"): it then reads None.
+        self.navigating = False
 
     def call(self, method, **params):
         self.next_id += 1
@@ -142,12 +145,14 @@ class DevTools:
                 self.console.append("exception: " + json.dumps(message["params"]["exceptionDetails"])[:400])
             if message.get("id") == self.next_id:
                 if "error" in message:
+                    if self.navigating:
+                        return None
                     fail("%s failed: %s" % (method, message["error"]))
                 return message["result"]
 
     def evaluate(self, expression):
         result = self.call("Runtime.evaluate", expression=expression, returnByValue=True)
-        return result["result"].get("value")
+        return result["result"].get("value") if result else None
 
 
 # ------------------------------------------------------------------ pictures
@@ -399,10 +404,12 @@ def main():
         tools.evaluate("window.glorbsOldPage = true")
         tools.call("Page.reload")
         deadline = time.time() + 180
+        tools.navigating = True
         while tools.evaluate("!window.glorbsOldPage && window.glorbsFrames > 0") is not True:
             if time.time() > deadline:
                 fail("the page did not start again after a reload")
             time.sleep(0.5)
+        tools.navigating = False
         kept = tools.evaluate("(() => { try { return FS.readFile('%s', {encoding: 'utf8'}); }"
                               " catch (e) { return String(e); } })()" % path)
         if kept != "kept":
