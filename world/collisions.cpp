@@ -5,11 +5,10 @@
 // what the ship's own hit or death released in the same pass.
 #include "world/collisions.h"
 
-#include <cmath>
-
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/input_state.h"
+#include "world/portable_math.h"
 #include "world/world_services.h"
 
 namespace {
@@ -75,12 +74,12 @@ void KillShip(ShipObject* ship) {
   for (int i = 0; i < kDeathSpheres; ++i) InsertObject(new SphereObject(where));
   for (int i = 0; i < kDeathRingBullets; ++i) {
     const float b = kPi * RandomRange(-1.0f, 1.0f);
-    InsertObject(new BulletObject(where, kDeathRingSpeed * Vector3(std::cos(b), std::sin(b), 0.0f), 0));
+    InsertObject(new BulletObject(where, kDeathRingSpeed * Vector3(PortableCos(b), PortableSin(b), 0.0f), 0));
   }
   for (int i = 0; i < kDeathDebris; ++i) {
     const float k = 0.1f * RandomRange(-1.0f, 1.0f) + 1.0f;
     const float b = kPi * RandomRange(-1.0f, 1.0f);
-    InsertObject(new DebrisObject(where, k * Vector3(std::cos(b), std::sin(b), 0.0f)));
+    InsertObject(new DebrisObject(where, k * Vector3(PortableCos(b), PortableSin(b), 0.0f)));
   }
   ship->velocity.x = 0.0f;
   ship->velocity.y = 0.0f;

@@ -4,8 +4,9 @@
 // the order of draws is fixed by the order of calls.
 #include "world/game_object.h"
 
-#include <cstdlib>
 #include <initializer_list>
+
+#include "world/random.h"
 
 GameObject* DisplayList = nullptr;
 ShipObject* PlayerShip = nullptr;
@@ -151,7 +152,7 @@ float FloorHeight(float, float) {
 float RandomRange(float a, float b) {
   // The rules expect draws of 0 to 32767; the C library here may give up to
   // 2^31 - 1, so only the low 15 bits are used.
-  const float r = static_cast<float>(std::rand() & 0x7FFF);
+  const float r = static_cast<float>(NextRandom() & 0x7FFF);
   return a + r * (b - a) / 32767.0f;
 }
 

@@ -148,7 +148,8 @@ bool OnlyBulletsLeft();
 void PlaceShip(ShipObject* ship, const Vector3& p);
 // Height of the floor under (x, y): the play square is flat.
 float FloorHeight(float x, float y);
-// a + r (b - a) / 32767 for one 15-bit draw r of the C library's rand().
+// a + r (b - a) / 32767 for one 15-bit draw r of the game's rand()
+// (world/random.h).
 float RandomRange(float a, float b);
 
 bool IsTarget(const GameObject* object);

@@ -3,11 +3,10 @@
 // still in flight carry over into the new level.
 #include "world/levels.h"
 
-#include <cstdlib>
-
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/input_state.h"
+#include "world/random.h"
 #include "world/world_services.h"
 
 namespace {
@@ -23,7 +22,7 @@ void BeginNextLevel() {
   if (ship == nullptr) return;  // no list to fill before start-up built the ship
   Level += 1;
   if (Level == kClosingLevel) worldServices.closeProgram();
-  std::srand(worldServices.seedClock());
+  SeedRandom(worldServices.seedClock());
 
   for (DWORD row = 0; row < Level; ++row) {
     for (int n = 0; n < kGlorbsPerRow; ++n) {

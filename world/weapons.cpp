@@ -3,7 +3,7 @@
 // the heading (Spray gun, Proximity killer); all start at the ship.
 #include "world/weapons.h"
 
-#include <cmath>
+#include "world/portable_math.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void Fire(const Vector3& position, const Vector3& velocity, DWORD type) {
 
 // Along the aim angle: -y at 0, straight up at pi/2, +y at pi.
 Vector3 AimDirection(const ShipObject* ship) {
-  return Vector3(0.0f, -std::cos(ship->aimAngle), std::sin(ship->aimAngle));
+  return Vector3(0.0f, -PortableCos(ship->aimAngle), PortableSin(ship->aimAngle));
 }
 
 void FireBlaster(const ShipObject* ship, const WeaponInfo& weapon) {
@@ -32,7 +32,7 @@ void FireBlaster(const ShipObject* ship, const WeaponInfo& weapon) {
 }
 
 void FireDoubleBlaster(const ShipObject* ship, const WeaponInfo& weapon) {
-  const Vector3 side = 0.02f * Vector3(std::cos(ship->heading), std::sin(ship->heading), 0.0f);
+  const Vector3 side = 0.02f * Vector3(PortableCos(ship->heading), PortableSin(ship->heading), 0.0f);
   const Vector3 d = AimDirection(ship);
   Fire(ship->position + side, d, weapon.bulletType);
   Fire(ship->position - side, d, weapon.bulletType);
@@ -40,13 +40,13 @@ void FireDoubleBlaster(const ShipObject* ship, const WeaponInfo& weapon) {
 
 void FireSprayGun(const ShipObject* ship, const WeaponInfo& weapon) {
   const float b = ship->heading + 0.2f * RandomRange(-1.0f, 1.0f);
-  Fire(ship->position, ship->velocity + Vector3(std::sin(b), -std::cos(b), 0.0f), weapon.bulletType);
+  Fire(ship->position, ship->velocity + Vector3(PortableSin(b), -PortableCos(b), 0.0f), weapon.bulletType);
 }
 
 void FireProximityKiller(const ShipObject* ship, const WeaponInfo& weapon) {
   for (DWORD i = 0; i < weapon.bulletsPerFiring; ++i) {
     const float b = ship->heading + kPi * RandomRange(-1.0f, 1.0f);
-    Fire(ship->position, Vector3(std::sin(b), -std::cos(b), 0.0f), weapon.bulletType);
+    Fire(ship->position, Vector3(PortableSin(b), -PortableCos(b), 0.0f), weapon.bulletType);
   }
 }
 

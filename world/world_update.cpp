@@ -4,11 +4,10 @@
 // the game was tuned for display-rate frames.
 #include "world/world_update.h"
 
-#include <cmath>
-
 #include "world/game_object.h"
 #include "world/game_state.h"
 #include "world/input_state.h"
+#include "world/portable_math.h"
 #include "world/weapons.h"
 #include "world/world_services.h"
 
@@ -57,8 +56,8 @@ void SteerShip(ShipObject* ship, float dt) {
   ship->heading += InputState.turnRate * dt;
   ship->velocity.x *= kDragPerFrame;
   ship->velocity.y *= kDragPerFrame;
-  ship->velocity.x += std::sin(ship->heading) * InputState.thrust * dt;
-  ship->velocity.y += -std::cos(ship->heading) * InputState.thrust * dt;
+  ship->velocity.x += PortableSin(ship->heading) * InputState.thrust * dt;
+  ship->velocity.y += -PortableCos(ship->heading) * InputState.thrust * dt;
   ship->velocity.y += InputState.lateralMove * dt;
   ship->velocity.x += InputState.verticalMove * dt;
 }
@@ -108,7 +107,7 @@ void DriftGlorb(GlorbObject* glorb, float dt) {
   glorb->driftSpeed += glorb->driftStep;
   if (glorb->driftSpeed > 1.0f || glorb->driftSpeed < -1.0f) glorb->driftStep = -glorb->driftStep;
   glorb->position.x += glorb->driftSpeed * dt;
-  glorb->position.y += std::sin(500.0f * glorb->driftSpeed * dt) * 0.5f * dt;
+  glorb->position.y += PortableSin(500.0f * glorb->driftSpeed * dt) * 0.5f * dt;
   // Held where bullets still fly, so every Glorb can always be shot.
   glorb->position.x = Clamp(glorb->position.x, -kBulletEdge, kBulletEdge);
   glorb->position.y = Clamp(glorb->position.y, -kBulletEdge, kBulletEdge);

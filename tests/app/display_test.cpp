@@ -23,6 +23,7 @@
 #include "render/texture_font.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/random.h"
 #include "world/input_state.h"
 #include "world/levels.h"
 
@@ -418,7 +419,7 @@ TEST_F(Display, AFailedResetOfALostDeviceClosesTheProgram) {
 // pause title's glow is scattered with the game's random numbers: a fixed
 // seed draws it the same way every time.
 std::vector<uint32_t> DrawnFrame() {
-  std::srand(7);
+  SeedRandom(7);
   EXPECT_EQ(DrawApplication(), S_OK);
   return BackBufferPixels();
 }

@@ -12,6 +12,7 @@
 #include "common/src/frame_timer.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/random.h"
 #include "world/levels.h"
 
 #include <unistd.h>
@@ -106,12 +107,12 @@ TEST_F(WindowProc, PaintDrawsWhatTheRenderStepDrawsInEveryState) {
   BeginNextLevel();
   for (AppState state : {APP_STARTUP, APP_LEVEL_START, APP_LEVEL_INTRO, APP_PLAYING}) {
     appState = state;
-    std::srand(3);  // the intro's glow is scattered with the game's random numbers
+    SeedRandom(3);  // the intro's glow is scattered with the game's random numbers
     uint64_t before = d3d8::GetCounters().draws;
     DrawApplication();
     const uint64_t stepDraws = d3d8::GetCounters().draws - before;
     const std::vector<uint32_t> stepPicture = BackBufferPixels();
-    std::srand(3);
+    SeedRandom(3);
     before = d3d8::GetCounters().draws;
     SendMessageA(mainWindow, WM_PAINT, 0, 0);
     EXPECT_EQ(d3d8::GetCounters().draws - before, stepDraws) << "state " << state;

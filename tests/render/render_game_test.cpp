@@ -15,6 +15,7 @@
 #include "render/render_game.h"
 #include "world/game_object.h"
 #include "world/game_state.h"
+#include "world/random.h"
 #include "world/input_state.h"
 
 namespace {
@@ -271,8 +272,8 @@ TEST_F(RenderGameTest, BusyFramePicture) {
 // (no random numbers taken, no more draws than a play frame plus three);
 // a new pause scatters a new glow.
 int RandAfterSeed(unsigned seed) {
-  std::srand(seed);
-  return std::rand();
+  SeedRandom(seed);
+  return NextRandom();
 }
 
 TEST_F(RenderGameTest, KeptPauseGlowMatchesTheBurstDrawnDirectly) {
@@ -280,12 +281,12 @@ TEST_F(RenderGameTest, KeptPauseGlowMatchesTheBurstDrawnDirectly) {
   Frame();
   ASSERT_EQ(device->BeginScene(), D3D_OK);
   DrawFade(0.5f);
-  std::srand(7);
+  SeedRandom(7);
   DrawTitleBurst(bigFont, "Paused");
   ASSERT_EQ(device->EndScene(), D3D_OK);
   const std::vector<uint32_t> direct = ReadBack();
   InputState.paused = 1;
-  std::srand(7);
+  SeedRandom(7);
   const std::vector<uint32_t> kept = Frame();
   int worst = 0, bright = 0;
   for (size_t i = 0; i < direct.size(); ++i) {
@@ -306,11 +307,11 @@ TEST_F(RenderGameTest, LaterPausedFramesReuseTheGlowAndCostNoMoreDraws) {
   };
   const uint64_t playDraws = draws();
   InputState.paused = 1;
-  std::srand(3);
+  SeedRandom(3);
   const std::vector<uint32_t> first = Frame();
-  std::srand(11);
+  SeedRandom(11);
   const uint64_t pausedDraws = draws();
-  const int next = std::rand();
+  const int next = NextRandom();
   EXPECT_EQ(next, RandAfterSeed(11));  // the burst was not drawn again
   EXPECT_EQ(ReadBack(), first);
   EXPECT_LE(pausedDraws, playDraws + 3);  // fade with what shows through, the glow, the black title
@@ -318,9 +319,9 @@ TEST_F(RenderGameTest, LaterPausedFramesReuseTheGlowAndCostNoMoreDraws) {
   InputState.paused = 0;
   Frame();
   InputState.paused = 1;
-  std::srand(5);
+  SeedRandom(5);
   Frame();
-  const int after = std::rand();
+  const int after = NextRandom();
   EXPECT_NE(after, RandAfterSeed(5));
 }
 

@@ -101,7 +101,7 @@ TEST_F(LevelTest, ALevelSeedsTheDrawsFromTheClock) {
   BeginNextLevel();
   std::vector<float> rates;
   for (GlorbObject* g : GlorbsOldestFirst()) rates.push_back(g->frameRate);
-  std::srand(1234);  // whatever the generator held before
+  SeedRandom(1234);  // whatever the generator held before
   Level = 0;
   for (GameObject* o = DisplayList->next; o; o = o->next)
     if (o->kind == KIND_GLORB) o = FreeObjectStepBack(o);

@@ -17,6 +17,7 @@
 #include "world/game_state.h"
 #include "world/input_state.h"
 #include "world/levels.h"
+#include "world/random.h"
 #include "world/world_services.h"
 #include "world/world_update.h"
 
@@ -53,7 +54,7 @@ class WorldTest : public ::testing::Test {
                                   [](const Vector3& eye, const Vector3& lookAt, const Vector3& up) {
                                     camera = CameraView{eye, lookAt, up};
                                   }};
-    std::srand(1);
+    SeedRandom(1);
     BuildDisplayList();
   }
 
