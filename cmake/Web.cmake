@@ -90,7 +90,8 @@ function(glorbs_web_page)
     # The runtime stays up when main first hands the browser its turn: with
     # it torn down there, static destructors would unregister resources.
     -sENVIRONMENT=web -sEXIT_RUNTIME=0
-    "-sEXPORTED_RUNTIME_METHODS=['FS','addRunDependency','removeRunDependency']"
+    # ENV: the page passes a replay to the game as the desktop's environment does.
+    "-sEXPORTED_RUNTIME_METHODS=['FS','ENV','addRunDependency','removeRunDependency']"
     -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=@${CMAKE_BINARY_DIR}/web_library_funcs.json
     -lidbfs.js
     "--preload-file=${data}/fonts@/fonts" "--preload-file=${data}/Media@/Media")
