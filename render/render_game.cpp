@@ -17,6 +17,7 @@
 #include "render/texture_font.h"
 #include "world/game_state.h"
 #include "world/input_state.h"
+#include "world/state_hash.h"
 #include "world/weapons.h"
 
 namespace {
@@ -237,8 +238,8 @@ void DrawKept(IDirect3DTexture8* texture, const RECT& r, D3DCOLOR diffuse) {
 
 // The half fade and the kept glow: the whole back buffer times the fade and
 // T, then G added inside the glow's box.
-void DrawFadeAndPauseGlow() {
-  const DWORD keep = 255 - (FadeColour(0.5f) >> 24);
+// States for drawing kept pictures texel for pixel.
+void SetKeptPictureStates() {
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
   device->SetRenderState(D3DRS_ZENABLE, FALSE);
@@ -250,6 +251,21 @@ void DrawFadeAndPauseGlow() {
   device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
   device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
   device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+}
+
+// What the overlays after a kept picture expect.
+void RestoreAfterKeptPictures() {
+  device->SetTexture(0, nullptr);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+}
+
+void DrawFadeAndPauseGlow() {
+  const DWORD keep = 255 - (FadeColour(0.5f) >> 24);
+  SetKeptPictureStates();
   device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
   device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR);
   const RECT all = {0, 0, static_cast<LONG>(presentParams.BackBufferWidth),
@@ -260,15 +276,11 @@ void DrawFadeAndPauseGlow() {
     device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     DrawKept(pauseGlow, pauseGlowBox, 0xFFFFFFFF);
   }
-  device->SetTexture(0, nullptr);
-  device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-  device->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
-  device->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+  RestoreAfterKeptPictures();
 }
 
-void DrawOverlays() {
+// The paused title and the respawn fade, over the scene.
+void DrawPauseAndRespawn() {
   if (InputState.paused && hudFont && bigFont) {
     if (pauseGlowFresh) {
       DrawFadeAndPauseGlow();
@@ -279,10 +291,73 @@ void DrawOverlays() {
     DrawTitleText(bigFont, "Paused");
   }
   if (PlayerShip && PlayerShip->respawnTimer > 0.0f) DrawFade(PlayerShip->respawnTimer / 2.0f);
+}
+
+void DrawMenu() {
   if (currentMenu) {
     DrawFade(0.5f);
     currentMenu->Render(device, bigFont);
   }
+}
+
+// A paused game shows a still picture: after the first paused frame it is
+// kept whole and drawn back as one rectangle, for as long as everything it
+// is drawn from hashes the same (a weapon changed while paused, a new ship
+// model or a new size draw it again). With a menu open the scene is drawn
+// as usual: the menu's models are drawn against the scene's depths.
+IDirect3DTexture8* pausedPicture = nullptr;
+uint32_t pausedPictureKey = 0;
+bool pausedPictureFresh = false;
+
+uint32_t PausedPictureKey() {
+  StateHash h;
+  h.Add(presentParams.BackBufferWidth);
+  h.Add(presentParams.BackBufferHeight);
+  h.Add(Score);
+  h.Add(Weapon);
+  h.Add(CurrentShipCredit());
+  for (const XMesh* model : modelSlots) h.Add(model);
+  h.Add(seaFloorModel);
+  h.Add(hudFont);
+  h.Add(bigFont);
+  h.Add(sceneCamera.GetViewMatrix());
+  for (const GameObject* o = DisplayList; o; o = o->next) AddObjectState(h, o);
+  return h.value;
+}
+
+bool KeepsPausedPicture() {
+  return InputState.paused && !currentMenu && hudFont && bigFont && pauseGlowFresh;
+}
+
+// After the first paused frame, before anything is drawn over it.
+void KeepPausedPicture(uint32_t key) {
+  const UINT w = presentParams.BackBufferWidth, h = presentParams.BackBufferHeight;
+  D3DSURFACE_DESC desc{};
+  if (pausedPicture &&
+      (FAILED(pausedPicture->GetLevelDesc(0, &desc)) || desc.Width != w || desc.Height != h)) {
+    pausedPicture->Release();
+    pausedPicture = nullptr;
+  }
+  if (!pausedPicture && FAILED(device->CreateTexture(w, h, 1, 0, presentParams.BackBufferFormat,
+                                                     D3DPOOL_MANAGED, &pausedPicture)))
+    return;
+  IDirect3DSurface8* back = nullptr;
+  IDirect3DSurface8* level = nullptr;
+  pausedPictureFresh = SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
+                       SUCCEEDED(pausedPicture->GetSurfaceLevel(0, &level)) &&
+                       SUCCEEDED(device->CopyRects(back, nullptr, 0, level, nullptr));
+  if (level) level->Release();
+  if (back) back->Release();
+  pausedPictureKey = key;
+}
+
+void DrawPausedPicture() {
+  SetKeptPictureStates();
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  const RECT all = {0, 0, static_cast<LONG>(presentParams.BackBufferWidth),
+                    static_cast<LONG>(presentParams.BackBufferHeight)};
+  DrawKept(pausedPicture, all, 0xFFFFFFFF);
+  RestoreAfterKeptPictures();
 }
 
 void SetFrameStates() {
@@ -326,11 +401,12 @@ void DrawModel(XMesh* model, const D3DXMATRIX& world) {
 }
 
 void ReleasePauseTitle() {
-  for (IDirect3DTexture8** t : {&pauseGlow, &pauseShowing}) {
+  for (IDirect3DTexture8** t : {&pauseGlow, &pauseShowing, &pausedPicture}) {
     if (*t) (*t)->Release();
     *t = nullptr;
   }
   pauseGlowFresh = false;
+  pausedPictureFresh = false;
 }
 
 SpriteCellRect SpriteCell(const SpriteObject& sprite) {
@@ -366,6 +442,14 @@ void RenderGame() {
   if (FAILED(device->BeginScene())) return;
   if (!InputState.paused) pauseGlowFresh = false;
   if (InputState.paused && bigFont && hudFont && !pauseGlowFresh) CapturePauseGlow();
+  const bool keeps = KeepsPausedPicture();
+  const uint32_t key = keeps ? PausedPictureKey() : 0;
+  if (!keeps) pausedPictureFresh = false;
+  if (keeps && pausedPictureFresh && key == pausedPictureKey) {
+    DrawPausedPicture();
+    device->EndScene();
+    return;
+  }
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
   if (seaFloorModel) seaFloorModel->Render(device, true, true);
   if (PlayerShip && PlayerShip->visible) DrawShipAndParts(*PlayerShip);
@@ -382,6 +466,8 @@ void RenderGame() {
   device->SetRenderState(D3DRS_ZENABLE, TRUE);
   device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
   DrawHud();
-  DrawOverlays();
+  DrawPauseAndRespawn();
+  if (keeps) KeepPausedPicture(key);
+  DrawMenu();
   device->EndScene();
 }

@@ -325,4 +325,40 @@ TEST_F(RenderGameTest, LaterPausedFramesReuseTheGlowAndCostNoMoreDraws) {
   EXPECT_NE(after, RandAfterSeed(5));
 }
 
+// A paused game is a still picture: after its first frame it is drawn back
+// whole, in one draw, the same to the pixel. What changes while paused (the
+// weapon) draws it again, as a fresh pause with the same glow would; with a
+// menu open the scene is drawn in full under it.
+TEST_F(RenderGameTest, APausedPictureIsKeptWholeUntilWhatItShowsChanges) {
+  auto draws = [&] {
+    const uint64_t before = d3d8::GetCounters().draws;
+    RenderGame();
+    return d3d8::GetCounters().draws - before;
+  };
+  InsertObject(new GlorbObject(Vector3(-1.0f, 0.0f, 0.5f)));
+  const uint64_t playDraws = draws();
+  InputState.paused = 1;
+  SeedRandom(3);
+  const std::vector<uint32_t> first = Frame();
+  EXPECT_EQ(draws(), 1u);
+  EXPECT_EQ(ReadBack(), first);
+  EXPECT_LT(1u, playDraws);
+
+  Weapon = 2;
+  const std::vector<uint32_t> changed = Frame();
+  EXPECT_NE(changed, first);
+  ReleasePauseTitle();
+  SeedRandom(3);
+  EXPECT_EQ(Frame(), changed);  // drawn in full with the same glow
+  EXPECT_EQ(draws(), 1u);
+
+  MenuItem menu("Game menu", 0);
+  menu.AddChild(new MenuItem("Quit", 1));
+  currentMenu = &menu;
+  EXPECT_GE(draws(), playDraws);
+  currentMenu = nullptr;
+  InputState.paused = 0;
+  EXPECT_EQ(draws(), playDraws);
+}
+
 }  // namespace
