@@ -53,16 +53,8 @@ class IndexedCoalescingTest : public DeviceTest {
     D3DMATRIX proj{};
     proj._11 = 1.5f, proj._22 = 2.0f, proj._33 = 1.01f, proj._34 = 1.0f, proj._43 = -0.101f;
     ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &proj), D3D_OK);
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 0.9f, 0.8f, 1.0f};
-    light.Direction = {0.4f, -0.5f, 0.75f};
-    ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-    ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, TRUE), D3D_OK);
+    LightScene({0.4f, -0.5f, 0.75f}, 0xFF303030);
     ASSERT_EQ(device_->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_AMBIENT, 0xFF303030), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), D3D_OK);
     ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), D3D_OK);
     ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
     ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR), D3D_OK);

@@ -71,7 +71,7 @@ Device::~Device() {
     programs_.Clear();
     for (auto& s : samplers_) GL(DeleteSamplers)(1, &s.second);
     DestroyTarget();
-    if (vao_) GL(DeleteVertexArrays)(1, &vao_);
+    gl_.DeleteVertexArrays();
     if (streamBuffer_) GL(DeleteBuffers)(1, &streamBuffer_);
     if (pictureFbo_) GL(DeleteFramebuffers)(1, &pictureFbo_);
     if (pictureTexture_) GL(DeleteTextures)(1, &pictureTexture_);
@@ -98,8 +98,6 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   }
 #endif
   gl_.Invalidate();
-  GL(GenVertexArrays)(1, &vao_);
-  gl_.BindVertexArray(vao_);
   GL(PixelStorei)(GL_UNPACK_ALIGNMENT, 1);
   GL(PixelStorei)(GL_PACK_ALIGNMENT, 1);
   GL(ProvokingVertex)(GL_FIRST_VERTEX_CONVENTION);

@@ -267,7 +267,6 @@ class Device final : public IDirect3DDevice8 {
   GlState gl_;
   RenderTarget target_;
   std::unique_ptr<Surface> backSurface_, depthSurface_;
-  GLuint vao_ = 0;
   GLuint streamBuffer_ = 0;
   UINT streamUsed_ = 0;
   UINT streamCapacity_ = 0;

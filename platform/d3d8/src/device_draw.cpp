@@ -322,7 +322,6 @@ void Device::BindTextures(const ProgramKey& key) {
 // ------------------------------------------------------------ preparation
 
 HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
-  gl_.BindVertexArray(vao_);
   gl_.BindDrawFramebuffer(target_.fbo);
   if (programDirty_) {
     BuildKey(&key_);
@@ -339,6 +338,16 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
   BindTextures(key_);
   const FvfLayout& l = layout_;
   const GLsizei s = static_cast<GLsizei>(stride);
+  // A stage's coordinates are fed whenever the vertex has the set it names,
+  // textured or not (a stage without a texture never reads them), so each
+  // buffer and layout keeps one vertex array object that never changes.
+  int texSet[kStages] = {};
+  uint64_t layoutTag = state_.fvf;
+  for (int i = 0; i < kStages; ++i) {
+    texSet[i] = key_.stages[i].texSet < l.texCount ? key_.stages[i].texSet : -1;
+    layoutTag |= static_cast<uint64_t>(texSet[i] + 1) << (32 + 8 * i);
+  }
+  gl_.UseVertexArray(GlVertexArrayKey{buffer, s, offset, layoutTag});
   gl_.Attrib(0, GlAttrib{true, buffer, l.positionFloats, GL_FLOAT, GL_FALSE, s, offset});
   gl_.Attrib(
       1, l.normal >= 0 ? GlAttrib{true, buffer, 3, GL_FLOAT, GL_FALSE, s, offset + l.normal} : GlAttrib{});
@@ -349,11 +358,10 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
                     ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.specular}
                     : GlAttrib{});
   for (int i = 0; i < kStages; ++i) {
-    const int set = key_.stages[i].texSet;
-    const bool used =
-        key_.stages[i].colorOp != D3DTOP_DISABLE && key_.stages[i].hasTexture && set < l.texCount;
-    gl_.Attrib(4 + i, used ? GlAttrib{true, buffer, l.texDim[set], GL_FLOAT, GL_FALSE, s, offset + l.tex[set]}
-                           : GlAttrib{});
+    const int set = texSet[i];
+    gl_.Attrib(4 + i, set >= 0 ? GlAttrib{true, buffer, l.texDim[set], GL_FLOAT, GL_FALSE, s,
+                                          offset + static_cast<uintptr_t>(l.tex[set])}
+                               : GlAttrib{});
   }
   ++g_draws;
   return D3D_OK;
