@@ -72,6 +72,7 @@ Device::~Device() {
     for (auto& s : samplers_) GL(DeleteSamplers)(1, &s.second);
     DestroyTarget();
     gl_.DeleteVertexArrays();
+    if (uniforms_.buffer) GL(DeleteBuffers)(1, &uniforms_.buffer);
     if (streamBuffer_) GL(DeleteBuffers)(1, &streamBuffer_);
     if (pictureFbo_) GL(DeleteFramebuffers)(1, &pictureFbo_);
     if (pictureTexture_) GL(DeleteTextures)(1, &pictureTexture_);
@@ -98,6 +99,7 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   }
 #endif
   gl_.Invalidate();
+  CreateUniformBuffer();
   GL(PixelStorei)(GL_UNPACK_ALIGNMENT, 1);
   GL(PixelStorei)(GL_PACK_ALIGNMENT, 1);
   GL(ProvokingVertex)(GL_FIRST_VERTEX_CONVENTION);

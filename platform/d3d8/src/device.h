@@ -224,7 +224,12 @@ class Device final : public IDirect3DDevice8 {
   void StreamReserve(UINT size);
   void ApplyRasterState();
   void BindTextures(const ProgramKey& key);
-  void UploadUniforms(Program& p);
+  // Brings the groups `p` reads up to date in the shared uniform buffer.
+  void UploadUniforms(const Program& p);
+  // The values of group g as its block lays them out; gives their vec4 count.
+  int GroupValues(UniformGroup g, float* data) const;
+  int LightValues(float* data) const;
+  void CreateUniformBuffer();
   GLuint Sampler(DWORD stage);
   // Copies `size` bytes into the stream buffer at a multiple of `align`;
   // returns their offset.
@@ -295,6 +300,15 @@ class Device final : public IDirect3DDevice8 {
   void Bump(UniformGroup g) { serials_[g] = ++serialCounter_; }
   ProgramCache programs_;
   Program* program_ = nullptr;
+  // The uniform groups, one range each of one buffer, bound once to the
+  // binding point of the group's number; with the serial and values of what
+  // each range holds.
+  struct UniformBuffer {
+    GLuint buffer = 0;
+    GLintptr at[kUniformGroups] = {};
+    uint64_t serial[kUniformGroups] = {};
+    std::vector<float> values[kUniformGroups];
+  } uniforms_;
   ProgramKey key_;
   std::unordered_map<uint32_t, GLuint> samplers_;
 

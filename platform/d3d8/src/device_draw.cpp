@@ -193,56 +193,98 @@ void Device::BuildKey(ProgramKey* out) const {
 
 // -------------------------------------------------------------- uniforms
 
-void Device::UploadUniforms(Program& p) {
-  float data[kMaxLights * kLightVec4 * 4] = {};
-  if (p.loc[U_TRANSFORM] >= 0 && p.serials[U_TRANSFORM] != serials_[U_TRANSFORM]) {
-    const D3DMATRIX wv = Multiply(state_.world, state_.view);
-    const D3DMATRIX wvp = Multiply(wv, state_.projection);
-    std::memcpy(data, &wvp, 64);
-    std::memcpy(data + 16, &wv, 64);
-    NormalMatrix(wv, data + 32);
-    GL(Uniform4fv)(p.loc[U_TRANSFORM], kTransformVec4, data);
-    p.serials[U_TRANSFORM] = serials_[U_TRANSFORM];
-  }
-  if (p.loc[U_MATERIAL] >= 0 && p.serials[U_MATERIAL] != serials_[U_MATERIAL]) {
-    const D3DMATERIAL8& m = state_.material;
-    Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
-    data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
-    ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
-    GL(Uniform4fv)(p.loc[U_MATERIAL], kMaterialVec4, data);
-    p.serials[U_MATERIAL] = serials_[U_MATERIAL];
-  }
-  if (p.loc[U_LIGHTS] >= 0 && p.serials[U_LIGHTS] != serials_[U_LIGHTS]) {
-    int n = 0;
-    const D3DMATRIX& v = state_.view;
-    for (const auto& entry : state_.lights) {
-      if (!entry.second.enabled || n == kMaxLights) continue;
-      const D3DLIGHT8& L = entry.second.light;
-      float* d = data + n * kLightVec4 * 4;
-      Put(d, L.Diffuse), Put(d + 4, L.Specular), Put(d + 8, L.Ambient);
-      const D3DVECTOR& P = L.Position;
-      for (int c = 0; c < 3; ++c) d[12 + c] = P.x * v.m[0][c] + P.y * v.m[1][c] + P.z * v.m[2][c] + v.m[3][c];
-      const D3DVECTOR& D = L.Direction;
-      float dir[3];
-      for (int c = 0; c < 3; ++c) dir[c] = D.x * v.m[0][c] + D.y * v.m[1][c] + D.z * v.m[2][c];
-      const float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
-      for (int c = 0; c < 3; ++c) d[16 + c] = len > 0.0f ? dir[c] / len : 0.0f;
-      d[20] = L.Range, d[21] = L.Attenuation0, d[22] = L.Attenuation1, d[23] = L.Attenuation2;
-      d[24] = std::cos(L.Theta * 0.5f), d[25] = std::cos(L.Phi * 0.5f), d[26] = L.Falloff;
-      ++n;
+int Device::GroupValues(UniformGroup g, float* data) const {
+  switch (g) {
+    case U_TRANSFORM: {
+      const D3DMATRIX wv = Multiply(state_.world, state_.view);
+      const D3DMATRIX wvp = Multiply(wv, state_.projection);
+      std::memcpy(data, &wvp, 64);
+      std::memcpy(data + 16, &wv, 64);
+      NormalMatrix(wv, data + 32);
+      return kTransformVec4;
     }
-    GL(Uniform4fv)(p.loc[U_LIGHTS], n * kLightVec4, data);
-    p.serials[U_LIGHTS] = serials_[U_LIGHTS];
+    case U_MATERIAL: {
+      const D3DMATERIAL8& m = state_.material;
+      Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
+      data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
+      ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
+      return kMaterialVec4;
+    }
+    case U_LIGHTS:
+      return LightValues(data);
+    case U_MISC: {
+      ColorToFloats(state_.rs[D3DRS_TEXTUREFACTOR], data);
+      data[4] = static_cast<float>(state_.rs[D3DRS_ALPHAREF] & 0xFF), data[5] = data[6] = data[7] = 0.0f;
+      const D3DVIEWPORT8& vp = state_.viewport;
+      data[8] = static_cast<float>(vp.X), data[9] = static_cast<float>(vp.Y);
+      data[10] = 2.0f / vp.Width, data[11] = 2.0f / vp.Height;
+      return kMiscVec4;
+    }
+    default:
+      return 0;
   }
-  if (p.loc[U_MISC] >= 0 && p.serials[U_MISC] != serials_[U_MISC]) {
-    ColorToFloats(state_.rs[D3DRS_TEXTUREFACTOR], data);
-    data[4] = static_cast<float>(state_.rs[D3DRS_ALPHAREF] & 0xFF), data[5] = data[6] = data[7] = 0.0f;
-    const D3DVIEWPORT8& vp = state_.viewport;
-    data[8] = static_cast<float>(vp.X), data[9] = static_cast<float>(vp.Y);
-    data[10] = 2.0f / vp.Width, data[11] = 2.0f / vp.Height;
-    GL(Uniform4fv)(p.loc[U_MISC], kMiscVec4, data);
-    p.serials[U_MISC] = serials_[U_MISC];
+}
+
+int Device::LightValues(float* data) const {
+  int n = 0;
+  const D3DMATRIX& v = state_.view;
+  for (const auto& entry : state_.lights) {
+    if (!entry.second.enabled || n == kMaxLights) continue;
+    const D3DLIGHT8& L = entry.second.light;
+    float* d = data + n * kLightVec4 * 4;
+    Put(d, L.Diffuse), Put(d + 4, L.Specular), Put(d + 8, L.Ambient);
+    const D3DVECTOR& P = L.Position;
+    for (int c = 0; c < 3; ++c) d[12 + c] = P.x * v.m[0][c] + P.y * v.m[1][c] + P.z * v.m[2][c] + v.m[3][c];
+    d[15] = 0.0f;
+    const D3DVECTOR& D = L.Direction;
+    float dir[3];
+    for (int c = 0; c < 3; ++c) dir[c] = D.x * v.m[0][c] + D.y * v.m[1][c] + D.z * v.m[2][c];
+    const float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
+    for (int c = 0; c < 3; ++c) d[16 + c] = len > 0.0f ? dir[c] / len : 0.0f;
+    d[19] = 0.0f;
+    d[20] = L.Range, d[21] = L.Attenuation0, d[22] = L.Attenuation1, d[23] = L.Attenuation2;
+    d[24] = std::cos(L.Theta * 0.5f), d[25] = std::cos(L.Phi * 0.5f), d[26] = L.Falloff, d[27] = 0.0f;
+    ++n;
   }
+  return n * kLightVec4;
+}
+
+void Device::UploadUniforms(const Program& p) {
+  for (int i = 0; i < kUniformGroups; ++i) {
+    const UniformGroup g = static_cast<UniformGroup>(i);
+    if (!p.reads[g] || uniforms_.serial[g] == serials_[g]) continue;
+    uniforms_.serial[g] = serials_[g];
+    float data[kMaxLights * kLightVec4 * 4];
+    const int vec4s = GroupValues(g, data);
+    // A group set again to the values it holds (a model's materials
+    // repeat) costs nothing.
+    const size_t bytes = static_cast<size_t>(vec4s) * 16;
+    std::vector<float>& held = uniforms_.values[g];
+    if (held.size() >= bytes / 4 && std::memcmp(held.data(), data, bytes) == 0) continue;
+    held.assign(data, data + bytes / 4);
+    if (!bytes) continue;
+    gl_.BindUniformBuffer(uniforms_.buffer);
+    GL(BufferSubData)(GL_UNIFORM_BUFFER, uniforms_.at[g], static_cast<GLsizeiptr>(bytes), data);
+  }
+}
+
+void Device::CreateUniformBuffer() {
+  GLint align = 256;
+  GL(GetIntegerv)(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &align);
+  if (align <= 0) align = 256;
+  GLintptr at = 0;
+  for (int g = 0; g < kUniformGroups; ++g) {
+    uniforms_.at[g] = at;
+    at += (kGroupVec4[g] * 16 + align - 1) / align * align;
+  }
+  GL(GenBuffers)(1, &uniforms_.buffer);
+  gl_.BindUniformBuffer(uniforms_.buffer);
+  GL(BufferData)(GL_UNIFORM_BUFFER, at, nullptr, GL_DYNAMIC_DRAW);
+  ++g_bufferData;
+  for (int g = 0; g < kUniformGroups; ++g)
+    GL(BindBufferRange)
+    (GL_UNIFORM_BUFFER, static_cast<GLuint>(g), uniforms_.buffer, uniforms_.at[g], kGroupVec4[g] * 16);
+  for (int g = 0; g < kUniformGroups; ++g) uniforms_.serial[g] = ~0ull, uniforms_.values[g].clear();
 }
 
 // ---------------------------------------------------------- raster state

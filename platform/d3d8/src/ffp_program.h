@@ -54,17 +54,20 @@ struct ProgramKeyHash {
 
 enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, kUniformGroups };
 
-// Sizes (in vec4) of the uniform arrays, one array per group.
+// Sizes (in vec4) of the uniform arrays, one array per group. Each group is
+// a std140 block of one vec4 array, bound to the binding point of its own
+// number, so every program reads the same copy: a group is uploaded once
+// when it changes, not once per program.
 constexpr int kTransformVec4 = 11;  // world-view-projection, world-view, normal matrix (3 rows)
 constexpr int kMaterialVec4 = 6;    // diffuse, ambient, specular, emissive, (power), global ambient
 constexpr int kLightVec4 =
     7;  // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
 constexpr int kMiscVec4 = 3;  // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
+constexpr int kGroupVec4[kUniformGroups] = {kTransformVec4, kMaterialVec4, kMaxLights* kLightVec4, kMiscVec4};
 
 struct Program {
   GLuint id = 0;
-  GLint loc[kUniformGroups] = {-1, -1, -1, -1};
-  uint64_t serials[kUniformGroups] = {};
+  bool reads[kUniformGroups] = {};  // which groups' blocks the program uses
 };
 
 class ProgramCache {

@@ -72,6 +72,7 @@ struct GlVertexArrayKeyHash {
 struct GlCache {
   GLuint program = ~0u;
   GLuint arrayBuffer = ~0u;
+  GLuint uniformBuffer = ~0u;
   GLuint drawFramebuffer = ~0u;
   GLuint readFramebuffer = ~0u;
   GLuint vertexArray = ~0u;
@@ -105,6 +106,7 @@ class GlState {
   void Invalidate();
   void UseProgram(GLuint program);
   void BindArrayBuffer(GLuint buffer);
+  void BindUniformBuffer(GLuint buffer);
   // The element buffer belongs to the vertex array object bound.
   void BindElementBuffer(GLuint buffer);
   // Binds the vertex array object for `key`, made on first use; Attrib then

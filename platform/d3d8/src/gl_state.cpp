@@ -42,6 +42,12 @@ void GlState::BindArrayBuffer(GLuint buffer) {
   GL(BindBuffer)(GL_ARRAY_BUFFER, buffer);
 }
 
+void GlState::BindUniformBuffer(GLuint buffer) {
+  if (cache_.uniformBuffer == buffer) return;
+  cache_.uniformBuffer = buffer;
+  GL(BindBuffer)(GL_UNIFORM_BUFFER, buffer);
+}
+
 void GlState::BindElementBuffer(GLuint buffer) {
   if (bound_->elementBuffer == buffer) return;
   bound_->elementBuffer = buffer;
@@ -217,6 +223,7 @@ void GlState::Forget(GLuint texture) {
 
 void GlState::ForgetBuffer(GLuint buffer) {
   if (cache_.arrayBuffer == buffer) cache_.arrayBuffer = ~0u;
+  if (cache_.uniformBuffer == buffer) cache_.uniformBuffer = ~0u;
   auto forget = [buffer](GlVertexArray& v) {
     if (v.elementBuffer == buffer) v.elementBuffer = ~0u;
     for (GlAttrib& a : v.attribs)
