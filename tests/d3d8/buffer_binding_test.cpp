@@ -250,5 +250,47 @@ TEST_F(BufferBindingTest, DrawingAModelAgainCostsFewerCallsThanTheFirstTime) {
   vb->Release();
 }
 
+TEST_F(BufferBindingTest, DrawsFromMemoryPastTheStreamsEndShowWhatEachWasGiven) {
+  // Forty large draws (too large to gather) of about 60 KB each, over two
+  // frames: the vertex stream runs out and starts afresh several times. Each
+  // draw fills one 8 x 8 cell with its own colour; the rest of its vertices
+  // are degenerate triangles. Every other draw goes through indices.
+  constexpr int kVertices = 3000, kCells = 40;
+  auto color = [](int cell) {
+    return 0xFF000000u | static_cast<D3DCOLOR>(cell * 6) << 16 | static_cast<D3DCOLOR>(255 - cell * 5) << 8 |
+           static_cast<D3DCOLOR>(cell * 37 % 256);
+  };
+  std::vector<RhwVertex> v(kVertices);
+  std::vector<WORD> indices(kVertices);
+  for (int i = 0; i < kVertices; ++i) indices[i] = static_cast<WORD>(i);
+  ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+  ASSERT_EQ(device_->SetVertexShader(kRhwFvf), D3D_OK);
+  for (int frame = 0; frame < 2; ++frame) {
+    ClearTo(0xFF000000);
+    ASSERT_EQ(device_->BeginScene(), D3D_OK);
+    for (int cell = 0; cell < kCells; ++cell) {
+      const float x0 = static_cast<float>(cell % 8 * 8), y0 = static_cast<float>(cell / 8 * 8);
+      const D3DCOLOR c = color(cell + frame);
+      std::fill(v.begin(), v.end(), RhwVertex{x0, y0, 0.5f, 1.0f, c});
+      const RhwVertex quad[6] = {{x0, y0, 0.5f, 1, c},     {x0 + 8, y0, 0.5f, 1, c},
+                                 {x0, y0 + 8, 0.5f, 1, c}, {x0, y0 + 8, 0.5f, 1, c},
+                                 {x0 + 8, y0, 0.5f, 1, c}, {x0 + 8, y0 + 8, 0.5f, 1, c}};
+      std::copy(quad, quad + 6, v.begin());
+      if (cell % 2)
+        ASSERT_EQ(
+            device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, kVertices, kVertices / 3, indices.data(),
+                                            D3DFMT_INDEX16, v.data(), sizeof(RhwVertex)),
+            D3D_OK);
+      else
+        ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, kVertices / 3, v.data(), sizeof(RhwVertex)),
+                  D3D_OK);
+    }
+    ASSERT_EQ(device_->EndScene(), D3D_OK);
+    const std::vector<uint32_t> p = ReadBack();
+    for (int cell = 0; cell < kCells; ++cell)
+      EXPECT_EQ(p[(cell / 8 * 8 + 4) * kWidth + cell % 8 * 8 + 4], color(cell + frame)) << "cell " << cell;
+  }
+}
+
 }  // namespace
 }  // namespace d3d8test

@@ -295,5 +295,29 @@ TEST_F(IndexedCoalescingTest, RunsRepeatedFrameAfterFrameUploadNothingAndFollowN
   for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(Compare(scene).first, 1u);
 }
 
+TEST_F(IndexedCoalescingTest, ManyRunsKeptTogetherStayRightWhenTheKeepingStartsOver) {
+  // More distinct runs than are kept at once, each drawn on two frames (so
+  // it is kept), then the first ones again: every picture follows its own
+  // indices while kept lists pile up in one buffer and it starts over.
+  std::vector<std::pair<int, int>> runs;
+  for (int a = 0; a < kQuads; ++a)
+    for (int b = 0; b < kQuads; ++b)
+      for (int n = 1; n <= 3 && runs.size() < 150; ++n)
+        if (a != b) runs.push_back({a, b * 16 + n});
+  ASSERT_EQ(runs.size(), 150u);
+  auto scene = [&](const std::pair<int, int>& r) {
+    return [this, r] {
+      ASSERT_EQ(device_->SetTexture(0, texture_), D3D_OK);
+      Place(0.0f, 0.0f, 2.0f, 0.2f);
+      const int b = r.second / 16, n = r.second % 16;
+      Subset(r.first, 1);
+      Subset(b, std::min(n, kQuads - b));
+    };
+  };
+  for (size_t i = 0; i < runs.size(); ++i)
+    for (int frame = 0; frame < 2; ++frame) EXPECT_EQ(Compare(scene(runs[i]), 64).first, 1u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Compare(scene(runs[i]), 64).first, 1u);
+}
+
 }  // namespace
 }  // namespace d3d8test

@@ -275,6 +275,7 @@ class Device final : public IDirect3DDevice8 {
   GLuint streamBuffer_ = 0;
   UINT streamUsed_ = 0;
   UINT streamCapacity_ = 0;
+  BYTE* streamMapped_ = nullptr;  // the stream's store, when mapped for good
   GLuint stageSampler_[kStages] = {};
   GLuint pictureTexture_ = 0, pictureFbo_ = 0;
   int pictureW_ = 0, pictureH_ = 0;

@@ -274,8 +274,7 @@ void Device::DrawIndexed() {
   GLuint elements = indexedSource_;
   uintptr_t at = indexedSourceAt_;
   if (draws > 1) {
-    elements = indexCache_.Find(gl_, indexed_);
-    at = 0;
+    elements = indexCache_.Find(gl_, indexed_, indexedSize_, &at);
     if (!elements) {
       at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
       elements = streamBuffer_;

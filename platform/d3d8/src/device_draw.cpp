@@ -281,9 +281,8 @@ void Device::CreateUniformBuffer() {
   gl_.BindUniformBuffer(uniforms_.buffer);
   GL(BufferData)(GL_UNIFORM_BUFFER, at, nullptr, GL_DYNAMIC_DRAW);
   ++g_bufferData;
-  for (int g = 0; g < kUniformGroups; ++g)
-    GL(BindBufferRange)
-    (GL_UNIFORM_BUFFER, static_cast<GLuint>(g), uniforms_.buffer, uniforms_.at[g], kGroupVec4[g] * 16);
+  for (int g = 0; g < kUniformGroups; ++g) GL(BindBufferRange)
+  (GL_UNIFORM_BUFFER, static_cast<GLuint>(g), uniforms_.buffer, uniforms_.at[g], kGroupVec4[g] * 16);
   for (int g = 0; g < kUniformGroups; ++g) uniforms_.serial[g] = ~0ull, uniforms_.values[g].clear();
 }
 
@@ -412,22 +411,48 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
 void Device::StreamReserve(UINT size) {
   constexpr UINT kStreamBytes = 1u << 20;
   const UINT capacity = std::max(kStreamBytes, size);
-  if (!streamBuffer_ || streamUsed_ + size > streamCapacity_) {
-    if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
+  if (streamBuffer_ && streamUsed_ + size <= streamCapacity_) return;
+  streamCapacity_ = capacity;
+  streamUsed_ = 0;
+  ++g_bufferData;
+#ifndef GLORBS_GL_ES
+  if (epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_buffer_storage")) {
+    // A store mapped once for good: vertices are written straight into it,
+    // with no call per upload. When it is used up a new buffer takes its
+    // place (draws still reading the old one keep it alive until done).
+    if (streamBuffer_) {
+      gl_.ForgetBuffer(streamBuffer_);
+      GL(DeleteBuffers)(1, &streamBuffer_);
+    }
+    GL(GenBuffers)(1, &streamBuffer_);
     gl_.BindArrayBuffer(streamBuffer_);
-    // A fresh store: draws still reading the old one are left alone.
-    GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
-    ++g_bufferData;
-    streamCapacity_ = capacity;
-    streamUsed_ = 0;
+    constexpr GLbitfield kFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
+    GL(BufferStorage)(GL_ARRAY_BUFFER, capacity, nullptr, kFlags);
+    streamMapped_ = static_cast<BYTE*>(GL(MapBufferRange)(GL_ARRAY_BUFFER, 0, capacity, kFlags));
+    if (streamMapped_) return;
+    DiagnoseOnce(DIAG_STREAM_NOT_MAPPED);  // then a plain store, refilled call by call
+    gl_.ForgetBuffer(streamBuffer_);
+    GL(DeleteBuffers)(1, &streamBuffer_);
+    streamBuffer_ = 0;
   }
+#endif
+  if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
+  gl_.BindArrayBuffer(streamBuffer_);
+  // A fresh store: draws still reading the old one are left alone.
+  GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
 }
 
 uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
   uintptr_t at = (streamUsed_ + align - 1) / align * align;
-  if (at + size > streamCapacity_) {
+  if (!streamBuffer_ || at + size > streamCapacity_) {
     StreamReserve(size + align);
     at = 0;
+  }
+  if (streamMapped_) {
+    // Coherent: what is written here is what the next draw reads.
+    std::memcpy(streamMapped_ + at, data, size);
+    streamUsed_ = static_cast<UINT>(at + size);
+    return at;
   }
   gl_.BindArrayBuffer(streamBuffer_);
   // Unsynchronised: this range is fresh, and draws still reading earlier

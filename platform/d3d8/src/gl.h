@@ -92,6 +92,9 @@ struct GlCache {
   bool stencilWriteKnown = false;
   GLenum stencilFail = 0, stencilZFail = 0, stencilPass = 0;
   GLint viewport[4] = {-1, -1, -1, -1};
+  GLint scissor[4] = {-1, -1, -1, -1};
+  float clearColor[4] = {-1.f, -1.f, -1.f, -1.f};
+  float clearDepth = -1.f;
   float depthRange[2] = {-1.f, -1.f};
 };
 
@@ -136,6 +139,9 @@ class GlState {
   void StencilOp(GLenum fail, GLenum zfail, GLenum pass);
   void StencilWriteMask(GLuint mask);
   void Viewport(GLint x, GLint y, GLint w, GLint h);
+  void Scissor(GLint x, GLint y, GLint w, GLint h);
+  void ClearColor(float r, float g, float b, float a);
+  void ClearDepth(float depth);
   void DepthRange(float n, float f);
   void Attrib(int index, const GlAttrib& a);
   // Forget a deleted object so that a recycled name is bound again.

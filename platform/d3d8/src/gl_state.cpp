@@ -192,6 +192,26 @@ void GlState::Viewport(GLint x, GLint y, GLint w, GLint h) {
   GL(Viewport)(x, y, w, h);
 }
 
+void GlState::Scissor(GLint x, GLint y, GLint w, GLint h) {
+  GLint* v = cache_.scissor;
+  if (v[0] == x && v[1] == y && v[2] == w && v[3] == h) return;
+  v[0] = x, v[1] = y, v[2] = w, v[3] = h;
+  GL(Scissor)(x, y, w, h);
+}
+
+void GlState::ClearColor(float r, float g, float b, float a) {
+  float* c = cache_.clearColor;
+  if (c[0] == r && c[1] == g && c[2] == b && c[3] == a) return;
+  c[0] = r, c[1] = g, c[2] = b, c[3] = a;
+  GL(ClearColor)(r, g, b, a);
+}
+
+void GlState::ClearDepth(float depth) {
+  if (cache_.clearDepth == depth) return;
+  cache_.clearDepth = depth;
+  GL(ClearDepth)(depth);
+}
+
 void GlState::DepthRange(float n, float f) {
   if (cache_.depthRange[0] == n && cache_.depthRange[1] == f) return;
   cache_.depthRange[0] = n;
