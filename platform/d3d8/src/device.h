@@ -309,6 +309,7 @@ class Device final : public IDirect3DDevice8 {
     GLintptr at[kUniformGroups] = {};
     uint64_t serial[kUniformGroups] = {};
     std::vector<float> values[kUniformGroups];
+    std::vector<BYTE> staging;  // the buffer's layout, filled group by group
   } uniforms_;
   ProgramKey key_;
   std::unordered_map<uint32_t, GLuint> samplers_;

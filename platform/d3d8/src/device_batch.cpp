@@ -268,17 +268,17 @@ void Device::DrawIndexed() {
     return;
   }
   host::MakeGLCurrent();
-  // One draw alone reads its own index buffer; more read their gathered
-  // indices from a buffer kept for them when they repeat, else from the
-  // stream buffer.
-  GLuint elements = indexedSource_;
-  uintptr_t at = indexedSourceAt_;
-  if (draws > 1) {
-    elements = indexCache_.Find(gl_, indexed_, indexedSize_, &at);
-    if (!elements) {
-      at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
-      elements = streamBuffer_;
-    }
+  // Indices that come back frame after frame are read from the buffer kept
+  // for them (every vertex array then keeps that one element buffer bound);
+  // others, one draw alone from its own index buffer, more from the stream.
+  uintptr_t at = 0;
+  GLuint elements = indexCache_.Find(gl_, indexed_, indexedSize_, &at);
+  if (!elements && draws == 1) {
+    elements = indexedSource_;
+    at = indexedSourceAt_;
+  } else if (!elements) {
+    at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
+    elements = streamBuffer_;
   }
   indexed_.clear();
   // The world may have moved on since; these draws keep the one they had.

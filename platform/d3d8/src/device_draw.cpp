@@ -249,23 +249,41 @@ int Device::LightValues(float* data) const {
   return n * kLightVec4;
 }
 
+// The groups in the order they lie in the buffer: those that change
+// together with a draw's model (its world and material) side by side, so
+// that one upload carries both; the lights, of varying length, last.
+const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS};
+
 void Device::UploadUniforms(const Program& p) {
-  for (int i = 0; i < kUniformGroups; ++i) {
-    const UniformGroup g = static_cast<UniformGroup>(i);
-    if (!p.reads[g] || uniforms_.serial[g] == serials_[g]) continue;
+  BYTE* staging = uniforms_.staging.data();
+  GLintptr from = -1, to = 0;
+  // Changed groups next to each other in the buffer go up as one range.
+  auto send = [&] {
+    if (from < 0) return;
+    gl_.BindUniformBuffer(uniforms_.buffer);
+    GL(BufferSubData)(GL_UNIFORM_BUFFER, from, to - from, staging + from);
+    from = -1;
+  };
+  for (UniformGroup g : kBufferOrder) {
+    if (!p.reads[g] || uniforms_.serial[g] == serials_[g]) {
+      send();
+      continue;
+    }
     uniforms_.serial[g] = serials_[g];
-    float data[kMaxLights * kLightVec4 * 4];
-    const int vec4s = GroupValues(g, data);
+    float* data = reinterpret_cast<float*>(staging + uniforms_.at[g]);
+    const size_t bytes = static_cast<size_t>(GroupValues(g, data)) * 16;
     // A group set again to the values it holds (a model's materials
     // repeat) costs nothing.
-    const size_t bytes = static_cast<size_t>(vec4s) * 16;
     std::vector<float>& held = uniforms_.values[g];
-    if (held.size() >= bytes / 4 && std::memcmp(held.data(), data, bytes) == 0) continue;
+    if (!bytes || (held.size() >= bytes / 4 && std::memcmp(held.data(), data, bytes) == 0)) {
+      send();
+      continue;
+    }
     held.assign(data, data + bytes / 4);
-    if (!bytes) continue;
-    gl_.BindUniformBuffer(uniforms_.buffer);
-    GL(BufferSubData)(GL_UNIFORM_BUFFER, uniforms_.at[g], static_cast<GLsizeiptr>(bytes), data);
+    if (from < 0) from = uniforms_.at[g];
+    to = uniforms_.at[g] + static_cast<GLintptr>(bytes);
   }
+  send();
 }
 
 void Device::CreateUniformBuffer() {
@@ -273,10 +291,11 @@ void Device::CreateUniformBuffer() {
   GL(GetIntegerv)(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &align);
   if (align <= 0) align = 256;
   GLintptr at = 0;
-  for (int g = 0; g < kUniformGroups; ++g) {
+  for (UniformGroup g : kBufferOrder) {
     uniforms_.at[g] = at;
     at += (kGroupVec4[g] * 16 + align - 1) / align * align;
   }
+  uniforms_.staging.assign(static_cast<size_t>(at), 0);
   GL(GenBuffers)(1, &uniforms_.buffer);
   gl_.BindUniformBuffer(uniforms_.buffer);
   GL(BufferData)(GL_UNIFORM_BUFFER, at, nullptr, GL_DYNAMIC_DRAW);
