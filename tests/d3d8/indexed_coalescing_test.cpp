@@ -295,6 +295,64 @@ TEST_F(IndexedCoalescingTest, RunsRepeatedFrameAfterFrameUploadNothingAndFollowN
   for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(Compare(scene).first, 1u);
 }
 
+TEST_F(IndexedCoalescingTest, SubsetsOfOneModelWithMaterialsOfTheirOwnBecomeOneDraw) {
+  // Untextured subsets, each with its own material (specular and power
+  // too), under one world: gathered with their materials in slots. Quad 2
+  // is drawn twice with two materials (the second wins the depth test), so
+  // its vertices serve two slots.
+  ASSERT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE), D3D_OK);
+  auto material = [&](int i) {
+    D3DMATERIAL8 m{};
+    m.Diffuse = {0.2f + 0.1f * i, 0.9f - 0.08f * i, 0.3f + 0.05f * (i % 3), 1.0f};
+    m.Ambient = {0.1f * (i % 4), 0.2f, 0.3f, 1.0f};
+    m.Specular = {0.5f, 0.4f + 0.05f * i, 0.3f, 1.0f};
+    m.Emissive = {0.02f * i, 0.0f, 0.05f, 0.0f};
+    m.Power = 4.0f + 3.0f * i;
+    ASSERT_EQ(device_->SetMaterial(&m), D3D_OK);
+  };
+  const auto draws = Compare([&] {
+    ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.3f);
+    for (int q = 0; q < kQuads; ++q) {
+      material(q);
+      Subset(q, 1);
+    }
+    material(9);
+    Subset(1, 2);
+    // A ninth material in the run: the gathered draw is full and a new one
+    // starts.
+    Place(0.2f, 0.3f, 2.5f, -0.4f);
+    for (int q = 0; q < kQuads; ++q) {
+      material(q % 2);
+      Subset(q, 1);
+    }
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE), D3D_OK);
+  });
+  EXPECT_EQ(draws.first, 3u);
+  EXPECT_EQ(draws.second, 17u);
+}
+
+TEST_F(IndexedCoalescingTest, SlottedSubsetsKeepTheVerticesTheyWereGiven) {
+  // The model's vertices rewritten after two subsets with different
+  // materials were gathered, before anything submitted them: they show the
+  // vertices as they were, the next draw the new ones.
+  const auto draws = Compare([&] {
+    FillMesh(mesh_, 0.0f);
+    ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.2f);
+    Material(0.9f, 0.2f, 0.2f, 1.0f);
+    Subset(0, 3);
+    Material(0.2f, 0.9f, 0.2f, 1.0f);
+    Subset(3, 3);
+    FillMesh(mesh_, 0.4f);
+    Material(0.2f, 0.2f, 0.9f, 1.0f);
+    Subset(5, 3);
+  });
+  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.second, 3u);
+  FillMesh(mesh_, 0.0f);
+}
+
 TEST_F(IndexedCoalescingTest, ManyRunsKeptTogetherStayRightWhenTheKeepingStartsOver) {
   // More distinct runs than are kept at once, each drawn on two frames (so
   // it is kept), then the first ones again: every picture follows its own

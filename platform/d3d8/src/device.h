@@ -259,6 +259,15 @@ class Device final : public IDirect3DDevice8 {
   void DrawIndexed();
   // Exchanges the world transform and its uniform serial with the given ones.
   void SwapWorld(D3DMATRIX& world, uint64_t& serial);
+  void SwapMaterial(D3DMATERIAL8& material, uint64_t& serial);
+  // Whether a material change may leave the waiting indexed draws waiting:
+  // lit subsets then each keep their material in a slot of their own.
+  bool MaterialsMayJoin() const;
+  // Copies the vertices that indices [first, first + n) of the waiting ones
+  // name, each followed by its material slot, and the indices renumbered.
+  void SlotPart(UINT first, UINT n, int slot);
+  void DrawSlotted(UINT count);
+  void MaterialValues(const D3DMATERIAL8& m, float* data) const;
   // Exchanges the held values with the current ones; everything they feed
   // is brought up to date again by the next draw.
   void SwapHeld();
@@ -344,6 +353,16 @@ class Device final : public IDirect3DDevice8 {
   IndexCache indexCache_;  // gathered lists that repeat, uploaded once
   D3DMATRIX indexedWorld_{};
   uint64_t indexedWorldSerial_ = 0;
+  // Their materials, one slot per change (the first with its serial); when
+  // there is more than one, the draws' vertices as copied with their slot
+  // (the layout's bytes, then a float) and their indices renumbered.
+  std::vector<D3DMATERIAL8> indexedMaterials_;
+  uint64_t indexedMaterialSerial_ = 0;
+  std::vector<std::pair<UINT, UINT>> indexedParts_;  // each draw's first index and count
+  std::vector<BYTE> slotVertices_;
+  std::vector<uint32_t> slotIndices_;
+  UINT slotVertexCount_ = 0;
+  bool materialSlots_ = false;  // a slotted draw is being prepared
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.
   uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;

@@ -159,6 +159,7 @@ void Device::BuildKey(ProgramKey* out) const {
       if (!entry.second.enabled || k.lightCount == kMaxLights) continue;
       k.lightType[k.lightCount++] = static_cast<uint8_t>(entry.second.light.Type);
     }
+    k.materialSlots = materialSlots_;
   }
   k.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   const DWORD func = rs[D3DRS_ALPHAFUNC];
@@ -203,13 +204,13 @@ int Device::GroupValues(UniformGroup g, float* data) const {
       NormalMatrix(wv, data + 32);
       return kTransformVec4;
     }
-    case U_MATERIAL: {
-      const D3DMATERIAL8& m = state_.material;
-      Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
-      data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
-      ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
+    case U_MATERIAL:
+      MaterialValues(state_.material, data);
       return kMaterialVec4;
-    }
+    case U_MATERIAL_SLOTS:
+      for (size_t i = 0; i < indexedMaterials_.size(); ++i)
+        MaterialValues(indexedMaterials_[i], data + i * kMaterialVec4 * 4);
+      return static_cast<int>(indexedMaterials_.size()) * kMaterialVec4;
     case U_LIGHTS:
       return LightValues(data);
     case U_MISC: {
@@ -223,6 +224,12 @@ int Device::GroupValues(UniformGroup g, float* data) const {
     default:
       return 0;
   }
+}
+
+void Device::MaterialValues(const D3DMATERIAL8& m, float* data) const {
+  Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
+  data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
+  ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
 }
 
 int Device::LightValues(float* data) const {
@@ -252,7 +259,8 @@ int Device::LightValues(float* data) const {
 // The groups in the order they lie in the buffer: those that change
 // together with a draw's model (its world and material) side by side, so
 // that one upload carries both; the lights, of varying length, last.
-const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS};
+const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS,
+                                                   U_MATERIAL_SLOTS};
 
 void Device::UploadUniforms(const Program& p) {
   BYTE* staging = uniforms_.staging.data();
@@ -407,6 +415,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
     texSet[i] = key_.stages[i].texSet < l.texCount ? key_.stages[i].texSet : -1;
     layoutTag |= static_cast<uint64_t>(texSet[i] + 1) << (32 + 8 * i);
   }
+  if (materialSlots_) layoutTag |= uint64_t{1} << 48;
   gl_.UseVertexArray(GlVertexArrayKey{buffer, s, offset, layoutTag});
   gl_.Attrib(0, GlAttrib{true, buffer, l.positionFloats, GL_FLOAT, GL_FALSE, s, offset});
   gl_.Attrib(
@@ -423,6 +432,8 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
                                           offset + static_cast<uintptr_t>(l.tex[set])}
                                : GlAttrib{});
   }
+  gl_.Attrib(6,
+             materialSlots_ ? GlAttrib{true, buffer, 1, GL_FLOAT, GL_FALSE, s, offset + l.size} : GlAttrib{});
   ++g_draws;
   return D3D_OK;
 }

@@ -54,9 +54,15 @@ namespace {
 
 const char* const kMaterialSource[3] = {"", "diffuseIn", "specularIn"};
 
-std::string MaterialColor(uint8_t source, int materialIndex) {
+// Vector i of the material: the one material, or the vertex's own slot.
+std::string Material(const ProgramKey& k, int i) {
+  if (k.materialSlots) return "uMaterialSlots[slot + " + std::to_string(i) + "]";
+  return "uMaterial[" + std::to_string(i) + "]";
+}
+
+std::string MaterialColor(const ProgramKey& k, uint8_t source, int materialIndex) {
   if (source == D3DMCS_COLOR1 || source == D3DMCS_COLOR2) return kMaterialSource[source];
-  return "uMaterial[" + std::to_string(materialIndex) + "]";
+  return Material(k, materialIndex);
 }
 
 std::string LightCode(const ProgramKey& k, int i) {
@@ -102,14 +108,15 @@ std::string LightingCode(const ProgramKey& k) {
   }
   s += k.localViewer ? "  vec3 V = dot(P, P) > 0.0 ? -normalize(P) : vec3(0.0, 0.0, -1.0);\n"
                      : "  vec3 V = vec3(0.0, 0.0, -1.0);\n";
-  s += "  float power = uMaterial[4].x;\n";
+  if (k.materialSlots) s += "  int slot = int(aSlot + 0.5) * " + std::to_string(kMaterialVec4) + ";\n";
+  s += "  float power = " + Material(k, 4) + ".x;\n";
   s += "  vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);\n";
   for (int i = 0; i < k.lightCount; ++i) s += LightCode(k, i);
-  s += "  vec4 md = " + MaterialColor(k.diffuseSource, 0) + ";\n";
-  s += "  vec4 ma = " + MaterialColor(k.ambientSource, 1) + ";\n";
-  s += "  vec4 ms = " + MaterialColor(k.specularSource, 2) + ";\n";
-  s += "  vec4 me = " + MaterialColor(k.emissiveSource, 3) + ";\n";
-  s += "  vec3 lit = me.rgb + ma.rgb * (uMaterial[5].rgb + ambientSum) + md.rgb * diffuseSum;\n";
+  s += "  vec4 md = " + MaterialColor(k, k.diffuseSource, 0) + ";\n";
+  s += "  vec4 ma = " + MaterialColor(k, k.ambientSource, 1) + ";\n";
+  s += "  vec4 ms = " + MaterialColor(k, k.specularSource, 2) + ";\n";
+  s += "  vec4 me = " + MaterialColor(k, k.emissiveSource, 3) + ";\n";
+  s += "  vec3 lit = me.rgb + ma.rgb * (" + Material(k, 5) + ".rgb + ambientSum) + md.rgb * diffuseSum;\n";
   s += "  vDiffuse = clamp(vec4(lit, md.a), 0.0, 1.0);\n";
   s += "  vSpecular = clamp(vec4(ms.rgb * specularSum, ms.a), 0.0, 1.0);\n";
   return s;
@@ -196,7 +203,7 @@ const char kColorOrder[] = "";
 
 const char* const kAlphaCompare[9] = {"", "false", "<", "==", "<=", ">", "!=", ">=", ""};
 
-const char* const kBlockNames[kUniformGroups] = {"Transform", "Material", "Lights", "Misc"};
+const char* const kBlockNames[kUniformGroups] = {"Transform", "Material", "Lights", "Misc", "MaterialSlots"};
 
 // The block of group g: `uniform <Block> { vec4 u<Block>[n]; };`, the same in
 // every program, so that one buffer range serves them all.
@@ -215,9 +222,10 @@ std::string VertexSource(const ProgramKey& k) {
   s += "layout(location = 4) in vec4 aTex0;\nlayout(location = 5) in vec4 aTex1;\n";
   s += Block(U_TRANSFORM) + Block(U_MISC);
   if (k.lighting) {
-    s += Block(U_MATERIAL);
+    s += Block(k.materialSlots ? U_MATERIAL_SLOTS : U_MATERIAL);
     if (k.lightCount) s += Block(U_LIGHTS);
   }
+  if (k.materialSlots) s += "layout(location = 6) in float aSlot;\n";
   s += q + "out vec4 vDiffuse;\n" + q + "out vec4 vSpecular;\nout vec4 vTex0;\nout vec4 vTex1;\n";
   s += "void main() {\n  vec4 vp = uMisc[2];\n";
   if (k.rhw) {

@@ -35,7 +35,7 @@ struct GlAttrib {
   uintptr_t offset = 0;
 };
 
-constexpr int kAttribCount = 6;  // position, normal, diffuse, specular, tex0, tex1
+constexpr int kAttribCount = 7;  // position, normal, diffuse, specular, tex0, tex1, material slot
 constexpr int kTextureUnits = 2;
 
 // What a vertex array object holds, as last told: its element buffer and
