@@ -3,6 +3,7 @@
 // draw must read the buffer it names with the layout it names, whatever was
 // drawn before. Every scene is drawn once from buffers and once from memory
 // (the same vertices and indices); the pictures must match pixel for pixel.
+#include <algorithm>
 #include <cmath>
 
 #include "d3d8_fixture.h"
@@ -290,6 +291,20 @@ TEST_F(BufferBindingTest, DrawsFromMemoryPastTheStreamsEndShowWhatEachWasGiven) 
     for (int cell = 0; cell < kCells; ++cell)
       EXPECT_EQ(p[(cell / 8 * 8 + 4) * kWidth + cell % 8 * 8 + 4], color(cell + frame)) << "cell " << cell;
   }
+  // One draw larger than a whole store (1.2 MB), then a small one after it.
+  v.assign(60000, RhwVertex{0, 0, 0.5f, 1.0f, 0xFF000000});
+  const RhwVertex whole[6] = {{0, 0, 0.5f, 1, 0xFF4080C0},       {kWidth, 0, 0.5f, 1, 0xFF4080C0},
+                              {0, kHeight, 0.5f, 1, 0xFF4080C0}, {0, kHeight, 0.5f, 1, 0xFF4080C0},
+                              {kWidth, 0, 0.5f, 1, 0xFF4080C0},  {kWidth, kHeight, 0.5f, 1, 0xFF4080C0}};
+  std::copy(whole, whole + 6, v.end() - 6);
+  ClearTo(0xFF000000);
+  ASSERT_EQ(device_->BeginScene(), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 20000, v.data(), sizeof(RhwVertex)), D3D_OK);
+  ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, v.data() + v.size() - 6, sizeof(RhwVertex)),
+            D3D_OK);
+  ASSERT_EQ(device_->EndScene(), D3D_OK);
+  const std::vector<uint32_t> p = ReadBack();
+  EXPECT_EQ(std::count(p.begin(), p.end(), 0xFF4080C0u), static_cast<long>(p.size()));
 }
 
 }  // namespace

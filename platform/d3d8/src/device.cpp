@@ -73,6 +73,7 @@ Device::~Device() {
     DestroyTarget();
     gl_.DeleteVertexArrays();
     if (uniforms_.buffer) GL(DeleteBuffers)(1, &uniforms_.buffer);
+    DeleteMappedStores();
     if (streamBuffer_) GL(DeleteBuffers)(1, &streamBuffer_);
     if (pictureFbo_) GL(DeleteFramebuffers)(1, &pictureFbo_);
     if (pictureTexture_) GL(DeleteTextures)(1, &pictureTexture_);

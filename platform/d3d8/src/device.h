@@ -222,6 +222,10 @@ class Device final : public IDirect3DDevice8 {
   // Stream 0 must hold `vertices` vertices from `firstVertex`; gives how many it holds.
   HRESULT CheckStream(UINT firstVertex, UINT vertices, UINT* available);
   void StreamReserve(UINT size);
+  // Makes the next persistently mapped store (at least `capacity` bytes)
+  // the stream's; false where OpenGL offers none.
+  bool NextMappedStore(UINT capacity);
+  void DeleteMappedStores();
   void ApplyRasterState();
   void BindTextures(const ProgramKey& key);
   // Brings the groups `p` reads up to date in the shared uniform buffer.
@@ -285,6 +289,15 @@ class Device final : public IDirect3DDevice8 {
   UINT streamUsed_ = 0;
   UINT streamCapacity_ = 0;
   BYTE* streamMapped_ = nullptr;  // the stream's store, when mapped for good
+  struct MappedStore {
+    GLuint buffer = 0;
+    BYTE* bytes = nullptr;
+    UINT capacity = 0;
+    GLsync fence = nullptr;  // set when the store was left for the other
+  };
+  MappedStore stores_[2];
+  int store_ = 0;
+  bool mappedRefused_ = false;
   GLuint stageSampler_[kStages] = {};
   GLuint pictureTexture_ = 0, pictureFbo_ = 0;
   int pictureW_ = 0, pictureH_ = 0;

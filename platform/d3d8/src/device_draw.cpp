@@ -445,31 +445,71 @@ void Device::StreamReserve(UINT size) {
   streamCapacity_ = capacity;
   streamUsed_ = 0;
   ++g_bufferData;
-#ifndef GLORBS_GL_ES
-  if (epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_buffer_storage")) {
-    // A store mapped once for good: vertices are written straight into it,
-    // with no call per upload. When it is used up a new buffer takes its
-    // place (draws still reading the old one keep it alive until done).
-    if (streamBuffer_) {
-      gl_.ForgetBuffer(streamBuffer_);
-      GL(DeleteBuffers)(1, &streamBuffer_);
-    }
-    GL(GenBuffers)(1, &streamBuffer_);
-    gl_.BindArrayBuffer(streamBuffer_);
-    constexpr GLbitfield kFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
-    GL(BufferStorage)(GL_ARRAY_BUFFER, capacity, nullptr, kFlags);
-    streamMapped_ = static_cast<BYTE*>(GL(MapBufferRange)(GL_ARRAY_BUFFER, 0, capacity, kFlags));
-    if (streamMapped_) return;
-    DiagnoseOnce(DIAG_STREAM_NOT_MAPPED);  // then a plain store, refilled call by call
-    gl_.ForgetBuffer(streamBuffer_);
-    GL(DeleteBuffers)(1, &streamBuffer_);
-    streamBuffer_ = 0;
-  }
-#endif
+  if (NextMappedStore(capacity)) return;
   if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
   gl_.BindArrayBuffer(streamBuffer_);
   // A fresh store: draws still reading the old one are left alone.
   GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+}
+
+bool Device::NextMappedStore(UINT capacity) {
+#ifdef GLORBS_GL_ES
+  (void)capacity;
+  return false;  // no persistent mapping before ES 3.2: copied call by call
+#else
+  if (mappedRefused_ || !(epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_buffer_storage")))
+    return false;
+  // Two stores mapped once for good, taken in turn: vertices are written
+  // straight into them with no call per upload, and their vertex arrays
+  // stay. A store is written again only once the draws that read it last
+  // time round are done (a fence, long passed in practice).
+  if (streamBuffer_) {
+    stores_[store_].fence = GL(FenceSync)(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    store_ ^= 1;
+  }
+  MappedStore& next = stores_[store_];
+  if (next.fence) {
+    constexpr GLuint64 kWaitNs = 5000000000ull;
+    GL(ClientWaitSync)(next.fence, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs);
+    GL(DeleteSync)(next.fence);
+    next.fence = nullptr;
+  }
+  if (next.capacity < capacity) {
+    if (next.buffer) {
+      gl_.ForgetBuffer(next.buffer);
+      GL(DeleteBuffers)(1, &next.buffer);
+    }
+    GL(GenBuffers)(1, &next.buffer);
+    gl_.BindArrayBuffer(next.buffer);
+    constexpr GLbitfield kFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
+    GL(BufferStorage)(GL_ARRAY_BUFFER, capacity, nullptr, kFlags);
+    next.bytes = static_cast<BYTE*>(GL(MapBufferRange)(GL_ARRAY_BUFFER, 0, capacity, kFlags));
+    next.capacity = capacity;
+  }
+  if (!next.bytes) {
+    DiagnoseOnce(DIAG_STREAM_NOT_MAPPED);  // then a plain store, refilled call by call
+    DeleteMappedStores();
+    mappedRefused_ = true;
+    return false;
+  }
+  streamBuffer_ = next.buffer;
+  streamMapped_ = next.bytes;
+  streamCapacity_ = next.capacity;
+  return true;
+#endif
+}
+
+void Device::DeleteMappedStores() {
+  for (MappedStore& s : stores_) {
+    if (s.fence) GL(DeleteSync)(s.fence);
+    if (s.buffer) {
+      gl_.ForgetBuffer(s.buffer);
+      GL(DeleteBuffers)(1, &s.buffer);
+    }
+    if (streamBuffer_ == s.buffer) streamBuffer_ = 0;
+    s = MappedStore{};
+  }
+  streamMapped_ = nullptr;
 }
 
 uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
