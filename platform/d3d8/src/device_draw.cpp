@@ -444,12 +444,12 @@ void Device::StreamReserve(UINT size) {
   if (streamBuffer_ && streamUsed_ + size <= streamCapacity_) return;
   streamCapacity_ = capacity;
   streamUsed_ = 0;
-  ++g_bufferData;
   if (NextMappedStore(capacity)) return;
   if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
   gl_.BindArrayBuffer(streamBuffer_);
   // A fresh store: draws still reading the old one are left alone.
   GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+  ++g_bufferData;
 }
 
 bool Device::NextMappedStore(UINT capacity) {
@@ -483,6 +483,7 @@ bool Device::NextMappedStore(UINT capacity) {
     gl_.BindArrayBuffer(next.buffer);
     constexpr GLbitfield kFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
     GL(BufferStorage)(GL_ARRAY_BUFFER, capacity, nullptr, kFlags);
+    ++g_bufferData;
     next.bytes = static_cast<BYTE*>(GL(MapBufferRange)(GL_ARRAY_BUFFER, 0, capacity, kFlags));
     next.capacity = capacity;
   }
