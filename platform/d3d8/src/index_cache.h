@@ -20,7 +20,8 @@ class IndexCache {
   ~IndexCache();
   // Where `indices` lie: the cache's buffer and the byte offset in it; a
   // buffer of 0 the first time a list is seen (lists drawn only once are
-  // not worth keeping). `align` is the size of one index.
+  // not worth keeping; the web build keeps them all, see Find). `align` is
+  // the size of one index.
   GLuint Find(GlState& gl, const std::vector<BYTE>& indices, UINT align, uintptr_t* offset);
 
  private:
@@ -30,6 +31,8 @@ class IndexCache {
     uintptr_t at = 0;
   };
   void Clear(GlState& gl);
+  // Copies the entry's list into the buffer; false if it has no room left.
+  bool Keep(GlState& gl, Entry& e, UINT align);
 
   std::unordered_multimap<size_t, Entry> entries_;
   size_t bytes_ = 0;  // of every entry's indices, kept or not
