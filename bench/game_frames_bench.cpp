@@ -98,7 +98,8 @@ void EmptyFrame() {
 
 struct Figures {
   std::vector<double> playOverEmpty, pausedOverPlay;
-  double draws = 0, calls = 0, bufferData = 0;
+  std::vector<double> draws, calls;  // per play frame, one figure per block
+  double bufferData = 0;
 };
 
 double Median(std::vector<double> v) {
@@ -117,14 +118,14 @@ double Block(int frames, F frame) {
 Figures Measure(int blocks) {
   constexpr int kFrames = 20;
   Figures f;
-  uint64_t draws = 0, calls = 0, bufferData = 0;
+  uint64_t bufferData = 0;
   for (int b = 0; b < blocks; ++b) {
     const double empty = Block(kFrames, EmptyFrame);
     const d3d8::Counters before = d3d8::GetCounters();
     const double play = Block(kFrames, PlayFrame);
     const d3d8::Counters after = d3d8::GetCounters();
-    draws += after.draws - before.draws;
-    calls += after.glCalls - before.glCalls;
+    f.draws.push_back(static_cast<double>(after.draws - before.draws) / kFrames);
+    f.calls.push_back(static_cast<double>(after.glCalls - before.glCalls) / kFrames);
     bufferData += after.bufferData - before.bufferData;
     InputState.paused = TRUE;
     PlayFrame();  // a pause's first frame draws its title once; the rest repeat it
@@ -134,7 +135,7 @@ Figures Measure(int blocks) {
     f.pausedOverPlay.push_back(paused / play);
   }
   const double frames = static_cast<double>(blocks) * kFrames;
-  f.draws = draws / frames, f.calls = calls / frames, f.bufferData = bufferData / frames;
+  f.bufferData = bufferData / frames;
   return f;
 }
 
@@ -147,8 +148,11 @@ void Print(const char* name, const Figures& f) {
   range(f.playOverEmpty);
   std::printf("\n  paused / play frame (CPU, min/median/max): ");
   range(f.pausedOverPlay);
-  std::printf("\n  per play frame: %.1f GL draws, %.1f GL calls, %.2f glBufferData\n", f.draws, f.calls,
-              f.bufferData);
+  std::printf("\n  GL draws per play frame (min/median/max): ");
+  range(f.draws);
+  std::printf("\n  GL calls per play frame (min/median/max): ");
+  range(f.calls);
+  std::printf("\n  glBufferData per play frame: %.2f\n", f.bufferData);
 }
 
 // Draws the current world twice, gathered and one by one, and counts the

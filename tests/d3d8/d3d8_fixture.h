@@ -131,6 +131,20 @@ class DeviceTest : public ::testing::Test {
     return {r.gathered, r.apart};
   }
 
+  // Lighting on with one white-ish directional light along `direction`,
+  // ambient `ambient`, no culling: what the lit-mesh tests share.
+  void LightScene(D3DVECTOR direction, D3DCOLOR ambient) {
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = {1.0f, 0.9f, 0.8f, 1.0f};
+    light.Direction = direction;
+    ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
+    ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, TRUE), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_AMBIENT, ambient), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), D3D_OK);
+  }
+
   IDirect3D8* d3d_ = nullptr;
   IDirect3DDevice8* device_ = nullptr;
 };

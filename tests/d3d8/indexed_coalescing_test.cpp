@@ -53,16 +53,8 @@ class IndexedCoalescingTest : public DeviceTest {
     D3DMATRIX proj{};
     proj._11 = 1.5f, proj._22 = 2.0f, proj._33 = 1.01f, proj._34 = 1.0f, proj._43 = -0.101f;
     ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &proj), D3D_OK);
-    D3DLIGHT8 light{};
-    light.Type = D3DLIGHT_DIRECTIONAL;
-    light.Diffuse = {1.0f, 0.9f, 0.8f, 1.0f};
-    light.Direction = {0.4f, -0.5f, 0.75f};
-    ASSERT_EQ(device_->SetLight(0, &light), D3D_OK);
-    ASSERT_EQ(device_->LightEnable(0, TRUE), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_LIGHTING, TRUE), D3D_OK);
+    LightScene({0.4f, -0.5f, 0.75f}, 0xFF303030);
     ASSERT_EQ(device_->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_AMBIENT, 0xFF303030), D3D_OK);
-    ASSERT_EQ(device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), D3D_OK);
     ASSERT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), D3D_OK);
     ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
     ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR), D3D_OK);
@@ -301,6 +293,88 @@ TEST_F(IndexedCoalescingTest, RunsRepeatedFrameAfterFrameUploadNothingAndFollowN
   }
   ASSERT_EQ(indices_->Unlock(), D3D_OK);
   for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(Compare(scene).first, 1u);
+}
+
+TEST_F(IndexedCoalescingTest, SubsetsOfOneModelWithMaterialsOfTheirOwnBecomeOneDraw) {
+  // Untextured subsets, each with its own material (specular and power
+  // too), under one world: gathered with their materials in slots. Quad 2
+  // is drawn twice with two materials (the second wins the depth test), so
+  // its vertices serve two slots.
+  ASSERT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE), D3D_OK);
+  auto material = [&](int i) {
+    D3DMATERIAL8 m{};
+    m.Diffuse = {0.2f + 0.1f * i, 0.9f - 0.08f * i, 0.3f + 0.05f * (i % 3), 1.0f};
+    m.Ambient = {0.1f * (i % 4), 0.2f, 0.3f, 1.0f};
+    m.Specular = {0.5f, 0.4f + 0.05f * i, 0.3f, 1.0f};
+    m.Emissive = {0.02f * i, 0.0f, 0.05f, 0.0f};
+    m.Power = 4.0f + 3.0f * i;
+    ASSERT_EQ(device_->SetMaterial(&m), D3D_OK);
+  };
+  const auto draws = Compare([&] {
+    ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.3f);
+    for (int q = 0; q < kQuads; ++q) {
+      material(q);
+      Subset(q, 1);
+    }
+    material(9);
+    Subset(1, 2);
+    // A ninth material in the run: the gathered draw is full and a new one
+    // starts.
+    Place(0.2f, 0.3f, 2.5f, -0.4f);
+    for (int q = 0; q < kQuads; ++q) {
+      material(q % 2);
+      Subset(q, 1);
+    }
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE), D3D_OK);
+  });
+  EXPECT_EQ(draws.first, 3u);
+  EXPECT_EQ(draws.second, 17u);
+}
+
+TEST_F(IndexedCoalescingTest, SlottedSubsetsKeepTheVerticesTheyWereGiven) {
+  // The model's vertices rewritten after two subsets with different
+  // materials were gathered, before anything submitted them: they show the
+  // vertices as they were, the next draw the new ones.
+  const auto draws = Compare([&] {
+    FillMesh(mesh_, 0.0f);
+    ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    Place(0.0f, 0.0f, 2.0f, 0.2f);
+    Material(0.9f, 0.2f, 0.2f, 1.0f);
+    Subset(0, 3);
+    Material(0.2f, 0.9f, 0.2f, 1.0f);
+    Subset(3, 3);
+    FillMesh(mesh_, 0.4f);
+    Material(0.2f, 0.2f, 0.9f, 1.0f);
+    Subset(5, 3);
+  });
+  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.second, 3u);
+  FillMesh(mesh_, 0.0f);
+}
+
+TEST_F(IndexedCoalescingTest, ManyRunsKeptTogetherStayRightWhenTheKeepingStartsOver) {
+  // More distinct runs than are kept at once, each drawn on two frames (so
+  // it is kept), then the first ones again: every picture follows its own
+  // indices while kept lists pile up in one buffer and it starts over.
+  std::vector<std::pair<int, int>> runs;
+  for (int a = 0; a < kQuads; ++a)
+    for (int b = 0; b < kQuads; ++b)
+      for (int n = 1; n <= 3 && runs.size() < 150; ++n)
+        if (a != b) runs.push_back({a, b * 16 + n});
+  ASSERT_EQ(runs.size(), 150u);
+  auto scene = [&](const std::pair<int, int>& r) {
+    return [this, r] {
+      ASSERT_EQ(device_->SetTexture(0, texture_), D3D_OK);
+      Place(0.0f, 0.0f, 2.0f, 0.2f);
+      const int b = r.second / 16, n = r.second % 16;
+      Subset(r.first, 1);
+      Subset(b, std::min(n, kQuads - b));
+    };
+  };
+  for (size_t i = 0; i < runs.size(); ++i)
+    for (int frame = 0; frame < 2; ++frame) EXPECT_EQ(Compare(scene(runs[i]), 64).first, 1u);
+  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Compare(scene(runs[i]), 64).first, 1u);
 }
 
 }  // namespace

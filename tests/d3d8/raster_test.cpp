@@ -2,6 +2,8 @@
 // Rasterising as Direct3D 8 defines it: pre-transformed quads cover exactly
 // the pixels they name, depth occludes and obeys its write switch, culling
 // follows Direct3D's winding, blending and alpha test combine as documented.
+#include <algorithm>
+
 #include "d3d8_fixture.h"
 
 namespace d3d8test {
@@ -141,6 +143,20 @@ TEST_F(RasterTest, ClearsStayInsideTheViewportAndRectangles) {
   EXPECT_EQ(p[3 * kWidth + 8], 0xFF000000u);   // rectangle outside the viewport
   EXPECT_EQ(p[11 * kWidth + 23], 0xFF00FF00u);
   EXPECT_EQ(p[12 * kWidth + 24], 0xFF000000u);
+  // The whole target as viewport: a clear reaches every pixel, and a
+  // smaller viewport after it limits the next clear again.
+  D3DVIEWPORT8 whole = {0, 0, kWidth, kHeight, 0.0f, 1.0f};
+  ASSERT_EQ(device_->SetViewport(&whole), D3D_OK);
+  ClearTo(0xFF0000FF);
+  p = ReadBack();
+  EXPECT_EQ(std::count(p.begin(), p.end(), 0xFF0000FFu), static_cast<long>(p.size()));
+  ASSERT_EQ(device_->SetViewport(&vp), D3D_OK);
+  ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0), D3D_OK);
+  ASSERT_EQ(device_->SetViewport(&whole), D3D_OK);
+  ASSERT_EQ(device_->Clear(1, &r, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
+  p = ReadBack();
+  EXPECT_EQ(std::count(p.begin(), p.end(), 0xFFFFFFFFu), 16 * 8 - 2 * 2);
+  EXPECT_EQ(std::count(p.begin(), p.end(), 0xFF00FF00u), 10 * 6);
 }
 
 TEST_F(RasterTest, WireframeDrawsEdgesOnly) {

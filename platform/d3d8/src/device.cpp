@@ -71,7 +71,9 @@ Device::~Device() {
     programs_.Clear();
     for (auto& s : samplers_) GL(DeleteSamplers)(1, &s.second);
     DestroyTarget();
-    if (vao_) GL(DeleteVertexArrays)(1, &vao_);
+    gl_.DeleteVertexArrays();
+    if (uniforms_.buffer) GL(DeleteBuffers)(1, &uniforms_.buffer);
+    DeleteMappedStores();
     if (streamBuffer_) GL(DeleteBuffers)(1, &streamBuffer_);
     if (pictureFbo_) GL(DeleteFramebuffers)(1, &pictureFbo_);
     if (pictureTexture_) GL(DeleteTextures)(1, &pictureTexture_);
@@ -98,8 +100,7 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   }
 #endif
   gl_.Invalidate();
-  GL(GenVertexArrays)(1, &vao_);
-  gl_.BindVertexArray(vao_);
+  CreateUniformBuffer();
   GL(PixelStorei)(GL_UNPACK_ALIGNMENT, 1);
   GL(PixelStorei)(GL_PACK_ALIGNMENT, 1);
   GL(ProvokingVertex)(GL_FIRST_VERTEX_CONVENTION);
@@ -199,8 +200,8 @@ bool Device::CreateTarget(UINT w, UINT h, const FormatInfo* color, const FormatI
   gl_.Enable(CAP_SCISSOR_TEST, false);
   gl_.ColorMask(0xF);
   gl_.DepthMask(true);
-  GL(ClearColor)(0, 0, 0, 1);
-  GL(ClearDepth)(1.0);
+  gl_.ClearColor(0, 0, 0, 1);
+  gl_.ClearDepth(1.0f);
   GL(Clear)(GL_COLOR_BUFFER_BIT | (depth ? GL_DEPTH_BUFFER_BIT : 0));
   rasterDirty_ = true;
   if (!backSurface_) backSurface_ = std::make_unique<Surface>(this, Surface::Kind::BackBuffer, color, w, h);
@@ -291,7 +292,7 @@ void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
   gl_.Enable(CAP_SCISSOR_TEST, false);
   gl_.ColorMask(0xF);
   if (w != dw || h != dh) {
-    GL(ClearColor)(0, 0, 0, 1);
+    gl_.ClearColor(0, 0, 0, 1);
     GL(Clear)(GL_COLOR_BUFFER_BIT);
   }
   const GLenum filter = (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR;
@@ -445,14 +446,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
   GLbitfield bits = 0;
   if (flags & D3DCLEAR_TARGET) {
     gl_.ColorMask(0xF);
-    GL(ClearColor)
-    (((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
-     (color >> 24) / 255.0f);
+    gl_.ClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f, (color & 0xFF) / 255.0f,
+                   (color >> 24) / 255.0f);
     bits |= GL_COLOR_BUFFER_BIT;
   }
   if (flags & D3DCLEAR_ZBUFFER) {
     gl_.DepthMask(true);
-    GL(ClearDepth)(z);
+    gl_.ClearDepth(z);
     bits |= GL_DEPTH_BUFFER_BIT;
   }
   if (flags & D3DCLEAR_STENCIL) {
@@ -460,10 +460,13 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     GL(ClearStencil)(static_cast<GLint>(stencil & 0xFF));
     bits |= GL_STENCIL_BUFFER_BIT;
   }
-  // Clears never reach past the viewport.
+  // Clears never reach past the viewport; one that covers the whole target
+  // needs no scissor.
   const D3DVIEWPORT8& v = state_.viewport;
   const LONG vx0 = v.X, vy0 = v.Y, vx1 = v.X + v.Width, vy1 = v.Y + v.Height;
-  gl_.Enable(CAP_SCISSOR_TEST, true);
+  const bool whole = !count && vx0 == 0 && vy0 == 0 && vx1 >= static_cast<LONG>(target_.width) &&
+                     vy1 >= static_cast<LONG>(target_.height);
+  gl_.Enable(CAP_SCISSOR_TEST, !whole);
   const DWORD n = count ? count : 1;
   for (DWORD i = 0; i < n; ++i) {
     LONG x0 = vx0, y0 = vy0, x1 = vx1, y1 = vy1;
@@ -472,7 +475,7 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
       x1 = std::min(x1, rects[i].x2), y1 = std::min(y1, rects[i].y2);
       if (x1 <= x0 || y1 <= y0) continue;
     }
-    GL(Scissor)(x0, y0, x1 - x0, y1 - y0);
+    if (!whole) gl_.Scissor(x0, y0, x1 - x0, y1 - y0);
     GL(Clear)(bits);
   }
   rasterDirty_ = true;

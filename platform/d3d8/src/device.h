@@ -222,9 +222,18 @@ class Device final : public IDirect3DDevice8 {
   // Stream 0 must hold `vertices` vertices from `firstVertex`; gives how many it holds.
   HRESULT CheckStream(UINT firstVertex, UINT vertices, UINT* available);
   void StreamReserve(UINT size);
+  // Makes the next persistently mapped store (at least `capacity` bytes)
+  // the stream's; false where OpenGL offers none.
+  bool NextMappedStore(UINT capacity);
+  void DeleteMappedStores();
   void ApplyRasterState();
   void BindTextures(const ProgramKey& key);
-  void UploadUniforms(Program& p);
+  // Brings the groups `p` reads up to date in the shared uniform buffer.
+  void UploadUniforms(const Program& p);
+  // The values of group g as its block lays them out; gives their vec4 count.
+  int GroupValues(UniformGroup g, float* data) const;
+  int LightValues(float* data) const;
+  void CreateUniformBuffer();
   GLuint Sampler(DWORD stage);
   // Copies `size` bytes into the stream buffer at a multiple of `align`;
   // returns their offset.
@@ -254,6 +263,15 @@ class Device final : public IDirect3DDevice8 {
   void DrawIndexed();
   // Exchanges the world transform and its uniform serial with the given ones.
   void SwapWorld(D3DMATRIX& world, uint64_t& serial);
+  void SwapMaterial(D3DMATERIAL8& material, uint64_t& serial);
+  // Whether a material change may leave the waiting indexed draws waiting:
+  // lit subsets then each keep their material in a slot of their own.
+  bool MaterialsMayJoin() const;
+  // Copies the vertices that indices [first, first + n) of the waiting ones
+  // name, each followed by its material slot, and the indices renumbered.
+  void SlotPart(UINT first, UINT n, int slot);
+  void DrawSlotted(UINT count);
+  void MaterialValues(const D3DMATERIAL8& m, float* data) const;
   // Exchanges the held values with the current ones; everything they feed
   // is brought up to date again by the next draw.
   void SwapHeld();
@@ -267,10 +285,19 @@ class Device final : public IDirect3DDevice8 {
   GlState gl_;
   RenderTarget target_;
   std::unique_ptr<Surface> backSurface_, depthSurface_;
-  GLuint vao_ = 0;
   GLuint streamBuffer_ = 0;
   UINT streamUsed_ = 0;
   UINT streamCapacity_ = 0;
+  BYTE* streamMapped_ = nullptr;  // the stream's store, when mapped for good
+  struct MappedStore {
+    GLuint buffer = 0;
+    BYTE* bytes = nullptr;
+    UINT capacity = 0;
+    GLsync fence = nullptr;  // set when the store was left for the other
+  };
+  MappedStore stores_[2];
+  int store_ = 0;
+  bool mappedRefused_ = false;
   GLuint stageSampler_[kStages] = {};
   GLuint pictureTexture_ = 0, pictureFbo_ = 0;
   int pictureW_ = 0, pictureH_ = 0;
@@ -296,6 +323,16 @@ class Device final : public IDirect3DDevice8 {
   void Bump(UniformGroup g) { serials_[g] = ++serialCounter_; }
   ProgramCache programs_;
   Program* program_ = nullptr;
+  // The uniform groups, one range each of one buffer, bound once to the
+  // binding point of the group's number; with the serial and values of what
+  // each range holds.
+  struct UniformBuffer {
+    GLuint buffer = 0;
+    GLintptr at[kUniformGroups] = {};
+    uint64_t serial[kUniformGroups] = {};
+    std::vector<float> values[kUniformGroups];
+    std::vector<BYTE> staging;  // the buffer's layout, filled group by group
+  } uniforms_;
   ProgramKey key_;
   std::unordered_map<uint32_t, GLuint> samplers_;
 
@@ -329,6 +366,16 @@ class Device final : public IDirect3DDevice8 {
   IndexCache indexCache_;  // gathered lists that repeat, uploaded once
   D3DMATRIX indexedWorld_{};
   uint64_t indexedWorldSerial_ = 0;
+  // Their materials, one slot per change (the first with its serial); when
+  // there is more than one, the draws' vertices as copied with their slot
+  // (the layout's bytes, then a float) and their indices renumbered.
+  std::vector<D3DMATERIAL8> indexedMaterials_;
+  uint64_t indexedMaterialSerial_ = 0;
+  std::vector<std::pair<UINT, UINT>> indexedParts_;  // each draw's first index and count
+  std::vector<BYTE> slotVertices_;
+  std::vector<uint32_t> slotIndices_;
+  UINT slotVertexCount_ = 0;
+  bool materialSlots_ = false;  // a slotted draw is being prepared
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.
   uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;

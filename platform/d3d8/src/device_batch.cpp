@@ -218,6 +218,11 @@ void Device::SwapWorld(D3DMATRIX& world, uint64_t& serial) {
   std::swap(serials_[U_TRANSFORM], serial);
 }
 
+void Device::SwapMaterial(D3DMATERIAL8& material, uint64_t& serial) {
+  std::swap(state_.material, material);
+  std::swap(serials_[U_MATERIAL], serial);
+}
+
 // ---------------------------------------------------------- indexed draws
 
 bool Device::IndexedJoinable(GLenum mode, IndexBuffer* ib) const {
@@ -226,7 +231,36 @@ bool Device::IndexedJoinable(GLenum mode, IndexBuffer* ib) const {
   // uploaded under them.
   return state_.stream == indexedStream_ && state_.stride == indexedStride_ &&
          state_.baseVertex == indexedBase_ && ib->indexSize() == indexedSize_ && mode == indexedMode_ &&
-         vm.dirtyHi <= vm.dirtyLo && std::memcmp(&state_.world, &indexedWorld_, sizeof(D3DMATRIX)) == 0;
+         vm.dirtyHi <= vm.dirtyLo && std::memcmp(&state_.world, &indexedWorld_, sizeof(D3DMATRIX)) == 0 &&
+         (std::memcmp(&state_.material, &indexedMaterials_.back(), sizeof(D3DMATERIAL8)) == 0 ||
+          MaterialsMayJoin());
+}
+
+bool Device::MaterialsMayJoin() const {
+  return indexedDraws_ && !batchVertices_ && coalescing_ && state_.rs[D3DRS_LIGHTING] && !layout_.rhw &&
+         indexedMaterials_.size() < static_cast<size_t>(kMaterialSlots);
+}
+
+void Device::SlotPart(UINT first, UINT n, int slot) {
+  const BYTE* indices = indexed_.data() + static_cast<size_t>(first) * indexedSize_;
+  auto index = [&](UINT i) {
+    uint32_t v = 0;
+    std::memcpy(&v, indices + static_cast<size_t>(i) * indexedSize_, indexedSize_);
+    return v;
+  };
+  uint32_t lo = ~0u, hi = 0;
+  for (UINT i = 0; i < n; ++i) lo = std::min(lo, index(i)), hi = std::max(hi, index(i));
+  const UINT size = layout_.size;
+  const BYTE* source = indexedStream_->memory().bytes.data();
+  const float slotValue = static_cast<float>(slot);
+  for (uint32_t v = lo; v <= hi; ++v) {
+    const BYTE* vertex = source + (static_cast<size_t>(indexedBase_) + v) * indexedStride_;
+    slotVertices_.insert(slotVertices_.end(), vertex, vertex + size);
+    const BYTE* s = reinterpret_cast<const BYTE*>(&slotValue);
+    slotVertices_.insert(slotVertices_.end(), s, s + sizeof(float));
+  }
+  for (UINT i = 0; i < n; ++i) slotIndices_.push_back(index(i) - lo + slotVertexCount_);
+  slotVertexCount_ += hi - lo + 1;
 }
 
 bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
@@ -251,9 +285,26 @@ bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
     indexedSourceAt_ = static_cast<uintptr_t>(startIndex) * isize;
     indexedWorld_ = state_.world;
     indexedWorldSerial_ = serials_[U_TRANSFORM];
+    indexedMaterials_.assign(1, state_.material);
+    indexedMaterialSerial_ = serials_[U_MATERIAL];
+    indexedParts_.clear();
+    slotVertices_.clear();
+    slotIndices_.clear();
+    slotVertexCount_ = 0;
   }
   const BYTE* from = ib->memory().bytes.data() + static_cast<size_t>(startIndex) * isize;
   indexed_.insert(indexed_.end(), from, from + static_cast<size_t>(n) * isize);
+  indexedParts_.push_back({indexedCount_, n});
+  if (std::memcmp(&state_.material, &indexedMaterials_.back(), sizeof(D3DMATERIAL8)) != 0) {
+    // A second material: the draws so far take slot 0, copied now while
+    // the buffer still holds what they were given.
+    if (indexedMaterials_.size() == 1)
+      for (size_t i = 0; i + 1 < indexedParts_.size(); ++i)
+        SlotPart(indexedParts_[i].first, indexedParts_[i].second, 0);
+    indexedMaterials_.push_back(state_.material);
+  }
+  if (indexedMaterials_.size() > 1)
+    SlotPart(indexedCount_, n, static_cast<int>(indexedMaterials_.size()) - 1);
   ++indexedDraws_;
   indexedCount_ += n;
   if (!coalescing_) FlushDraws();
@@ -268,18 +319,28 @@ void Device::DrawIndexed() {
     return;
   }
   host::MakeGLCurrent();
-  // One draw alone reads its own index buffer; more read their gathered
-  // indices from a buffer kept for them when they repeat, else from the
-  // stream buffer.
-  GLuint elements = indexedSource_;
-  uintptr_t at = indexedSourceAt_;
-  if (draws > 1) {
-    elements = indexCache_.Find(gl_, indexed_);
-    at = 0;
-    if (!elements) {
-      at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
-      elements = streamBuffer_;
-    }
+  // The draws keep the material of their first; slotted ones read theirs
+  // from the slots.
+  D3DMATERIAL8 material = indexedMaterials_[0];
+  uint64_t materialSerial = indexedMaterialSerial_;
+  SwapMaterial(material, materialSerial);
+  if (indexedMaterials_.size() > 1) {
+    indexed_.clear();
+    DrawSlotted(count);
+    SwapMaterial(material, materialSerial);
+    return;
+  }
+  // Indices that come back frame after frame are read from the buffer kept
+  // for them (every vertex array then keeps that one element buffer bound);
+  // others, one draw alone from its own index buffer, more from the stream.
+  uintptr_t at = 0;
+  GLuint elements = indexCache_.Find(gl_, indexed_, indexedSize_, &at);
+  if (!elements && draws == 1) {
+    elements = indexedSource_;
+    at = indexedSourceAt_;
+  } else if (!elements) {
+    at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), indexedSize_);
+    elements = streamBuffer_;
   }
   indexed_.clear();
   // The world may have moved on since; these draws keep the one they had.
@@ -292,6 +353,40 @@ void Device::DrawIndexed() {
     (indexedMode_, static_cast<GLsizei>(count), indexedSize_ == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
      reinterpret_cast<const void*>(at), static_cast<GLint>(indexedBase_));
   }
+  SwapWorld(world, serial);
+  SwapMaterial(material, materialSerial);
+}
+
+void Device::DrawSlotted(UINT count) {
+  // The copied vertices and their renumbered indices go up together (one
+  // store, so that renewing it cannot part them); indices that repeat frame
+  // after frame are found kept.
+  const UINT stride = layout_.size + 4;
+  const UINT vertexBytes = static_cast<UINT>(slotVertices_.size());
+  const BYTE* indexBytes = reinterpret_cast<const BYTE*>(slotIndices_.data());
+  indexed_.assign(indexBytes, indexBytes + slotIndices_.size() * 4);
+  StreamReserve(vertexBytes + static_cast<UINT>(indexed_.size()) + stride + 4);
+  const uintptr_t vertexAt = StreamUpload(slotVertices_.data(), vertexBytes, stride);
+  uintptr_t at = 0;
+  GLuint elements = indexCache_.Find(gl_, indexed_, 4, &at);
+  if (!elements) {
+    at = StreamUpload(indexed_.data(), static_cast<UINT>(indexed_.size()), 4);
+    elements = streamBuffer_;
+  }
+  indexed_.clear();
+  D3DMATRIX world = indexedWorld_;
+  uint64_t serial = indexedWorldSerial_;
+  SwapWorld(world, serial);
+  materialSlots_ = programDirty_ = true;
+  Bump(U_MATERIAL_SLOTS);
+  if (SUCCEEDED(PrepareDraw(streamBuffer_, 0, stride))) {
+    gl_.BindElementBuffer(elements);
+    GL(DrawElementsBaseVertex)
+    (indexedMode_, static_cast<GLsizei>(count), GL_UNSIGNED_INT, reinterpret_cast<const void*>(at),
+     static_cast<GLint>(vertexAt / stride));
+  }
+  materialSlots_ = false;
+  programDirty_ = true;
   SwapWorld(world, serial);
 }
 

@@ -159,6 +159,7 @@ void Device::BuildKey(ProgramKey* out) const {
       if (!entry.second.enabled || k.lightCount == kMaxLights) continue;
       k.lightType[k.lightCount++] = static_cast<uint8_t>(entry.second.light.Type);
     }
+    k.materialSlots = materialSlots_;
   }
   k.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   const DWORD func = rs[D3DRS_ALPHAFUNC];
@@ -193,56 +194,123 @@ void Device::BuildKey(ProgramKey* out) const {
 
 // -------------------------------------------------------------- uniforms
 
-void Device::UploadUniforms(Program& p) {
-  float data[kMaxLights * kLightVec4 * 4] = {};
-  if (p.loc[U_TRANSFORM] >= 0 && p.serials[U_TRANSFORM] != serials_[U_TRANSFORM]) {
-    const D3DMATRIX wv = Multiply(state_.world, state_.view);
-    const D3DMATRIX wvp = Multiply(wv, state_.projection);
-    std::memcpy(data, &wvp, 64);
-    std::memcpy(data + 16, &wv, 64);
-    NormalMatrix(wv, data + 32);
-    GL(Uniform4fv)(p.loc[U_TRANSFORM], kTransformVec4, data);
-    p.serials[U_TRANSFORM] = serials_[U_TRANSFORM];
-  }
-  if (p.loc[U_MATERIAL] >= 0 && p.serials[U_MATERIAL] != serials_[U_MATERIAL]) {
-    const D3DMATERIAL8& m = state_.material;
-    Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
-    data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
-    ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
-    GL(Uniform4fv)(p.loc[U_MATERIAL], kMaterialVec4, data);
-    p.serials[U_MATERIAL] = serials_[U_MATERIAL];
-  }
-  if (p.loc[U_LIGHTS] >= 0 && p.serials[U_LIGHTS] != serials_[U_LIGHTS]) {
-    int n = 0;
-    const D3DMATRIX& v = state_.view;
-    for (const auto& entry : state_.lights) {
-      if (!entry.second.enabled || n == kMaxLights) continue;
-      const D3DLIGHT8& L = entry.second.light;
-      float* d = data + n * kLightVec4 * 4;
-      Put(d, L.Diffuse), Put(d + 4, L.Specular), Put(d + 8, L.Ambient);
-      const D3DVECTOR& P = L.Position;
-      for (int c = 0; c < 3; ++c) d[12 + c] = P.x * v.m[0][c] + P.y * v.m[1][c] + P.z * v.m[2][c] + v.m[3][c];
-      const D3DVECTOR& D = L.Direction;
-      float dir[3];
-      for (int c = 0; c < 3; ++c) dir[c] = D.x * v.m[0][c] + D.y * v.m[1][c] + D.z * v.m[2][c];
-      const float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
-      for (int c = 0; c < 3; ++c) d[16 + c] = len > 0.0f ? dir[c] / len : 0.0f;
-      d[20] = L.Range, d[21] = L.Attenuation0, d[22] = L.Attenuation1, d[23] = L.Attenuation2;
-      d[24] = std::cos(L.Theta * 0.5f), d[25] = std::cos(L.Phi * 0.5f), d[26] = L.Falloff;
-      ++n;
+int Device::GroupValues(UniformGroup g, float* data) const {
+  switch (g) {
+    case U_TRANSFORM: {
+      const D3DMATRIX wv = Multiply(state_.world, state_.view);
+      const D3DMATRIX wvp = Multiply(wv, state_.projection);
+      std::memcpy(data, &wvp, 64);
+      std::memcpy(data + 16, &wv, 64);
+      NormalMatrix(wv, data + 32);
+      return kTransformVec4;
     }
-    GL(Uniform4fv)(p.loc[U_LIGHTS], n * kLightVec4, data);
-    p.serials[U_LIGHTS] = serials_[U_LIGHTS];
+    case U_MATERIAL:
+      MaterialValues(state_.material, data);
+      return kMaterialVec4;
+    case U_MATERIAL_SLOTS:
+      for (size_t i = 0; i < indexedMaterials_.size(); ++i)
+        MaterialValues(indexedMaterials_[i], data + i * kMaterialVec4 * 4);
+      return static_cast<int>(indexedMaterials_.size()) * kMaterialVec4;
+    case U_LIGHTS:
+      return LightValues(data);
+    case U_MISC: {
+      ColorToFloats(state_.rs[D3DRS_TEXTUREFACTOR], data);
+      data[4] = static_cast<float>(state_.rs[D3DRS_ALPHAREF] & 0xFF), data[5] = data[6] = data[7] = 0.0f;
+      const D3DVIEWPORT8& vp = state_.viewport;
+      data[8] = static_cast<float>(vp.X), data[9] = static_cast<float>(vp.Y);
+      data[10] = 2.0f / vp.Width, data[11] = 2.0f / vp.Height;
+      return kMiscVec4;
+    }
+    default:
+      return 0;
   }
-  if (p.loc[U_MISC] >= 0 && p.serials[U_MISC] != serials_[U_MISC]) {
-    ColorToFloats(state_.rs[D3DRS_TEXTUREFACTOR], data);
-    data[4] = static_cast<float>(state_.rs[D3DRS_ALPHAREF] & 0xFF), data[5] = data[6] = data[7] = 0.0f;
-    const D3DVIEWPORT8& vp = state_.viewport;
-    data[8] = static_cast<float>(vp.X), data[9] = static_cast<float>(vp.Y);
-    data[10] = 2.0f / vp.Width, data[11] = 2.0f / vp.Height;
-    GL(Uniform4fv)(p.loc[U_MISC], kMiscVec4, data);
-    p.serials[U_MISC] = serials_[U_MISC];
+}
+
+void Device::MaterialValues(const D3DMATERIAL8& m, float* data) const {
+  Put(data, m.Diffuse), Put(data + 4, m.Ambient), Put(data + 8, m.Specular), Put(data + 12, m.Emissive);
+  data[16] = m.Power, data[17] = data[18] = data[19] = 0.0f;
+  ColorToFloats(state_.rs[D3DRS_AMBIENT], data + 20);
+}
+
+int Device::LightValues(float* data) const {
+  int n = 0;
+  const D3DMATRIX& v = state_.view;
+  for (const auto& entry : state_.lights) {
+    if (!entry.second.enabled || n == kMaxLights) continue;
+    const D3DLIGHT8& L = entry.second.light;
+    float* d = data + n * kLightVec4 * 4;
+    Put(d, L.Diffuse), Put(d + 4, L.Specular), Put(d + 8, L.Ambient);
+    const D3DVECTOR& P = L.Position;
+    for (int c = 0; c < 3; ++c) d[12 + c] = P.x * v.m[0][c] + P.y * v.m[1][c] + P.z * v.m[2][c] + v.m[3][c];
+    d[15] = 0.0f;
+    const D3DVECTOR& D = L.Direction;
+    float dir[3];
+    for (int c = 0; c < 3; ++c) dir[c] = D.x * v.m[0][c] + D.y * v.m[1][c] + D.z * v.m[2][c];
+    const float len = std::sqrt(dir[0] * dir[0] + dir[1] * dir[1] + dir[2] * dir[2]);
+    for (int c = 0; c < 3; ++c) d[16 + c] = len > 0.0f ? dir[c] / len : 0.0f;
+    d[19] = 0.0f;
+    d[20] = L.Range, d[21] = L.Attenuation0, d[22] = L.Attenuation1, d[23] = L.Attenuation2;
+    d[24] = std::cos(L.Theta * 0.5f), d[25] = std::cos(L.Phi * 0.5f), d[26] = L.Falloff, d[27] = 0.0f;
+    ++n;
   }
+  return n * kLightVec4;
+}
+
+// The groups in the order they lie in the buffer: those that change
+// together with a draw's model (its world and material) side by side, so
+// that one upload carries both; the lights, of varying length, last.
+const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS,
+                                                   U_MATERIAL_SLOTS};
+
+void Device::UploadUniforms(const Program& p) {
+  BYTE* staging = uniforms_.staging.data();
+  GLintptr from = -1, to = 0;
+  // Changed groups next to each other in the buffer go up as one range.
+  auto send = [&] {
+    if (from < 0) return;
+    gl_.BindUniformBuffer(uniforms_.buffer);
+    GL(BufferSubData)(GL_UNIFORM_BUFFER, from, to - from, staging + from);
+    from = -1;
+  };
+  for (UniformGroup g : kBufferOrder) {
+    if (!p.reads[g] || uniforms_.serial[g] == serials_[g]) {
+      send();
+      continue;
+    }
+    uniforms_.serial[g] = serials_[g];
+    float* data = reinterpret_cast<float*>(staging + uniforms_.at[g]);
+    const size_t bytes = static_cast<size_t>(GroupValues(g, data)) * 16;
+    // A group set again to the values it holds (a model's materials
+    // repeat) costs nothing.
+    std::vector<float>& held = uniforms_.values[g];
+    if (!bytes || (held.size() >= bytes / 4 && std::memcmp(held.data(), data, bytes) == 0)) {
+      send();
+      continue;
+    }
+    held.assign(data, data + bytes / 4);
+    if (from < 0) from = uniforms_.at[g];
+    to = uniforms_.at[g] + static_cast<GLintptr>(bytes);
+  }
+  send();
+}
+
+void Device::CreateUniformBuffer() {
+  GLint align = 256;
+  GL(GetIntegerv)(GL_UNIFORM_BUFFER_OFFSET_ALIGNMENT, &align);
+  if (align <= 0) align = 256;
+  GLintptr at = 0;
+  for (UniformGroup g : kBufferOrder) {
+    uniforms_.at[g] = at;
+    at += (kGroupVec4[g] * 16 + align - 1) / align * align;
+  }
+  uniforms_.staging.assign(static_cast<size_t>(at), 0);
+  GL(GenBuffers)(1, &uniforms_.buffer);
+  gl_.BindUniformBuffer(uniforms_.buffer);
+  GL(BufferData)(GL_UNIFORM_BUFFER, at, nullptr, GL_DYNAMIC_DRAW);
+  ++g_bufferData;
+  for (int g = 0; g < kUniformGroups; ++g) GL(BindBufferRange)
+  (GL_UNIFORM_BUFFER, static_cast<GLuint>(g), uniforms_.buffer, uniforms_.at[g], kGroupVec4[g] * 16);
+  for (int g = 0; g < kUniformGroups; ++g) uniforms_.serial[g] = ~0ull, uniforms_.values[g].clear();
 }
 
 // ---------------------------------------------------------- raster state
@@ -322,7 +390,6 @@ void Device::BindTextures(const ProgramKey& key) {
 // ------------------------------------------------------------ preparation
 
 HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
-  gl_.BindVertexArray(vao_);
   gl_.BindDrawFramebuffer(target_.fbo);
   if (programDirty_) {
     BuildKey(&key_);
@@ -339,6 +406,17 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
   BindTextures(key_);
   const FvfLayout& l = layout_;
   const GLsizei s = static_cast<GLsizei>(stride);
+  // A stage's coordinates are fed whenever the vertex has the set it names,
+  // textured or not (a stage without a texture never reads them), so each
+  // buffer and layout keeps one vertex array object that never changes.
+  int texSet[kStages] = {};
+  uint64_t layoutTag = state_.fvf;
+  for (int i = 0; i < kStages; ++i) {
+    texSet[i] = key_.stages[i].texSet < l.texCount ? key_.stages[i].texSet : -1;
+    layoutTag |= static_cast<uint64_t>(texSet[i] + 1) << (32 + 8 * i);
+  }
+  if (materialSlots_) layoutTag |= uint64_t{1} << 48;
+  gl_.UseVertexArray(GlVertexArrayKey{buffer, s, offset, layoutTag});
   gl_.Attrib(0, GlAttrib{true, buffer, l.positionFloats, GL_FLOAT, GL_FALSE, s, offset});
   gl_.Attrib(
       1, l.normal >= 0 ? GlAttrib{true, buffer, 3, GL_FLOAT, GL_FALSE, s, offset + l.normal} : GlAttrib{});
@@ -349,12 +427,13 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
                     ? GlAttrib{true, buffer, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, s, offset + l.specular}
                     : GlAttrib{});
   for (int i = 0; i < kStages; ++i) {
-    const int set = key_.stages[i].texSet;
-    const bool used =
-        key_.stages[i].colorOp != D3DTOP_DISABLE && key_.stages[i].hasTexture && set < l.texCount;
-    gl_.Attrib(4 + i, used ? GlAttrib{true, buffer, l.texDim[set], GL_FLOAT, GL_FALSE, s, offset + l.tex[set]}
-                           : GlAttrib{});
+    const int set = texSet[i];
+    gl_.Attrib(4 + i, set >= 0 ? GlAttrib{true, buffer, l.texDim[set], GL_FLOAT, GL_FALSE, s,
+                                          offset + static_cast<uintptr_t>(l.tex[set])}
+                               : GlAttrib{});
   }
+  gl_.Attrib(6,
+             materialSlots_ ? GlAttrib{true, buffer, 1, GL_FLOAT, GL_FALSE, s, offset + l.size} : GlAttrib{});
   ++g_draws;
   return D3D_OK;
 }
@@ -362,22 +441,89 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
 void Device::StreamReserve(UINT size) {
   constexpr UINT kStreamBytes = 1u << 20;
   const UINT capacity = std::max(kStreamBytes, size);
-  if (!streamBuffer_ || streamUsed_ + size > streamCapacity_) {
-    if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
-    gl_.BindArrayBuffer(streamBuffer_);
-    // A fresh store: draws still reading the old one are left alone.
-    GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
-    ++g_bufferData;
-    streamCapacity_ = capacity;
-    streamUsed_ = 0;
+  if (streamBuffer_ && streamUsed_ + size <= streamCapacity_) return;
+  streamCapacity_ = capacity;
+  streamUsed_ = 0;
+  if (NextMappedStore(capacity)) return;
+  if (!streamBuffer_) GL(GenBuffers)(1, &streamBuffer_);
+  gl_.BindArrayBuffer(streamBuffer_);
+  // A fresh store: draws still reading the old one are left alone.
+  GL(BufferData)(GL_ARRAY_BUFFER, capacity, nullptr, GL_STREAM_DRAW);
+  ++g_bufferData;
+}
+
+bool Device::NextMappedStore(UINT capacity) {
+#ifdef GLORBS_GL_ES
+  (void)capacity;
+  return false;  // no persistent mapping before ES 3.2: copied call by call
+#else
+  if (mappedRefused_ || !(epoxy_gl_version() >= 44 || epoxy_has_gl_extension("GL_ARB_buffer_storage")))
+    return false;
+  // Two stores mapped once for good, taken in turn: vertices are written
+  // straight into them with no call per upload, and their vertex arrays
+  // stay. A store is written again only once the draws that read it last
+  // time round are done (a fence, long passed in practice).
+  if (streamBuffer_) {
+    stores_[store_].fence = GL(FenceSync)(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    store_ ^= 1;
   }
+  MappedStore& next = stores_[store_];
+  if (next.fence) {
+    constexpr GLuint64 kWaitNs = 5000000000ull;
+    GL(ClientWaitSync)(next.fence, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNs);
+    GL(DeleteSync)(next.fence);
+    next.fence = nullptr;
+  }
+  if (next.capacity < capacity) {
+    if (next.buffer) {
+      gl_.ForgetBuffer(next.buffer);
+      GL(DeleteBuffers)(1, &next.buffer);
+    }
+    GL(GenBuffers)(1, &next.buffer);
+    gl_.BindArrayBuffer(next.buffer);
+    constexpr GLbitfield kFlags = GL_MAP_WRITE_BIT | GL_MAP_PERSISTENT_BIT | GL_MAP_COHERENT_BIT;
+    GL(BufferStorage)(GL_ARRAY_BUFFER, capacity, nullptr, kFlags);
+    ++g_bufferData;
+    next.bytes = static_cast<BYTE*>(GL(MapBufferRange)(GL_ARRAY_BUFFER, 0, capacity, kFlags));
+    next.capacity = capacity;
+  }
+  if (!next.bytes) {
+    DiagnoseOnce(DIAG_STREAM_NOT_MAPPED);  // then a plain store, refilled call by call
+    DeleteMappedStores();
+    mappedRefused_ = true;
+    return false;
+  }
+  streamBuffer_ = next.buffer;
+  streamMapped_ = next.bytes;
+  streamCapacity_ = next.capacity;
+  return true;
+#endif
+}
+
+void Device::DeleteMappedStores() {
+  for (MappedStore& s : stores_) {
+    if (s.fence) GL(DeleteSync)(s.fence);
+    if (s.buffer) {
+      gl_.ForgetBuffer(s.buffer);
+      GL(DeleteBuffers)(1, &s.buffer);
+    }
+    if (streamBuffer_ == s.buffer) streamBuffer_ = 0;
+    s = MappedStore{};
+  }
+  streamMapped_ = nullptr;
 }
 
 uintptr_t Device::StreamUpload(const void* data, UINT size, UINT align) {
   uintptr_t at = (streamUsed_ + align - 1) / align * align;
-  if (at + size > streamCapacity_) {
+  if (!streamBuffer_ || at + size > streamCapacity_) {
     StreamReserve(size + align);
     at = 0;
+  }
+  if (streamMapped_) {
+    // Coherent: what is written here is what the next draw reads.
+    std::memcpy(streamMapped_ + at, data, size);
+    streamUsed_ = static_cast<UINT>(at + size);
+    return at;
   }
   gl_.BindArrayBuffer(streamBuffer_);
   // Unsynchronised: this range is fresh, and draws still reading earlier

@@ -54,9 +54,15 @@ namespace {
 
 const char* const kMaterialSource[3] = {"", "diffuseIn", "specularIn"};
 
-std::string MaterialColor(uint8_t source, int materialIndex) {
+// Vector i of the material: the one material, or the vertex's own slot.
+std::string Material(const ProgramKey& k, int i) {
+  if (k.materialSlots) return "uMaterialSlots[slot + " + std::to_string(i) + "]";
+  return "uMaterial[" + std::to_string(i) + "]";
+}
+
+std::string MaterialColor(const ProgramKey& k, uint8_t source, int materialIndex) {
   if (source == D3DMCS_COLOR1 || source == D3DMCS_COLOR2) return kMaterialSource[source];
-  return "uMaterial[" + std::to_string(materialIndex) + "]";
+  return Material(k, materialIndex);
 }
 
 std::string LightCode(const ProgramKey& k, int i) {
@@ -102,14 +108,15 @@ std::string LightingCode(const ProgramKey& k) {
   }
   s += k.localViewer ? "  vec3 V = dot(P, P) > 0.0 ? -normalize(P) : vec3(0.0, 0.0, -1.0);\n"
                      : "  vec3 V = vec3(0.0, 0.0, -1.0);\n";
-  s += "  float power = uMaterial[4].x;\n";
+  if (k.materialSlots) s += "  int slot = int(aSlot + 0.5) * " + std::to_string(kMaterialVec4) + ";\n";
+  s += "  float power = " + Material(k, 4) + ".x;\n";
   s += "  vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);\n";
   for (int i = 0; i < k.lightCount; ++i) s += LightCode(k, i);
-  s += "  vec4 md = " + MaterialColor(k.diffuseSource, 0) + ";\n";
-  s += "  vec4 ma = " + MaterialColor(k.ambientSource, 1) + ";\n";
-  s += "  vec4 ms = " + MaterialColor(k.specularSource, 2) + ";\n";
-  s += "  vec4 me = " + MaterialColor(k.emissiveSource, 3) + ";\n";
-  s += "  vec3 lit = me.rgb + ma.rgb * (uMaterial[5].rgb + ambientSum) + md.rgb * diffuseSum;\n";
+  s += "  vec4 md = " + MaterialColor(k, k.diffuseSource, 0) + ";\n";
+  s += "  vec4 ma = " + MaterialColor(k, k.ambientSource, 1) + ";\n";
+  s += "  vec4 ms = " + MaterialColor(k, k.specularSource, 2) + ";\n";
+  s += "  vec4 me = " + MaterialColor(k, k.emissiveSource, 3) + ";\n";
+  s += "  vec3 lit = me.rgb + ma.rgb * (" + Material(k, 5) + ".rgb + ambientSum) + md.rgb * diffuseSum;\n";
   s += "  vDiffuse = clamp(vec4(lit, md.a), 0.0, 1.0);\n";
   s += "  vSpecular = clamp(vec4(ms.rgb * specularSum, ms.a), 0.0, 1.0);\n";
   return s;
@@ -196,6 +203,15 @@ const char kColorOrder[] = "";
 
 const char* const kAlphaCompare[9] = {"", "false", "<", "==", "<=", ">", "!=", ">=", ""};
 
+const char* const kBlockNames[kUniformGroups] = {"Transform", "Material", "Lights", "Misc", "MaterialSlots"};
+
+// The block of group g: `uniform <Block> { vec4 u<Block>[n]; };`, the same in
+// every program, so that one buffer range serves them all.
+std::string Block(int g) {
+  return "layout(std140) uniform " + std::string(kBlockNames[g]) + " { vec4 u" + kBlockNames[g] + "[" +
+         std::to_string(kGroupVec4[g]) + "]; };\n";
+}
+
 }  // namespace
 
 std::string VertexSource(const ProgramKey& k) {
@@ -204,12 +220,12 @@ std::string VertexSource(const ProgramKey& k) {
   s += "layout(location = 0) in vec4 aPos;\nlayout(location = 1) in vec3 aNormal;\n";
   s += "layout(location = 2) in vec4 aDiffuse;\nlayout(location = 3) in vec4 aSpecular;\n";
   s += "layout(location = 4) in vec4 aTex0;\nlayout(location = 5) in vec4 aTex1;\n";
-  s += "uniform vec4 uTransform[" + std::to_string(kTransformVec4) + "];\n";
-  s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\n";
+  s += Block(U_TRANSFORM) + Block(U_MISC);
   if (k.lighting) {
-    s += "uniform vec4 uMaterial[" + std::to_string(kMaterialVec4) + "];\n";
-    if (k.lightCount) s += "uniform vec4 uLights[" + std::to_string(k.lightCount * kLightVec4) + "];\n";
+    s += Block(k.materialSlots ? U_MATERIAL_SLOTS : U_MATERIAL);
+    if (k.lightCount) s += Block(U_LIGHTS);
   }
+  if (k.materialSlots) s += "layout(location = 6) in float aSlot;\n";
   s += q + "out vec4 vDiffuse;\n" + q + "out vec4 vSpecular;\nout vec4 vTex0;\nout vec4 vTex1;\n";
   s += "void main() {\n  vec4 vp = uMisc[2];\n";
   if (k.rhw) {
@@ -241,7 +257,7 @@ std::string FragmentSource(const ProgramKey& k) {
   std::string s = kVersion;
   s += q + "in vec4 vDiffuse;\n" + q + "in vec4 vSpecular;\nin vec4 vTex0;\nin vec4 vTex1;\n";
   s += "uniform sampler2D uTex0;\nuniform sampler2D uTex1;\n";
-  s += "uniform vec4 uMisc[" + std::to_string(kMiscVec4) + "];\nout vec4 fragColor;\n";
+  s += Block(U_MISC) + "out vec4 fragColor;\n";
   s += "void main() {\n  vec4 diffuse = vDiffuse, specular = vSpecular, current = diffuse, temp = "
        "vec4(0.0);\n";
   for (int i = 0; i < 2; ++i) {
@@ -301,8 +317,11 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
     GL(GetProgramiv)(id, GL_LINK_STATUS, &ok);
     if (ok) {
       p->id = id;
-      static const char* const kNames[kUniformGroups] = {"uTransform", "uMaterial", "uLights", "uMisc"};
-      for (int g = 0; g < kUniformGroups; ++g) p->loc[g] = GL(GetUniformLocation)(id, kNames[g]);
+      for (int g = 0; g < kUniformGroups; ++g) {
+        const GLuint block = GL(GetUniformBlockIndex)(id, kBlockNames[g]);
+        p->reads[g] = block != GL_INVALID_INDEX;
+        if (p->reads[g]) GL(UniformBlockBinding)(id, block, static_cast<GLuint>(g));
+      }
       gl.UseProgram(id);
       const GLint tex0 = GL(GetUniformLocation)(id, "uTex0");
       const GLint tex1 = GL(GetUniformLocation)(id, "uTex1");

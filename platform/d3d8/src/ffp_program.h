@@ -38,7 +38,8 @@ struct ProgramKey {
   uint8_t rhw = 0, hasNormal = 0, hasDiffuse = 0, hasSpecular = 0;
   uint8_t lighting = 0, normalize = 0, localViewer = 0, specularEnable = 0;
   uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;
-  uint8_t flat = 0, alphaFunc = 0, lightCount = 0, pad = 0;
+  uint8_t flat = 0, alphaFunc = 0, lightCount = 0;
+  uint8_t materialSlots = 0;  // each vertex names its material (attribute 6)
   uint8_t lightType[kMaxLights] = {};
   struct Stage {
     uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, colorArg0 = 0;
@@ -52,19 +53,25 @@ struct ProgramKeyHash {
   size_t operator()(const ProgramKey& k) const;
 };
 
-enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, kUniformGroups };
+enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, U_MATERIAL_SLOTS, kUniformGroups };
 
-// Sizes (in vec4) of the uniform arrays, one array per group.
+// Sizes (in vec4) of the uniform arrays, one array per group. Each group is
+// a std140 block of one vec4 array, bound to the binding point of its own
+// number, so every program reads the same copy: a group is uploaded once
+// when it changes, not once per program.
 constexpr int kTransformVec4 = 11;  // world-view-projection, world-view, normal matrix (3 rows)
 constexpr int kMaterialVec4 = 6;    // diffuse, ambient, specular, emissive, (power), global ambient
 constexpr int kLightVec4 =
     7;  // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
 constexpr int kMiscVec4 = 3;  // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
+// Lit subsets of one model gathered into one draw, each with its material.
+constexpr int kMaterialSlots = 8;
+constexpr int kGroupVec4[kUniformGroups] = {kTransformVec4, kMaterialVec4, kMaxLights* kLightVec4, kMiscVec4,
+                                            kMaterialSlots* kMaterialVec4};
 
 struct Program {
   GLuint id = 0;
-  GLint loc[kUniformGroups] = {-1, -1, -1, -1};
-  uint64_t serials[kUniformGroups] = {};
+  bool reads[kUniformGroups] = {};  // which groups' blocks the program uses
 };
 
 class ProgramCache {

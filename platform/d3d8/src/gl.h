@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 
 #ifdef __EMSCRIPTEN__
 // The web build draws with OpenGL ES 3.0 (WebGL 2). The calls that differ
@@ -34,15 +35,44 @@ struct GlAttrib {
   uintptr_t offset = 0;
 };
 
-constexpr int kAttribCount = 6;  // position, normal, diffuse, specular, tex0, tex1
+constexpr int kAttribCount = 7;  // position, normal, diffuse, specular, tex0, tex1, material slot
 constexpr int kTextureUnits = 2;
+
+// What a vertex array object holds, as last told: its element buffer and
+// its attributes. A fresh object has no element buffer and every attribute
+// off, which is what a default record says.
+struct GlVertexArray {
+  GLuint elementBuffer = 0;
+  GlAttrib attribs[kAttribCount];
+};
+
+// Which vertex array object a draw uses: one per vertex buffer, vertex
+// layout (the caller's own tag) and stride, so drawing from a buffer again
+// binds its object rather than describing its attributes once more.
+struct GlVertexArrayKey {
+  GLuint buffer = 0;
+  GLsizei stride = 0;
+  uintptr_t offset = 0;
+  uint64_t layout = 0;
+  bool operator==(const GlVertexArrayKey& o) const {
+    return buffer == o.buffer && stride == o.stride && offset == o.offset && layout == o.layout;
+  }
+};
+struct GlVertexArrayKeyHash {
+  size_t operator()(const GlVertexArrayKey& k) const {
+    uint64_t h = k.layout * 0x9E3779B97F4A7C15ull;
+    h ^= (static_cast<uint64_t>(k.buffer) << 32 | static_cast<uint32_t>(k.stride)) + (h << 6) + (h >> 2);
+    h ^= static_cast<uint64_t>(k.offset) + (h << 6) + (h >> 2);
+    return static_cast<size_t>(h);
+  }
+};
 
 // What we last told OpenGL. Everything starts "unknown" (values no call can
 // produce) so that the first use always reaches the driver.
 struct GlCache {
   GLuint program = ~0u;
   GLuint arrayBuffer = ~0u;
-  GLuint elementBuffer = ~0u;
+  GLuint uniformBuffer = ~0u;
   GLuint drawFramebuffer = ~0u;
   GLuint readFramebuffer = ~0u;
   GLuint vertexArray = ~0u;
@@ -62,8 +92,10 @@ struct GlCache {
   bool stencilWriteKnown = false;
   GLenum stencilFail = 0, stencilZFail = 0, stencilPass = 0;
   GLint viewport[4] = {-1, -1, -1, -1};
+  GLint scissor[4] = {-1, -1, -1, -1};
+  float clearColor[4] = {-1.f, -1.f, -1.f, -1.f};
+  float clearDepth = -1.f;
   float depthRange[2] = {-1.f, -1.f};
-  GlAttrib attribs[kAttribCount];
 };
 
 // Capabilities the cache tracks, by index into GlCache::caps.
@@ -71,11 +103,20 @@ enum GlCap { CAP_BLEND, CAP_DEPTH_TEST, CAP_CULL_FACE, CAP_STENCIL_TEST, CAP_SCI
 
 class GlState {
  public:
-  void Invalidate() { cache_ = GlCache(); }
+  GlState() { Invalidate(); }
+  // Forgets everything told (a fresh context): the objects of the old one
+  // are gone with it.
+  void Invalidate();
   void UseProgram(GLuint program);
   void BindArrayBuffer(GLuint buffer);
+  void BindUniformBuffer(GLuint buffer);
+  // The element buffer belongs to the vertex array object bound.
   void BindElementBuffer(GLuint buffer);
-  void BindVertexArray(GLuint vao);
+  // Binds the vertex array object for `key`, made on first use; Attrib then
+  // costs nothing for attributes it holds already.
+  void UseVertexArray(const GlVertexArrayKey& key);
+  // Deletes every vertex array object made here.
+  void DeleteVertexArrays();
   void BindDrawFramebuffer(GLuint fb);
   void BindReadFramebuffer(GLuint fb);
   void ActiveUnit(int unit);
@@ -98,14 +139,31 @@ class GlState {
   void StencilOp(GLenum fail, GLenum zfail, GLenum pass);
   void StencilWriteMask(GLuint mask);
   void Viewport(GLint x, GLint y, GLint w, GLint h);
+  void Scissor(GLint x, GLint y, GLint w, GLint h);
+  void ClearColor(float r, float g, float b, float a);
+  void ClearDepth(float depth);
   void DepthRange(float n, float f);
   void Attrib(int index, const GlAttrib& a);
   // Forget a deleted object so that a recycled name is bound again.
   void Forget(GLuint texture);
+  // A deleted buffer also takes the vertex array objects made for it, and
+  // leaves the others' records of it unknown: they may still hold the old
+  // object, which a recycled name must not be mistaken for.
   void ForgetBuffer(GLuint buffer);
+  size_t vertexArrays() const { return arrays_.size(); }
 
  private:
+  struct OwnedVertexArray {
+    GLuint name = 0;
+    GlVertexArray state;
+  };
+  void BindVertexArray(GLuint vao, GlVertexArray* state);
+
   GlCache cache_;
+  std::unordered_map<GlVertexArrayKey, OwnedVertexArray, GlVertexArrayKeyHash> arrays_;
+  // The bound object's record; `unknown_` while the binding is not one of ours.
+  GlVertexArray unknown_;
+  GlVertexArray* bound_ = &unknown_;
 };
 
 }  // namespace d3d8

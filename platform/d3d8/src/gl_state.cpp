@@ -13,6 +13,23 @@ namespace {
 const GLenum kCapNames[CAP_COUNT] = {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_STENCIL_TEST, GL_SCISSOR_TEST};
 }
 
+namespace {
+// Values no call gives: the first use of a record always reaches the driver.
+GlVertexArray UnknownVertexArray() {
+  GlVertexArray v;
+  v.elementBuffer = ~0u;
+  for (GlAttrib& a : v.attribs) a = GlAttrib{false, ~0u};
+  return v;
+}
+}  // namespace
+
+void GlState::Invalidate() {
+  cache_ = GlCache();
+  arrays_.clear();
+  unknown_ = UnknownVertexArray();
+  bound_ = &unknown_;
+}
+
 void GlState::UseProgram(GLuint program) {
   if (cache_.program == program) return;
   cache_.program = program;
@@ -25,18 +42,41 @@ void GlState::BindArrayBuffer(GLuint buffer) {
   GL(BindBuffer)(GL_ARRAY_BUFFER, buffer);
 }
 
+void GlState::BindUniformBuffer(GLuint buffer) {
+  if (cache_.uniformBuffer == buffer) return;
+  cache_.uniformBuffer = buffer;
+  GL(BindBuffer)(GL_UNIFORM_BUFFER, buffer);
+}
+
 void GlState::BindElementBuffer(GLuint buffer) {
-  if (cache_.elementBuffer == buffer) return;
-  cache_.elementBuffer = buffer;
+  if (bound_->elementBuffer == buffer) return;
+  bound_->elementBuffer = buffer;
   GL(BindBuffer)(GL_ELEMENT_ARRAY_BUFFER, buffer);
 }
 
-void GlState::BindVertexArray(GLuint vao) {
+void GlState::BindVertexArray(GLuint vao, GlVertexArray* state) {
+  bound_ = state;
   if (cache_.vertexArray == vao) return;
   cache_.vertexArray = vao;
-  cache_.elementBuffer = ~0u;  // element binding belongs to the vertex array
-  for (GlAttrib& a : cache_.attribs) a = GlAttrib{false, ~0u};
   GL(BindVertexArray)(vao);
+}
+
+void GlState::UseVertexArray(const GlVertexArrayKey& key) {
+  auto found = arrays_.find(key);
+  if (found == arrays_.end()) {
+    OwnedVertexArray made;
+    GL(GenVertexArrays)(1, &made.name);
+    found = arrays_.emplace(key, made).first;
+  }
+  BindVertexArray(found->second.name, &found->second.state);
+}
+
+void GlState::DeleteVertexArrays() {
+  for (auto& entry : arrays_) GL(DeleteVertexArrays)(1, &entry.second.name);
+  arrays_.clear();
+  cache_.vertexArray = ~0u;
+  unknown_ = UnknownVertexArray();
+  bound_ = &unknown_;
 }
 
 void GlState::BindDrawFramebuffer(GLuint fb) {
@@ -152,6 +192,26 @@ void GlState::Viewport(GLint x, GLint y, GLint w, GLint h) {
   GL(Viewport)(x, y, w, h);
 }
 
+void GlState::Scissor(GLint x, GLint y, GLint w, GLint h) {
+  GLint* v = cache_.scissor;
+  if (v[0] == x && v[1] == y && v[2] == w && v[3] == h) return;
+  v[0] = x, v[1] = y, v[2] = w, v[3] = h;
+  GL(Scissor)(x, y, w, h);
+}
+
+void GlState::ClearColor(float r, float g, float b, float a) {
+  float* c = cache_.clearColor;
+  if (c[0] == r && c[1] == g && c[2] == b && c[3] == a) return;
+  c[0] = r, c[1] = g, c[2] = b, c[3] = a;
+  GL(ClearColor)(r, g, b, a);
+}
+
+void GlState::ClearDepth(float depth) {
+  if (cache_.clearDepth == depth) return;
+  cache_.clearDepth = depth;
+  GL(ClearDepth)(depth);
+}
+
 void GlState::DepthRange(float n, float f) {
   if (cache_.depthRange[0] == n && cache_.depthRange[1] == f) return;
   cache_.depthRange[0] = n;
@@ -160,7 +220,7 @@ void GlState::DepthRange(float n, float f) {
 }
 
 void GlState::Attrib(int index, const GlAttrib& a) {
-  GlAttrib& c = cache_.attribs[index];
+  GlAttrib& c = bound_->attribs[index];
   if (!a.enabled) {
     if (c.enabled || c.buffer == ~0u) GL(DisableVertexAttribArray)(index);
     c = GlAttrib{};
@@ -183,9 +243,27 @@ void GlState::Forget(GLuint texture) {
 
 void GlState::ForgetBuffer(GLuint buffer) {
   if (cache_.arrayBuffer == buffer) cache_.arrayBuffer = ~0u;
-  if (cache_.elementBuffer == buffer) cache_.elementBuffer = ~0u;
-  for (GlAttrib& a : cache_.attribs)
-    if (a.buffer == buffer) a = GlAttrib{false, ~0u};
+  if (cache_.uniformBuffer == buffer) cache_.uniformBuffer = ~0u;
+  auto forget = [buffer](GlVertexArray& v) {
+    if (v.elementBuffer == buffer) v.elementBuffer = ~0u;
+    for (GlAttrib& a : v.attribs)
+      if (a.buffer == buffer) a = GlAttrib{false, ~0u};
+  };
+  forget(unknown_);
+  for (auto it = arrays_.begin(); it != arrays_.end();) {
+    if (it->first.buffer != buffer) {
+      forget(it->second.state);
+      ++it;
+      continue;
+    }
+    if (bound_ == &it->second.state) {
+      unknown_ = UnknownVertexArray();
+      bound_ = &unknown_;
+      cache_.vertexArray = ~0u;  // deleting the bound object binds none
+    }
+    GL(DeleteVertexArrays)(1, &it->second.name);
+    it = arrays_.erase(it);
+  }
 }
 
 }  // namespace d3d8
