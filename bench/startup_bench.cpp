@@ -91,9 +91,13 @@ void PrintPhase(const char* name, const Moment& from, const Moment& to, const ch
   std::printf("%s %.0f ms (%.0f)%s", name, (to.wall - from.wall) * 1e3, (to.cpu - from.cpu) * 1e3, separator);
 }
 
+void KeepHeap() {}
+
 // Start-up piece by piece, in StartupApplication's order, then 300 frames
-// of level 2 and the anonymous memory they leave resident.
-int Phases() {
+// of level 2 and the anonymous memory they leave resident; `trim` false
+// keeps the heap's freed pages as the C library would.
+int Phases(bool trim) {
+  if (!trim) host::SetHeapTrimmer(&KeepHeap);
   const Moment main;
   mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
   const Moment window;
@@ -183,7 +187,8 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--bare") == 0) return Bare();
   if (argc > 1 && std::strcmp(argv[1], "--game") == 0) return Game();
-  if (argc > 1 && std::strcmp(argv[1], "--phases") == 0) return Phases();
+  if (argc > 1 && std::strcmp(argv[1], "--phases") == 0) return Phases(true);
+  if (argc > 1 && std::strcmp(argv[1], "--phases-untrimmed") == 0) return Phases(false);
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   std::vector<double> game, bare, ratio, loading;
   for (int i = 0; i < rounds; ++i) {

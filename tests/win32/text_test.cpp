@@ -202,6 +202,10 @@ TEST(TextDraw, SizesAndModesOfOneFaceTakeTurnsWithoutMixing) {
   const auto bigFirst = draw(big);
   const auto smallFirst = draw(small);
   const auto sharpFirst = draw(sharp);
+  {
+    TextCanvas gone(40, 40, "Tahoma", 40);  // its font is made and deleted
+    draw(gone);
+  }
   EXPECT_EQ(draw(big), bigFirst);
   EXPECT_EQ(draw(small), smallFirst);
   EXPECT_EQ(draw(sharp), sharpFirst);

@@ -314,6 +314,7 @@ void* CreateGLContext() {
   // Vertical sync where the driver gives it; SwapBuffers holds the rate
   // itself where it does not.
   s.vsync = SDL_GL_SetSwapInterval(1) == 0;
+  NoteHeapChurn();  // starting the driver is such a burst
   return s.gl;
 }
 
@@ -340,6 +341,7 @@ void SwapWindowBuffers() {
   HostState& s = State();
   if (!s.window || !s.gl) return;
   SDL_GL_SwapWindow(s.window);
+  TrimHeapIfChurned();
   PaceFrame();
 }
 

@@ -230,6 +230,14 @@ BundledFont BundledFontFor(const char* face, int weight) {
   return bold ? BundledFont{"DejaVuSans-Bold.ttf", 700} : BundledFont{"DejaVuSans.ttf", 400};
 }
 
+void ForgetGlyphs() {
+  for (auto& named : Library().faces) {
+    if (!named.second) continue;
+    named.second->selectedEm = 0;
+    named.second->glyphs = {};
+  }
+}
+
 bool SizedFont::Open(const LOGFONTA* font) {
   LOGFONTA stock = {};
   if (!font) {

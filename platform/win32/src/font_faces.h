@@ -37,6 +37,10 @@ struct BundledFont {
 };
 BundledFont BundledFontFor(const char* face, int weight);
 
+// Drops the characters every face keeps for its last size; they are made
+// again when next asked for.
+void ForgetGlyphs();
+
 class SizedFont {
  public:
   // The font a DC's LOGFONTA asks for (null: the stock font). False only

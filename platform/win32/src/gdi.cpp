@@ -2,6 +2,7 @@
 // Device contexts, bitmaps, brushes and block transfers. A window DC draws
 // into its window's GDI picture (32-bit, top-down), shown through host when
 // the DC is released; a memory DC draws into the bitmap selected into it.
+#include "font_faces.h"
 #include "win32_internal.h"
 
 #include <host/host.h>
@@ -359,6 +360,9 @@ BOOL DeleteObject(HGDIOBJ object) {
   if (!o) return FALSE;
   if (o->stock) return TRUE;
   if (o->selectedCount > 0) return FALSE;
+  // A font's end is usually the end of a run of text at its size (a glyph
+  // texture laid out, a box drawn): the glyphs kept for it may go.
+  if (o->kind == GdiKind::Font) ForgetGlyphs();
   Objects().erase(o);
   delete o;
   return TRUE;
