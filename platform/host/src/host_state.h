@@ -39,6 +39,10 @@ struct HostState {
 
   PicturePresenter presenter = nullptr;
   void* presenterUser = nullptr;
+  bool pictureShown = false;       // the window shows the last GDI picture
+  bool presentingPicture = false;  // a presenter's own swap is under way
+  PictureCoveredObserver coveredObserver = nullptr;
+  void* coveredUser = nullptr;
 
   bool cursorVisible = true;
   int mouseX = 0, mouseY = 0;

@@ -341,6 +341,10 @@ void SwapWindowBuffers() {
   HostState& s = State();
   if (!s.window || !s.gl) return;
   SDL_GL_SwapWindow(s.window);
+  if (s.pictureShown && !s.presentingPicture) {
+    s.pictureShown = false;
+    if (s.coveredObserver) s.coveredObserver(s.coveredUser);
+  }
   TrimHeapIfChurned();
   PaceFrame();
 }
@@ -354,12 +358,20 @@ void SetPicturePresenter(PicturePresenter presenter, void* user) {
   State().presenterUser = user;
 }
 
+void SetPictureCoveredObserver(PictureCoveredObserver observer, void* user) {
+  State().coveredObserver = observer;
+  State().coveredUser = user;
+}
+
 void PresentPicture(const Picture& picture) {
   HostState& s = State();
   if (!s.window || !picture.pixels || picture.w <= 0 || picture.h <= 0 || picture.pitch < picture.w * 4)
     return;
+  s.pictureShown = true;
   if (s.presenter) {
+    s.presentingPicture = true;
     s.presenter(picture, s.presenterUser);
+    s.presentingPicture = false;
     return;
   }
   SDL_Surface* target = SDL_GetWindowSurface(s.window);

@@ -90,6 +90,7 @@ Bitmap* Surface(DeviceContext* c) {
   if (c->memory) return c->bitmap;
   if (c->screen) return nullptr;
   Window* w = WindowFromHandle(c->window);
+  if (w && !w->picture) FitPicture(w);  // let go when a device's frame covered it
   return w ? w->picture.get() : nullptr;
 }
 
@@ -197,6 +198,12 @@ void FitPicture(Window* w) {
   int height = std::max<int>(1, w->client.bottom - w->client.top);
   if (w->picture && w->picture->width == width && w->picture->height == height) return;
   w->picture = MakeBitmap(std::min(width, kMaxDimension), std::min(height, kMaxDimension), 32, true);
+}
+
+void LetPictureGo(void*) {
+  // The device's frames show in the window now; what GDI drew there is
+  // gone from the screen, and its 32-bit copy need not stay in memory.
+  if (Window* w = MainWindowRecord()) w->picture.reset();
 }
 
 void PresentPicture(Window* w) {

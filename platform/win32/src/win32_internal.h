@@ -126,6 +126,9 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu);
 void FitPicture(Window* window);
 // Shows the window's GDI picture in the SDL window.
 void PresentPicture(Window* window);
+// Drops the main window's GDI picture (host calls it once a device's frame
+// covers the picture); drawing on the window DC makes a black one again.
+void LetPictureGo(void* user);
 // The client area changed: from the desktop (the window procedure hears of
 // it in the next Peek/Get) or from our own calls (`sendNow`, at once).
 void NoteClientSize(Window* window, int width, int height, WPARAM sizeKind, bool sendNow = false);

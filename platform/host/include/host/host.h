@@ -107,6 +107,11 @@ struct Picture {
 typedef void (*PicturePresenter)(const Picture& picture, void* user);
 void SetPicturePresenter(PicturePresenter presenter, void* user);
 void PresentPicture(const Picture& picture);
+// Called once a swap outside PresentPicture (a frame of the device's own)
+// covers the picture last presented: the window no longer shows it, and
+// whoever kept it for showing may let it go.
+typedef void (*PictureCoveredObserver)(void* user);
+void SetPictureCoveredObserver(PictureCoveredObserver observer, void* user);
 
 // ------------------------------------------------------------------ cursor
 
