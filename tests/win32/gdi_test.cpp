@@ -101,6 +101,19 @@ TEST(Blit, BottomUpSectionsKeepTheirRowOrder) {
   EXPECT_EQ(GetObjectA(c.bitmap, 4, &bm), 0);  // too small a buffer gets nothing
 }
 
+// A new bitmap is black, also where it reuses the memory of one drawn on
+// and deleted (small ones come from the heap, large ones from the system).
+TEST(Blit, NewBitmapsStartBlackWhateverTheirMemoryHeldBefore) {
+  for (int side : {16, 1024}) {
+    for (int round = 0; round < 2; ++round) {
+      Canvas c(side, side);
+      for (int i = 0; i < side * side; ++i)
+        ASSERT_EQ(c.bits[i], 0u) << side << " round " << round << " at " << i;
+      for (int i = 0; i < side * side; ++i) c.bits[i] = 0xFFFFFFFFu;
+    }
+  }
+}
+
 TEST(GdiObjects, SelectionAndDeletionRules) {
   win32::ResetDiagnostics();
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);

@@ -176,7 +176,7 @@ std::unique_ptr<Bitmap> MakeBitmap(int width, int height, int bitsPerPixel, bool
   b->bitsPerPixel = bitsPerPixel;
   b->topDown = topDown;
   b->stride = ((width * bitsPerPixel + 31) / 32) * 4;
-  b->bits.assign(static_cast<size_t>(b->stride) * height, 0);
+  b->bits.resize(static_cast<size_t>(b->stride) * height);  // zeros: black
   return b;
 }
 
