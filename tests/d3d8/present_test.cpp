@@ -217,5 +217,34 @@ TEST_F(PresentTest, GdiPictureIsShownThroughTheDeviceUntilItIsReleased) {
   host::PresentPicture(picture);  // host's own way again: the released device is not reached
 }
 
+// The device's first frame lets the picture's copy go; a picture after it is
+// uploaded again, and a texture made after the release is drawn with.
+TEST_F(PresentTest, AFrameReleasesTheGdiPictureAndALaterPictureComesBack) {
+  std::vector<uint32_t> pixels(32 * 20, 0x000080FF);
+  host::Picture picture;
+  picture.pixels = pixels.data();
+  picture.w = 32;
+  picture.h = 20;
+  picture.pitch = 32 * 4;
+  for (int round = 0; round < 2; ++round) {
+    host::PresentPicture(picture);
+    ClearTo(0xFF000000);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 4; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch)[x] = 0xFF00FF00;
+    texture->UnlockRect(0);
+    ASSERT_EQ(device_->SetTexture(0, texture), D3D_OK);
+    DrawRect(0, 0, 16, 16, 0xFFFFFFFF);
+    EXPECT_EQ(Pixel(8, 8), 0xFF00FF00u) << "round " << round;
+    device_->SetTexture(0, nullptr);
+    texture->Release();
+  }
+}
+
 }  // namespace
 }  // namespace d3d8test

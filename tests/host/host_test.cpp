@@ -59,6 +59,38 @@ TEST_F(HostTest, OpenGLContextIsCreatedOnceAndSurvivesAPresent) {
   EXPECT_EQ(nullptr, host::GetGLContext());
 }
 
+int heapTrims = 0;
+void CountTrim() {
+  ++heapTrims;
+}
+
+// The heap is handed back once after the frame that follows a burst (the
+// context's start is one), not on every swap, and not before a swap.
+TEST_F(HostTest, HeapIsTrimmedOnceAfterTheSwapThatFollowsABurst) {
+  heapTrims = 0;
+  host::SetHeapTrimmer(&CountTrim);
+  host::SetFramePacing(false);
+  ASSERT_TRUE(host::CreateMainWindow("Glorbs", 0, 0, 64, 64, false));
+  ASSERT_NE(host::CreateGLContext(), nullptr);
+  EXPECT_EQ(heapTrims, 0);
+  host::SwapWindowBuffers();
+  EXPECT_EQ(heapTrims, 1);
+  host::SwapWindowBuffers();
+  host::SwapWindowBuffers();
+  EXPECT_EQ(heapTrims, 1);
+  host::NoteHeapChurn();
+  host::NoteHeapChurn();
+  EXPECT_EQ(heapTrims, 1);
+  host::SwapWindowBuffers();
+  host::SwapWindowBuffers();
+  EXPECT_EQ(heapTrims, 2);
+  // The default trimmer comes back with null, and runs without harm.
+  host::SetHeapTrimmer(nullptr);
+  host::NoteHeapChurn();
+  host::SwapWindowBuffers();
+  EXPECT_EQ(heapTrims, 2);
+}
+
 TEST_F(HostTest, SinksSeeInjectedEventsInOrderAndKeyStateFollows) {
   Recorder first, second;
   int a = host::AddEventSink(&Recorder::Sink, &first);

@@ -101,6 +101,19 @@ TEST(Blit, BottomUpSectionsKeepTheirRowOrder) {
   EXPECT_EQ(GetObjectA(c.bitmap, 4, &bm), 0);  // too small a buffer gets nothing
 }
 
+// A new bitmap is black, also where it reuses the memory of one drawn on
+// and deleted (small ones come from the heap, large ones from the system).
+TEST(Blit, NewBitmapsStartBlackWhateverTheirMemoryHeldBefore) {
+  for (int side : {16, 1024}) {
+    for (int round = 0; round < 2; ++round) {
+      Canvas c(side, side);
+      for (int i = 0; i < side * side; ++i)
+        ASSERT_EQ(c.bits[i], 0u) << side << " round " << round << " at " << i;
+      for (int i = 0; i < side * side; ++i) c.bits[i] = 0xFFFFFFFFu;
+    }
+  }
+}
+
 TEST(GdiObjects, SelectionAndDeletionRules) {
   win32::ResetDiagnostics();
   HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
@@ -167,6 +180,41 @@ TEST(WindowPicture, DrawingOnTheWindowDcIsPresentedOnRelease) {
   EXPECT_EQ(shown.h, 451);
   EXPECT_EQ(shown.pixels[0] & 0xFFFFFF, 0xC86432u);
   EXPECT_EQ(shown.pixels.back() & 0xFFFFFF, 0xC86432u);
+}
+
+// Once a frame of the device's own covers the window, the GDI picture goes;
+// drawing on the window DC starts a black one, and the picture shown then
+// has none of the old drawing in it. A presenter's own swap covers nothing.
+TEST(WindowPicture, AFrameCoveringThePictureLetsItGo) {
+  TestWindow w(WS_POPUP | WS_VISIBLE, 64, 48);
+  Captured shown;
+  host::SetPicturePresenter(
+      [](const host::Picture& p, void* user) {
+        Capture(p, user);
+        host::SwapWindowBuffers();  // as the device's presenter does
+      },
+      &shown);
+  ASSERT_NE(host::CreateGLContext(), nullptr);
+  host::SetFramePacing(false);
+  Canvas red(1, 1), green(1, 1);
+  SetPixel(red.dc, 0, 0, RGB(200, 0, 0));
+  SetPixel(green.dc, 0, 0, RGB(0, 200, 0));
+  HDC dc = GetDC(w.hwnd);
+  StretchBlt(dc, 0, 0, 64, 48, red.dc, 0, 0, 1, 1, SRCCOPY);
+  ReleaseDC(w.hwnd, dc);
+  dc = GetDC(w.hwnd);
+  EXPECT_EQ(GetPixel(dc, 10, 10), RGB(200, 0, 0));  // the presenter's swap kept it
+  ReleaseDC(w.hwnd, dc);
+  host::SwapWindowBuffers();  // a device's frame
+  dc = GetDC(w.hwnd);
+  EXPECT_EQ(GetPixel(dc, 10, 10), RGB(0, 0, 0));
+  StretchBlt(dc, 0, 0, 8, 8, green.dc, 0, 0, 1, 1, SRCCOPY);
+  ReleaseDC(w.hwnd, dc);
+  host::SetPicturePresenter(nullptr, nullptr);
+  host::DestroyGLContext();
+  ASSERT_EQ(shown.calls, 2);
+  EXPECT_EQ(shown.pixels[0] & 0xFFFFFF, 0x00C800u);
+  EXPECT_EQ(shown.pixels.back() & 0xFFFFFF, 0u);
 }
 
 // ----------------------------------------------------------- loaded images

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -170,6 +171,49 @@ TEST(TextDraw, NonAntialiasedTextUsesOnlyTheTwoColours) {
       lit += p != 0;
     }
   EXPECT_GT(lit, 40);
+}
+
+// Every pixel of the canvas, top row first.
+std::vector<uint32_t> Pixels(TextCanvas& c) {
+  std::vector<uint32_t> out;
+  for (int y = 0; y < c.h; ++y)
+    for (int x = 0; x < c.w; ++x) out.push_back(c.At(x, y));
+  return out;
+}
+
+int GreyPixels(TextCanvas& c) {
+  int n = 0;
+  for (uint32_t p : Pixels(c)) n += RedOf(p) > 0 && RedOf(p) < 255;
+  return n;
+}
+
+// One face drawn at two sizes and in both rendering modes, one after the
+// other: each string keeps its own glyphs and widths whatever was drawn
+// with the face in between.
+TEST(TextDraw, SizesAndModesOfOneFaceTakeTurnsWithoutMixing) {
+  TextCanvas big(120, 60, "Tahoma", 40), small(120, 60, "Tahoma", 13),
+      sharp(120, 60, "Tahoma", 40, FW_NORMAL, NONANTIALIASED_QUALITY);
+  auto draw = [](TextCanvas& c) {
+    RECT all = {0, 0, c.w, c.h};
+    FillRect(c.dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_TRUE(TextOutA(c.dc, 2, 2, "Ag%", 3));
+    return std::make_pair(c.Extent("Ag%").cx, Pixels(c));
+  };
+  const auto bigFirst = draw(big);
+  const auto smallFirst = draw(small);
+  const auto sharpFirst = draw(sharp);
+  {
+    TextCanvas gone(40, 40, "Tahoma", 40);  // its font is made and deleted
+    draw(gone);
+  }
+  EXPECT_EQ(draw(big), bigFirst);
+  EXPECT_EQ(draw(small), smallFirst);
+  EXPECT_EQ(draw(sharp), sharpFirst);
+  EXPECT_GT(bigFirst.first, 2 * smallFirst.first);
+  EXPECT_GT(big.Ink().bottom - big.Ink().top, 2 * (small.Ink().bottom - small.Ink().top));
+  EXPECT_GT(GreyPixels(big), 20);
+  EXPECT_EQ(GreyPixels(sharp), 0);
+  EXPECT_GT(sharp.Lit(), 100);
 }
 
 TEST(TextDraw, AlignmentMovesTheReferencePoint) {

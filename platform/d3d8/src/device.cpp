@@ -309,6 +309,16 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
   int dw = 0, dh = 0;
   host::GetDrawableSize(&dw, &dh);
   if (dw > 0 && dh > 0) BlitToDrawable(0, dw, dh);
+  if (pictureTexture_) {
+    // The device's frames cover the window's GDI picture from now on, so
+    // its copy goes; a later picture is uploaded afresh.
+    gl_.BindReadFramebuffer(0);
+    gl_.Forget(pictureTexture_);
+    GL(DeleteFramebuffers)(1, &pictureFbo_);
+    GL(DeleteTextures)(1, &pictureTexture_);
+    pictureTexture_ = pictureFbo_ = 0;
+    pictureW_ = pictureH_ = 0;
+  }
   host::SwapWindowBuffers();
   return D3D_OK;
 }

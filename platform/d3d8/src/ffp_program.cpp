@@ -6,6 +6,8 @@
 
 #include "debug.h"
 
+#include <host/host.h>
+
 #include <cstring>
 #include <string>
 
@@ -306,6 +308,7 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
   auto found = programs_.find(key);
   if (found != programs_.end()) return found->second->id ? found->second.get() : nullptr;
   auto p = std::make_unique<Program>();
+  host::NoteHeapChurn();  // the driver's compiler leaves freed pages behind
   GLuint vs = Compile(GL_VERTEX_SHADER, VertexSource(key));
   GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentSource(key)) : 0;
   if (vs && fs) {

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Frame pacing after a swap of the window's buffers.
+// What follows a swap of the window's buffers: the heap handed back after
+// a burst of the driver's allocations, and frame pacing.
 #include "host_state.h"
 
 #include <time.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <cerrno>
 
@@ -11,6 +16,33 @@
 #endif
 
 namespace host {
+
+namespace {
+
+void TrimHeap() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
+
+}  // namespace
+
+void NoteHeapChurn() {
+  State().heapChurned = true;
+}
+
+void SetHeapTrimmer(HeapTrimmer trimmer) {
+  State().heapTrimmer = trimmer;
+}
+
+// Runs while the frame is already on screen, before pacing waits, so that
+// its cost comes out of the wait rather than out of the next frame.
+void TrimHeapIfChurned() {
+  HostState& s = State();
+  if (!s.heapChurned) return;
+  s.heapChurned = false;
+  (s.heapTrimmer ? s.heapTrimmer : &TrimHeap)();
+}
 
 // Holds the frame rate to 60 a second when the swap returned early (no
 // vertical sync, or a faster display): the game's per-frame constants were

@@ -30,6 +30,8 @@ struct HostState {
   bool vsync = false;
   bool pacing = true;
   Uint64 lastFrameCounter = 0;  // performance counter at the last paced swap
+  bool heapChurned = false;     // the heap is trimmed after the next swap
+  HeapTrimmer heapTrimmer = nullptr;
 
   bool fullScreen = false;
   bool realModeChange = false;
@@ -37,6 +39,10 @@ struct HostState {
 
   PicturePresenter presenter = nullptr;
   void* presenterUser = nullptr;
+  bool pictureShown = false;       // the window shows the last GDI picture
+  bool presentingPicture = false;  // a presenter's own swap is under way
+  PictureCoveredObserver coveredObserver = nullptr;
+  void* coveredUser = nullptr;
 
   bool cursorVisible = true;
   int mouseX = 0, mouseY = 0;
@@ -59,8 +65,9 @@ void OpenPad(int deviceIndex, Event& out);
 void ClosePad(int32_t id, Event& out);
 void ClosePads();
 
-// Frame pacing (host_pacing.cpp).
+// Frame pacing and the heap trimmed after a swap (host_pacing.cpp).
 void PaceFrame();
+void TrimHeapIfChurned();
 // Hands an event to every sink; PumpLiveEvents reads the desktop's events
 // (PumpEvents plays recorded ones instead while a replay plays).
 void Deliver(const Event& e);

@@ -314,6 +314,7 @@ void* CreateGLContext() {
   // Vertical sync where the driver gives it; SwapBuffers holds the rate
   // itself where it does not.
   s.vsync = SDL_GL_SetSwapInterval(1) == 0;
+  NoteHeapChurn();  // starting the driver is such a burst
   return s.gl;
 }
 
@@ -340,6 +341,11 @@ void SwapWindowBuffers() {
   HostState& s = State();
   if (!s.window || !s.gl) return;
   SDL_GL_SwapWindow(s.window);
+  if (s.pictureShown && !s.presentingPicture) {
+    s.pictureShown = false;
+    if (s.coveredObserver) s.coveredObserver(s.coveredUser);
+  }
+  TrimHeapIfChurned();
   PaceFrame();
 }
 
@@ -352,12 +358,20 @@ void SetPicturePresenter(PicturePresenter presenter, void* user) {
   State().presenterUser = user;
 }
 
+void SetPictureCoveredObserver(PictureCoveredObserver observer, void* user) {
+  State().coveredObserver = observer;
+  State().coveredUser = user;
+}
+
 void PresentPicture(const Picture& picture) {
   HostState& s = State();
   if (!s.window || !picture.pixels || picture.w <= 0 || picture.h <= 0 || picture.pitch < picture.w * 4)
     return;
+  s.pictureShown = true;
   if (s.presenter) {
+    s.presentingPicture = true;
     s.presenter(picture, s.presenterUser);
+    s.presentingPicture = false;
     return;
   }
   SDL_Surface* target = SDL_GetWindowSurface(s.window);

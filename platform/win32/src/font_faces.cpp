@@ -23,13 +23,25 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace win32 {
+
+// One character as loaded at the face's current size: its advance and its
+// coverage picture (rows top first, `pitch` bytes apart).
+struct CachedGlyph {
+  bool loaded = false;    // FreeType had the character
+  bool rendered = false;  // and turned it into a coverage picture
+  int advance = 0;
+  GlyphImage image;
+  std::vector<uint8_t> pixels;
+};
 
 struct Face {
   FT_Face ft = nullptr;
@@ -37,6 +49,14 @@ struct Face {
   bool synthItalic = false;
   int unitsAscent = 0;   // the Windows cell: OS/2 win ascent and descent
   int unitsDescent = 0;  // where the font has them, else hhea
+  // Hinting a TrueType glyph runs its programs (and a new size the font's
+  // own set-up program), the bulk of text's cost; measuring and then drawing
+  // a string would do it up to four times a character. So the face keeps
+  // the size last selected and what its characters gave, until another
+  // size or rendering mode is asked for.
+  int selectedEm = 0;
+  bool selectedMono = false;
+  std::array<CachedGlyph, 256> glyphs;
 };
 
 namespace {
@@ -210,6 +230,14 @@ BundledFont BundledFontFor(const char* face, int weight) {
   return bold ? BundledFont{"DejaVuSans-Bold.ttf", 700} : BundledFont{"DejaVuSans.ttf", 400};
 }
 
+void ForgetGlyphs() {
+  for (auto& named : Library().faces) {
+    if (!named.second) continue;
+    named.second->selectedEm = 0;
+    named.second->glyphs = {};
+  }
+}
+
 bool SizedFont::Open(const LOGFONTA* font) {
   LOGFONTA stock = {};
   if (!font) {
@@ -238,37 +266,60 @@ bool SizedFont::Open(const LOGFONTA* font) {
 }
 
 bool SizedFont::Select() {
-  if (!face_ || FT_Set_Pixel_Sizes(face_->ft, 0, emPixels_) != 0) return false;
+  if (!face_) return false;
+  if (face_->selectedEm == emPixels_ && face_->selectedMono == mono_) return true;
+  face_->selectedEm = 0;
+  face_->glyphs = {};
+  if (FT_Set_Pixel_Sizes(face_->ft, 0, emPixels_) != 0) return false;
   FT_Matrix shear = {0x10000, face_->synthItalic ? 0x3666 : 0, 0, 0x10000};  // tan 12 degrees
   FT_Set_Transform(face_->ft, &shear, nullptr);
+  face_->selectedEm = emPixels_;
+  face_->selectedMono = mono_;
   return true;
 }
 
+const CachedGlyph* SizedFont::Glyph(unsigned char c) {
+  if (!Select()) return nullptr;
+  CachedGlyph& g = face_->glyphs[c];
+  if (g.loaded) return &g;
+  if (FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0) return nullptr;
+  FT_GlyphSlot slot = face_->ft->glyph;
+  g.loaded = true;
+  g.advance = static_cast<int>((slot->advance.x + 32) >> 6) + (face_->synthBold ? 1 : 0);
+  if (face_->synthBold && slot->format == FT_GLYPH_FORMAT_OUTLINE)
+    FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, emPixels_ * 64 / 24));
+  if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return &g;
+  const FT_Bitmap& b = slot->bitmap;
+  if (b.pixel_mode != FT_PIXEL_MODE_GRAY && b.pixel_mode != FT_PIXEL_MODE_MONO) return &g;
+  if (!b.buffer && b.width > 0 && b.rows > 0) return &g;
+  // Kept top row first, whichever way FreeType stored the rows.
+  const size_t rowBytes = static_cast<size_t>(b.pitch < 0 ? -b.pitch : b.pitch);
+  g.pixels.resize(rowBytes * b.rows);
+  for (unsigned row = 0; row < b.rows; ++row) {
+    const uint8_t* from = b.pitch < 0 ? b.buffer + rowBytes * (b.rows - 1 - row) : b.buffer + rowBytes * row;
+    std::copy(from, from + rowBytes, g.pixels.begin() + rowBytes * row);
+  }
+  g.image.left = slot->bitmap_left;
+  g.image.top = slot->bitmap_top;
+  g.image.w = static_cast<int>(b.width);
+  g.image.h = static_cast<int>(b.rows);
+  g.image.pitch = static_cast<int>(rowBytes);
+  g.image.mono = b.pixel_mode == FT_PIXEL_MODE_MONO;
+  g.rendered = true;
+  return &g;
+}
+
 int SizedFont::Advance(unsigned char c) {
-  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0) return 0;
-  int advance = static_cast<int>((face_->ft->glyph->advance.x + 32) >> 6);
-  return advance + (face_->synthBold ? 1 : 0);
+  const CachedGlyph* g = Glyph(c);
+  return g ? g->advance : 0;
 }
 
 bool SizedFont::RenderGlyph(unsigned char c, GlyphImage* out) {
-  if (!Select() || FT_Load_Char(face_->ft, c, mono_ ? FT_LOAD_TARGET_MONO : FT_LOAD_DEFAULT) != 0)
-    return false;
-  FT_GlyphSlot slot = face_->ft->glyph;
-  if (face_->synthBold && slot->format == FT_GLYPH_FORMAT_OUTLINE)
-    FT_Outline_Embolden(&slot->outline, std::max<FT_Pos>(64, emPixels_ * 64 / 24));
-  if (FT_Render_Glyph(slot, mono_ ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return false;
-  const FT_Bitmap& b = slot->bitmap;
-  if (b.pixel_mode != FT_PIXEL_MODE_GRAY && b.pixel_mode != FT_PIXEL_MODE_MONO) return false;
-  out->left = slot->bitmap_left;
-  out->top = slot->bitmap_top;
-  out->w = static_cast<int>(b.width);
-  out->h = static_cast<int>(b.rows);
-  out->pitch = b.pitch;
-  out->mono = b.pixel_mode == FT_PIXEL_MODE_MONO;
-  out->pixels = b.buffer;
-  // Bottom-up FreeType bitmaps start at their last row.
-  if (b.pitch < 0) out->pixels = b.buffer - static_cast<ptrdiff_t>(b.pitch) * (b.rows - 1);
-  return out->pixels != nullptr || out->w == 0 || out->h == 0;
+  const CachedGlyph* g = Glyph(c);
+  if (!g || !g->rendered) return false;
+  *out = g->image;
+  out->pixels = g->pixels.empty() ? nullptr : g->pixels.data();
+  return true;
 }
 
 }  // namespace win32

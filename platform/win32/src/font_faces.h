@@ -12,7 +12,8 @@ namespace win32 {
 
 // One rendered character: coverage 0..255 for w x h pixels, `pitch` bytes a
 // row, placed with its top-left corner `left` pixels right of the pen and
-// `top` pixels above the baseline. Valid until the next RenderGlyph.
+// `top` pixels above the baseline. Valid until text of another size or
+// rendering mode is measured or drawn with the same face.
 struct GlyphImage {
   int left = 0;
   int top = 0;
@@ -36,6 +37,10 @@ struct BundledFont {
 };
 BundledFont BundledFontFor(const char* face, int weight);
 
+// Drops the characters every face keeps for its last size; they are made
+// again when next asked for.
+void ForgetGlyphs();
+
 class SizedFont {
  public:
   // The font a DC's LOGFONTA asks for (null: the stock font). False only
@@ -46,7 +51,8 @@ class SizedFont {
   int CellHeight() const { return ascent_ + descent_; }
   // Advance of one byte character in whole pixels.
   int Advance(unsigned char c);
-  // False for a character the font cannot render (it draws nothing).
+  // False for a character the font cannot render (it draws nothing). The
+  // picture stays valid until text of another size or face is measured or drawn.
   bool RenderGlyph(unsigned char c, GlyphImage* out);
 
  private:
@@ -56,6 +62,7 @@ class SizedFont {
   int descent_ = 0;
   bool mono_ = false;
   bool Select();
+  const struct CachedGlyph* Glyph(unsigned char c);
 };
 
 }  // namespace win32

@@ -2,6 +2,7 @@
 // Device contexts, bitmaps, brushes and block transfers. A window DC draws
 // into its window's GDI picture (32-bit, top-down), shown through host when
 // the DC is released; a memory DC draws into the bitmap selected into it.
+#include "font_faces.h"
 #include "win32_internal.h"
 
 #include <host/host.h>
@@ -89,6 +90,7 @@ Bitmap* Surface(DeviceContext* c) {
   if (c->memory) return c->bitmap;
   if (c->screen) return nullptr;
   Window* w = WindowFromHandle(c->window);
+  if (w && !w->picture) FitPicture(w);  // let go when a device's frame covered it
   return w ? w->picture.get() : nullptr;
 }
 
@@ -174,7 +176,7 @@ std::unique_ptr<Bitmap> MakeBitmap(int width, int height, int bitsPerPixel, bool
   b->bitsPerPixel = bitsPerPixel;
   b->topDown = topDown;
   b->stride = ((width * bitsPerPixel + 31) / 32) * 4;
-  b->bits.assign(static_cast<size_t>(b->stride) * height, 0);
+  b->bits.resize(static_cast<size_t>(b->stride) * height);  // zeros: black
   return b;
 }
 
@@ -196,6 +198,12 @@ void FitPicture(Window* w) {
   int height = std::max<int>(1, w->client.bottom - w->client.top);
   if (w->picture && w->picture->width == width && w->picture->height == height) return;
   w->picture = MakeBitmap(std::min(width, kMaxDimension), std::min(height, kMaxDimension), 32, true);
+}
+
+void LetPictureGo(void*) {
+  // The device's frames show in the window now; what GDI drew there is
+  // gone from the screen, and its 32-bit copy need not stay in memory.
+  if (Window* w = MainWindowRecord()) w->picture.reset();
 }
 
 void PresentPicture(Window* w) {
@@ -359,6 +367,9 @@ BOOL DeleteObject(HGDIOBJ object) {
   if (!o) return FALSE;
   if (o->stock) return TRUE;
   if (o->selectedCount > 0) return FALSE;
+  // A font's end is usually the end of a run of text at its size (a glyph
+  // texture laid out, a box drawn): the glyphs kept for it may go.
+  if (o->kind == GdiKind::Font) ForgetGlyphs();
   Objects().erase(o);
   delete o;
   return TRUE;

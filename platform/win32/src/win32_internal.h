@@ -7,8 +7,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace win32 {
@@ -25,6 +28,38 @@ struct GdiObject {
   virtual ~GdiObject() = default;
 };
 
+// Storage that starts as zeros without writing them: calloc takes large
+// blocks straight from the system, already zero, so a big bitmap (a glyph
+// sheet is 4 MB) costs neither a fill nor memory until it is drawn on.
+template <typename T>
+struct ZeroedAllocator {
+  using value_type = T;
+  ZeroedAllocator() = default;
+  template <typename U>
+  ZeroedAllocator(const ZeroedAllocator<U>&) {}
+  T* allocate(size_t n) {
+    void* p = std::calloc(n, sizeof(T));
+    if (!p) throw std::bad_alloc();
+    return static_cast<T*>(p);
+  }
+  void deallocate(T* p, size_t) { std::free(p); }
+  // Growing with default values keeps calloc's zeros as they are.
+  template <typename U>
+  void construct(U*) {}
+  template <typename U, typename... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+  template <typename U>
+  bool operator==(const ZeroedAllocator<U>&) const {
+    return true;
+  }
+  template <typename U>
+  bool operator!=(const ZeroedAllocator<U>&) const {
+    return false;
+  }
+};
+
 // Pixels in DIB layout: rows of `stride` bytes (4-byte aligned), blue first,
 // 24 or 32 bits per pixel; row 0 in memory is the top row when topDown.
 struct Bitmap : GdiObject {
@@ -34,7 +69,7 @@ struct Bitmap : GdiObject {
   bool topDown = true;
   bool dibSection = false;
   int stride = 0;
-  std::vector<uint8_t> bits;
+  std::vector<uint8_t, ZeroedAllocator<uint8_t>> bits;
 
   uint8_t* Row(int y) { return bits.data() + static_cast<size_t>(topDown ? y : height - 1 - y) * stride; }
   const uint8_t* Row(int y) const {
@@ -126,6 +161,9 @@ RECT FrameInsets(DWORD style, DWORD exStyle, bool menu);
 void FitPicture(Window* window);
 // Shows the window's GDI picture in the SDL window.
 void PresentPicture(Window* window);
+// Drops the main window's GDI picture (host calls it once a device's frame
+// covers the picture); drawing on the window DC makes a black one again.
+void LetPictureGo(void* user);
 // The client area changed: from the desktop (the window procedure hears of
 // it in the next Peek/Get) or from our own calls (`sendNow`, at once).
 void NoteClientSize(Window* window, int width, int height, WPARAM sizeKind, bool sendNow = false);

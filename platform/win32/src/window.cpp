@@ -231,6 +231,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   ApplyMinTrackSize(w);
   if (w->icon) SendIconToHost(w->icon);
   FitPicture(w);
+  host::SetPictureCoveredObserver(&LetPictureGo, nullptr);
 
   CREATESTRUCTA cs = {param,
                       instance,

@@ -85,6 +85,17 @@ void SwapWindowBuffers();
 // Turns frame pacing off (benchmarks and tests that time the layer itself).
 void SetFramePacing(bool on);
 
+// Memory the renderer's driver leaves behind. Compiling a program makes and
+// frees megabytes in a burst, and the C library keeps the freed pages. A
+// layer that has just built such things calls NoteHeapChurn; the next swap,
+// once its frame is on screen, hands the heap's free pages back to the
+// system, once (never as a cost of every frame).
+void NoteHeapChurn();
+// What handing back calls (tests count it); null restores the default,
+// glibc's malloc_trim(0), and nothing on other C libraries.
+typedef void (*HeapTrimmer)();
+void SetHeapTrimmer(HeapTrimmer trimmer);
+
 // The window's GDI picture (what GDI drew on the window DC) is handed to the
 // presenter: the d3d8 layer installs one that draws with OpenGL once it owns
 // a context; before that host shows the picture through SDL's window surface.
@@ -96,6 +107,11 @@ struct Picture {
 typedef void (*PicturePresenter)(const Picture& picture, void* user);
 void SetPicturePresenter(PicturePresenter presenter, void* user);
 void PresentPicture(const Picture& picture);
+// Called once a swap outside PresentPicture (a frame of the device's own)
+// covers the picture last presented: the window no longer shows it, and
+// whoever kept it for showing may let it go.
+typedef void (*PictureCoveredObserver)(void* user);
+void SetPictureCoveredObserver(PictureCoveredObserver observer, void* user);
 
 // ------------------------------------------------------------------ cursor
 
