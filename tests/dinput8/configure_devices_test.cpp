@@ -245,6 +245,46 @@ TEST_F(ConfigureDevices, TheMouseSelectsARowAndPressesOk) {
   EXPECT_EQ(ObjectOf(GUID_SysKeyboard, 1), KeyObject(DIK_V));
 }
 
+// In full screen the game centres the window's picture on its back buffer,
+// and a desktop of another size shows that scaled between black bars: a
+// click lands where the picture shows, not where a 640 x 480 screen had it.
+TEST(ConfigPlacement, ClicksFollowThePictureOnAScaledAndLetterboxedScreen) {
+  struct Case {
+    int clientW, clientH, backW, backH, x, y, w, h;
+  };
+  for (const Case& c : {Case{640, 480, 640, 480, 0, 0, 640, 480},         // the mode itself
+                        Case{800, 600, 800, 600, 80, 60, 640, 480},       // a real mode change
+                        Case{1920, 1080, 640, 480, 240, 0, 1440, 1080},   // a wide desktop
+                        Case{1920, 1080, 800, 600, 384, 108, 1152, 864},  // ... of a larger mode
+                        Case{1280, 1024, 640, 480, 0, 32, 1280, 960}}) {  // a taller desktop
+    const dinput8::ConfigScreen::Placement p =
+        dinput8::PlacementOnBackBuffer(c.clientW, c.clientH, c.backW, c.backH);
+    EXPECT_EQ(p.offsetX, c.x) << c.clientW << "x" << c.clientH << " / " << c.backW << "x" << c.backH;
+    EXPECT_EQ(p.offsetY, c.y) << c.clientW << "x" << c.clientH << " / " << c.backW << "x" << c.backH;
+    EXPECT_EQ(p.width, c.w);
+    EXPECT_EQ(p.height, c.h);
+  }
+  const dinput8::ConfigScreen::Placement none = dinput8::PlacementOnBackBuffer(0, 0, 640, 480);
+  EXPECT_EQ(none.width, 640);  // nothing to divide by: the plain picture
+
+  // The view mode's Close button, clicked on a 1920 x 1080 desktop showing
+  // an 800 x 600 mode: its centre (320, 429) is at (384 + 320 x 1.8, 108 + 429 x 1.8).
+  const DIACTIONFORMATA format = {};
+  dinput8::ConfigScreen screen(format, nullptr, false);
+  screen.SetPlacement(dinput8::PlacementOnBackBuffer(1920, 1080, 800, 600));
+  host::Event click;
+  click.type = host::EventType::MouseButton;
+  click.button = 1;
+  click.down = true;
+  click.a = 384 + 320 * 18 / 10;
+  click.b = 108 + 80 * 18 / 10;  // the title bar: nothing there
+  screen.OnEvent(click);
+  EXPECT_FALSE(screen.Done());
+  click.b = 108 + 429 * 18 / 10;
+  screen.OnEvent(click);
+  EXPECT_TRUE(screen.Done());
+}
+
 TEST_F(ConfigureDevices, AControllerIsRemappedWithItsOwnButtons) {
   const int32_t pad = AttachPad("Pad", kAllButtons, kAllAxes);
   GUID instance = InstanceOfPad(format_);

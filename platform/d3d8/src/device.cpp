@@ -275,18 +275,10 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
 
 void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
   const int bw = static_cast<int>(target_.width), bh = static_cast<int>(target_.height);
-  int x = 0, y = 0, w = dw, h = dh;
-  if (static_cast<int64_t>(dw) * bh != static_cast<int64_t>(dh) * bw) {
-    // A desktop or a resized window of another shape: keep the picture's
-    // shape and fill the rest with black bars rather than stretch it.
-    if (static_cast<int64_t>(dw) * bh > static_cast<int64_t>(dh) * bw) {
-      w = static_cast<int>(static_cast<int64_t>(dh) * bw / bh);
-      x = (dw - w) / 2;
-    } else {
-      h = static_cast<int>(static_cast<int64_t>(dw) * bh / bw);
-      y = (dh - h) / 2;
-    }
-  }
+  // A desktop or a resized window of another shape: keep the picture's
+  // shape and fill the rest with black bars rather than stretch it.
+  const host::Rect shown = host::FitPicture(bw, bh, dw, dh);
+  const int x = shown.x, y = shown.y, w = shown.w, h = shown.h;
   gl_.BindReadFramebuffer(target_.fbo);
   gl_.BindDrawFramebuffer(fb);
   gl_.Enable(CAP_SCISSOR_TEST, false);

@@ -189,6 +189,20 @@ void ConfigScreen::OnClick(int wx, int wy) {
   MoveRow(static_cast<int>(row) - static_cast<int>(row_));
 }
 
+ConfigScreen::Placement PlacementOnBackBuffer(int clientW, int clientH, int backW, int backH) {
+  ConfigScreen::Placement p;
+  if (clientW <= 0 || clientH <= 0 || backW <= 0 || backH <= 0) return p;
+  // The application centres the picture on its back buffer (at the edge of
+  // one smaller than it), which is presented fitted to the client's shape.
+  const host::Rect shown = host::FitPicture(backW, backH, clientW, clientH);
+  const auto centre = [](int back, int picture) { return back > picture ? (back - picture) / 2 : 0; };
+  p.offsetX = shown.x + centre(backW, Canvas::kWidth) * shown.w / backW;
+  p.offsetY = shown.y + centre(backH, Canvas::kHeight) * shown.h / backH;
+  p.width = Canvas::kWidth * shown.w / backW;
+  p.height = Canvas::kHeight * shown.h / backH;
+  return p;
+}
+
 void ConfigScreen::MoveRow(int delta) {
   if (devices_.empty()) return;
   const int count = static_cast<int>(devices_[device_].rows.size());
@@ -342,19 +356,35 @@ bool TargetUsable(IDirect3DSurface8* target) {
          desc.Format == D3DFMT_X1R5G5B5 || desc.Format == D3DFMT_A1R5G5B5;
 }
 
-ConfigScreen::Placement PlacementFor(bool onTarget) {
+// The back buffer the application copies the picture onto: its device's.
+bool BackBufferSize(IDirect3DSurface8* target, int* w, int* h) {
+  IDirect3DDevice8* device = nullptr;
+  IDirect3DSurface8* back = nullptr;
+  D3DSURFACE_DESC desc{};
+  const bool ok = SUCCEEDED(target->GetDevice(&device)) && device &&
+                  SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) && back &&
+                  SUCCEEDED(back->GetDesc(&desc)) && desc.Width > 0 && desc.Height > 0;
+  SafeRelease(back);
+  SafeRelease(device);
+  if (ok) {
+    *w = static_cast<int>(desc.Width);
+    *h = static_cast<int>(desc.Height);
+  }
+  return ok;
+}
+
+ConfigScreen::Placement PlacementFor(IDirect3DSurface8* target) {
   const host::Rect client = host::GetClientArea();
-  ConfigScreen::Placement p;
-  if (client.w <= 0 || client.h <= 0) return p;
-  if (onTarget) {
-    // The application centres the 640 x 480 image on its screen.
-    p.offsetX = (client.w - Canvas::kWidth) / 2;
-    p.offsetY = (client.h - Canvas::kHeight) / 2;
-  } else {
+  if (client.w <= 0 || client.h <= 0) return ConfigScreen::Placement();
+  if (!target) {
+    ConfigScreen::Placement p;
     p.width = client.w;  // the picture fills the window
     p.height = client.h;
+    return p;
   }
-  return p;
+  int backW = client.w, backH = client.h;
+  BackBufferSize(target, &backW, &backH);
+  return PlacementOnBackBuffer(client.w, client.h, backW, backH);
 }
 
 // Input meant for the configuration window is not the game's: drop the
@@ -388,7 +418,7 @@ HRESULT RunConfigureDevices(LPDICONFIGUREDEVICESCALLBACK callback, LPDICONFIGURE
   }
   const char* user = params->dwcUsers > 0 ? params->lptszUserNames : nullptr;
   ConfigScreen screen(*params->lprgFormats, user, (flags & DICD_EDIT) != 0);
-  screen.SetPlacement(PlacementFor(target != nullptr));
+  screen.SetPlacement(PlacementFor(target));
   const bool cursorWasVisible = host::IsCursorVisible();
   host::SetCursorVisible(true);
   const int sink = host::AddEventSink(&OnScreenEvent, &screen);

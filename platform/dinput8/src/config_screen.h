@@ -106,6 +106,11 @@ class ConfigScreen {
 void DrawConfigScreen(const ConfigScreen& screen, Canvas& canvas);
 void PresentConfigScreen(const Canvas& canvas, IDirect3DSurface8* target);
 
+// Where the window's picture shows in a client area of clientW x clientH in
+// full screen: the application centres it on its backW x backH back buffer,
+// which a desktop of another size shows scaled and letterboxed.
+ConfigScreen::Placement PlacementOnBackBuffer(int clientW, int clientH, int backW, int backH);
+
 // Validates the parameters, runs the window until the user confirms or
 // cancels, saves the edited maps and returns DI_OK, or the reason it could
 // not run.

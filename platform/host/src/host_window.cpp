@@ -6,6 +6,7 @@
 #include "host/replay.h"
 #include "host_x11.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -299,6 +300,20 @@ void GetDrawableSize(int* w, int* h) {
   }
   if (w) *w = dw;
   if (h) *h = dh;
+}
+
+Rect FitPicture(int w, int h, int areaW, int areaH) {
+  Rect r{0, 0, areaW, areaH};
+  if (w <= 0 || h <= 0 || areaW <= 0 || areaH <= 0) return r;
+  const int64_t across = static_cast<int64_t>(areaW) * h, down = static_cast<int64_t>(areaH) * w;
+  if (across > down) {  // a wider area: bars left and right
+    r.w = static_cast<int>(static_cast<int64_t>(areaH) * w / h);
+    r.x = (areaW - r.w) / 2;
+  } else if (across < down) {  // a taller one: bars above and below
+    r.h = static_cast<int>(static_cast<int64_t>(areaW) * h / w);
+    r.y = (areaH - r.h) / 2;
+  }
+  return r;
 }
 
 void* CreateGLContext() {

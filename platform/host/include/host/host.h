@@ -69,6 +69,10 @@ bool IsFullScreen();
 // The size of the drawable in pixels (full screen: the screen; windowed: the
 // client area, times the display's scale).
 void GetDrawableSize(int* w, int* h);
+// Where a w x h picture shows in an area of areaW x areaH that keeps its
+// shape: scaled to reach two opposite sides and centred between black bars
+// (the whole area when the shapes agree), as a back buffer is presented.
+Rect FitPicture(int w, int h, int areaW, int areaH);
 
 // ------------------------------------------------------------------ OpenGL
 
