@@ -666,12 +666,22 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
   state_.baseVertex = 0;
   if (count == 0) return D3D_OK;
   FlushDraws();
+  // Indices that come back are read from the buffer kept for them; on the
+  // web every list goes there, as WebGL ties a buffer to one kind of target
+  // for good and the stream holds vertices.
+  const BYTE* indexBytes = static_cast<const BYTE*>(indices);
+  uintptr_t indexAt = 0;
+  GLuint elements = indexCache_.Find(
+      gl_, std::vector<BYTE>(indexBytes, indexBytes + static_cast<size_t>(n) * isize), isize, &indexAt);
   StreamReserve(static_cast<UINT>(bytes) + n * isize + stride + 4);  // both parts in one store
   const uintptr_t at = StreamUpload(data, static_cast<UINT>(bytes), stride);
-  const uintptr_t indexAt = StreamUpload(indices, n * isize, isize);
+  if (!elements) {
+    indexAt = StreamUpload(indices, n * isize, isize);
+    elements = streamBuffer_;
+  }
   HRESULT hr = PrepareDraw(streamBuffer_, 0, stride);
   if (FAILED(hr)) return hr;
-  gl_.BindElementBuffer(streamBuffer_);
+  gl_.BindElementBuffer(elements);
   GL(DrawElementsBaseVertex)
   (mode, static_cast<GLsizei>(n), isize == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
    reinterpret_cast<const void*>(indexAt), static_cast<GLint>(at / stride));
