@@ -10,7 +10,9 @@ Without a window manager nobody carries out a full-screen request; with one
 1. Alt+Enter asks for 640 x 480, which the display does not offer: the
    window covers the screen, the 4:3 picture shows whole between black bars
    (HUD at its top, sea floor down to its bottom edge) and keeps moving, and
-   stderr says once which mode was used instead.
+   stderr says once which mode was used instead. The configuration window
+   opened from the Input menu shows scaled with the picture, and a click on
+   its Close button where it shows closes it.
 2. Alt+Enter returns to a 640 x 480 window, HUD shown, moving.
 3. The Video menu's 1024x768, 800x600 and 640x480 each give the same whole,
    moving picture; its Windowed returns to the window.
@@ -196,6 +198,41 @@ def hud_shown(shot):
     return sum(map(is_hud, band)) >= 20 and sum(map(is_black, band)) >= len(band) * 0.6
 
 
+def config_shown(shot):
+    """The configuration window's title bar (0x203A70), right of its title
+    text, along the top of the letterboxed picture."""
+    x0, y0, w, h = PICTURE
+    band = [p for _, _, p in shot.samples((x0 + w * 11 // 20, y0 + 2, w * 2 // 5, 10), 6)]
+    return sum(1 for p in band if abs(p[0] - 0x20) < 12 and abs(p[1] - 0x3A) < 12 and abs(p[2] - 0x70) < 12) \
+        >= len(band) * 0.8
+
+
+def wait_for(env, window, what, test):
+    deadline = time.time() + SETTLE
+    while True:
+        shot = Shot(env, window)
+        if test(shot):
+            return
+        if time.time() > deadline:
+            keep(shot, what.replace(" ", "-"))
+            fail(what)
+        time.sleep(0.3)
+
+
+def click_config_close(env, window):
+    """The configuration window drawn over full-screen play, scaled with the
+    picture: its Close button is clicked where it shows, at (320, 429) of
+    the 640 x 480 picture, and the window closes."""
+    key(env, window, "F1", "Down", "Down", "Return", "Return")  # Input Menu, View Devices
+    wait_for(env, window, "the configuration window did not show in full screen", config_shown)
+    x0, y0, w, h = PICTURE
+    run(env, "xdotool", "mousemove", "--sync", str(x0 + 320 * w // 640), str(y0 + 429 * h // 480))
+    run(env, "xdotool", "click", "1")
+    wait_for(env, window, "a click on Close where it shows did not close the configuration window",
+             lambda shot: not config_shown(shot) and hud_shown(shot))
+    print("ok: a click on the scaled configuration window's Close closed it")
+
+
 def leave_splash(env, window):
     """A key leaves the splash once it is up; a slow start (a loaded machine,
     the sanitizers) may still be drawing it, so press again until the HUD of
@@ -243,7 +280,8 @@ def play(exe, env, errors):
         for mode in ("800x600", "640x480"):
             key(env, window, "F1", "Return", "Up", "Return")
             check_full_screen(env, window, "Video menu " + mode)
-        key(env, window, "F1", "Return", "Up", "Return")
+        click_config_close(env, window)  # leaves the main menu on its Input entry
+        key(env, window, "F1", "Up", "Up", "Return", "Up", "Return")
         check_windowed(env, window, "Video menu Windowed")
         # A window dragged to another shape letterboxes instead of stretching.
         for w, h, picture in ((960, 480, (160, 0, 640, 480)), (640, 600, (0, 60, 640, 480))):
