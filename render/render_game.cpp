@@ -161,10 +161,20 @@ struct GlowVertex {  // XYZRHW | DIFFUSE | TEX1
   float u, v;
 };
 
-// Draws the copies over `background` and copies the back buffer into `into`.
-bool CaptureCopies(const TitleCopy* copies, D3DCOLOR background, IDirect3DTexture8* into) {
-  device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0);
-  DrawTitleCopies(bigFont, "Paused", copies);
+// `*texture` made, or made again, at the back buffer's size and format.
+bool BackBufferSizedTexture(IDirect3DTexture8** texture) {
+  const UINT w = presentParams.BackBufferWidth, h = presentParams.BackBufferHeight;
+  D3DSURFACE_DESC desc{};
+  if (*texture && (FAILED((*texture)->GetLevelDesc(0, &desc)) || desc.Width != w || desc.Height != h)) {
+    (*texture)->Release();
+    *texture = nullptr;
+  }
+  return *texture || SUCCEEDED(device->CreateTexture(w, h, 1, 0, presentParams.BackBufferFormat,
+                                                     D3DPOOL_MANAGED, texture));
+}
+
+// The back buffer as it stands, copied into `into`.
+bool CopyBackBufferInto(IDirect3DTexture8* into) {
   IDirect3DSurface8* back = nullptr;
   IDirect3DSurface8* level = nullptr;
   bool ok = SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
@@ -173,6 +183,13 @@ bool CaptureCopies(const TitleCopy* copies, D3DCOLOR background, IDirect3DTextur
   if (level) level->Release();
   if (back) back->Release();
   return ok;
+}
+
+// Draws the copies over `background` and copies the back buffer into `into`.
+bool CaptureCopies(const TitleCopy* copies, D3DCOLOR background, IDirect3DTexture8* into) {
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, background, 1.0f, 0);
+  DrawTitleCopies(bigFont, "Paused", copies);
+  return CopyBackBufferInto(into);
 }
 
 // T = (glow over white) - G, and the box the glow touches.
@@ -209,14 +226,7 @@ bool SplitGlow() {
 
 // Inside the scene, before the frame's own clear.
 void CapturePauseGlow() {
-  const UINT w = presentParams.BackBufferWidth, h = presentParams.BackBufferHeight;
-  D3DSURFACE_DESC desc{};
-  if (pauseGlow && (FAILED(pauseGlow->GetLevelDesc(0, &desc)) || desc.Width != w || desc.Height != h))
-    ReleasePauseTitle();
-  const D3DFORMAT format = presentParams.BackBufferFormat;
-  if (!pauseGlow && FAILED(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &pauseGlow))) return;
-  if (!pauseShowing && FAILED(device->CreateTexture(w, h, 1, 0, format, D3DPOOL_MANAGED, &pauseShowing)))
-    return;
+  if (!BackBufferSizedTexture(&pauseGlow) || !BackBufferSizedTexture(&pauseShowing)) return;
   TitleCopy copies[kTitleCopies];
   ScatterTitleCopies(copies);
   pauseGlowFresh = CaptureCopies(copies, 0xFF000000, pauseGlow) &&
@@ -331,23 +341,7 @@ bool KeepsPausedPicture() {
 
 // After the first paused frame, before anything is drawn over it.
 void KeepPausedPicture(uint32_t key) {
-  const UINT w = presentParams.BackBufferWidth, h = presentParams.BackBufferHeight;
-  D3DSURFACE_DESC desc{};
-  if (pausedPicture &&
-      (FAILED(pausedPicture->GetLevelDesc(0, &desc)) || desc.Width != w || desc.Height != h)) {
-    pausedPicture->Release();
-    pausedPicture = nullptr;
-  }
-  if (!pausedPicture && FAILED(device->CreateTexture(w, h, 1, 0, presentParams.BackBufferFormat,
-                                                     D3DPOOL_MANAGED, &pausedPicture)))
-    return;
-  IDirect3DSurface8* back = nullptr;
-  IDirect3DSurface8* level = nullptr;
-  pausedPictureFresh = SUCCEEDED(device->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back)) &&
-                       SUCCEEDED(pausedPicture->GetSurfaceLevel(0, &level)) &&
-                       SUCCEEDED(device->CopyRects(back, nullptr, 0, level, nullptr));
-  if (level) level->Release();
-  if (back) back->Release();
+  pausedPictureFresh = BackBufferSizedTexture(&pausedPicture) && CopyBackBufferInto(pausedPicture);
   pausedPictureKey = key;
 }
 

@@ -12,6 +12,16 @@ class PresentTest : public DeviceTest {
   int WindowWidth() const override { return 128; }
   int WindowHeight() const override { return 96; }
 
+  // A 32 x 20 picture over `pixels`, rows `pitchPixels` apart.
+  static host::Picture Picture32x20(const std::vector<uint32_t>& pixels, int pitchPixels) {
+    host::Picture picture;
+    picture.pixels = pixels.data();
+    picture.w = 32;
+    picture.h = 20;
+    picture.pitch = pitchPixels * 4;
+    return picture;
+  }
+
   void Inject(host::EventType type) {
     host::Event e;
     e.type = type;
@@ -202,11 +212,7 @@ TEST_F(PresentTest, ResizedWindowOfAnotherShapeIsLetterboxed) {
 
 TEST_F(PresentTest, GdiPictureIsShownThroughTheDeviceUntilItIsReleased) {
   std::vector<uint32_t> pixels(40 * 20, 0x00FF8000);
-  host::Picture picture;
-  picture.pixels = pixels.data();
-  picture.w = 32;
-  picture.h = 20;
-  picture.pitch = 40 * 4;
+  const host::Picture picture = Picture32x20(pixels, 40);
   host::PresentPicture(picture);
   // Drawing goes on unharmed by the picture's own OpenGL work.
   ClearTo(0xFF000000);
@@ -221,11 +227,7 @@ TEST_F(PresentTest, GdiPictureIsShownThroughTheDeviceUntilItIsReleased) {
 // uploaded again, and a texture made after the release is drawn with.
 TEST_F(PresentTest, AFrameReleasesTheGdiPictureAndALaterPictureComesBack) {
   std::vector<uint32_t> pixels(32 * 20, 0x000080FF);
-  host::Picture picture;
-  picture.pixels = pixels.data();
-  picture.w = 32;
-  picture.h = 20;
-  picture.pitch = 32 * 4;
+  const host::Picture picture = Picture32x20(pixels, 32);
   for (int round = 0; round < 2; ++round) {
     host::PresentPicture(picture);
     ClearTo(0xFF000000);
