@@ -3,7 +3,8 @@
 // subsets drawn as the game's models draw them. Each scene is drawn both
 // ways; the back buffers must match pixel for pixel (the GPU transforms and
 // lights the same vertices either way) while runs of subsets that share
-// every state and the world transform become one OpenGL draw.
+// every state but their world, material, vertex buffer and stage 0's
+// texture become one OpenGL draw.
 #include <cmath>
 
 #include "d3d8_fixture.h"
@@ -16,6 +17,26 @@ struct MeshVertex {  // D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1
 };
 constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr int kQuads = 8;  // the model: a fan of tilted quads, one subset each
+
+// Textures of a few colours, each a gradient with its own alpha, so that
+// sampling the wrong one or at the wrong place shows.
+std::vector<IDirect3DTexture8*> MakeTextures(IDirect3DDevice8* device, int count) {
+  std::vector<IDirect3DTexture8*> textures;
+  for (int t = 0; t < count; ++t) {
+    IDirect3DTexture8* texture = nullptr;
+    EXPECT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    D3DLOCKED_RECT r{};
+    EXPECT_EQ(texture->LockRect(0, &r, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        static_cast<uint32_t*>(r.pBits)[y * r.Pitch / 4 + x] =
+            static_cast<uint32_t>(0x60 + 0x1C * t + y * 4) << 24 | (0x20 + 0x30 * t + x * 8) << 16 |
+            ((0xE0 - 0x28 * t) & 0xFF) << 8 | (0x10 + y * 0x1C);
+    EXPECT_EQ(texture->UnlockRect(0), D3D_OK);
+    textures.push_back(texture);
+  }
+  return textures;
+}
 
 class IndexedCoalescingTest : public DeviceTest {
  protected:
@@ -41,14 +62,7 @@ class IndexedCoalescingTest : public DeviceTest {
       std::memcpy(p + q * sizeof(quad), quad, sizeof(quad));
     }
     ASSERT_EQ(indices_->Unlock(), D3D_OK);
-    ASSERT_EQ(device_->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture_), D3D_OK);
-    D3DLOCKED_RECT r{};
-    ASSERT_EQ(texture_->LockRect(0, &r, nullptr, 0), D3D_OK);
-    for (int y = 0; y < 8; ++y)
-      for (int x = 0; x < 8; ++x)
-        static_cast<uint32_t*>(r.pBits)[y * r.Pitch / 4 + x] =
-            0xFF000000u | (0x30 + x * 0x1A) << 16 | 0xA000 | (0x40 + y * 0x18);
-    ASSERT_EQ(texture_->UnlockRect(0), D3D_OK);
+    texture_ = MakeTextures(device_, 1)[0];
 
     D3DMATRIX proj{};
     proj._11 = 1.5f, proj._22 = 2.0f, proj._33 = 1.01f, proj._34 = 1.0f, proj._43 = -0.101f;
@@ -126,12 +140,12 @@ TEST_F(IndexedCoalescingTest, SubsetsSharingEveryStateBecomeOneDraw) {
     Material(0.9f, 0.7f, 0.5f, 1.0f);
     ASSERT_EQ(device_->SetTexture(0, texture_), D3D_OK);
     Subset(2, 3);
-    // Part of the model elsewhere: a new world, a new draw.
+    // Part of the model elsewhere: a new world, in a slot of its own.
     Place(0.3f, -0.4f, 2.5f, -0.3f);
     Subset(0, 2);
     Subset(3, 1);
   });
-  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.first, 1u);
   EXPECT_EQ(draws.second, 5u);
 }
 
@@ -166,7 +180,9 @@ TEST_F(IndexedCoalescingTest, MaterialsPassesAndWorldsSplitRunsInOrder) {
     ASSERT_EQ(device_->SetRenderState(D3DRS_ZWRITEENABLE, TRUE), D3D_OK);
     ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE), D3D_OK);
   });
-  EXPECT_EQ(draws.first, 4u);
+  // The opaque pass is one draw whatever its worlds, materials and
+  // textures; the blended one another.
+  EXPECT_EQ(draws.first, 2u);
   EXPECT_EQ(draws.second, 7u);
 }
 
@@ -216,9 +232,10 @@ TEST_F(IndexedCoalescingTest, WritesClearsAndReleasesBetweenDrawsLandInOrder) {
     ASSERT_EQ(device_->SetStreamSource(0, mesh_, sizeof(MeshVertex)), D3D_OK);
     EXPECT_EQ(doomed->Release(), 0u);
   });
-  // Runs: the first draw alone (its buffer changed), the second, the two
-  // 32-bit ones (their indices were copied when drawn), the released pair.
-  EXPECT_EQ(draws.first, 4u);
+  // Runs: the first draw alone (its buffer changed), the second with the
+  // two 32-bit ones (indices of another size, copied when drawn), the
+  // released pair.
+  EXPECT_EQ(draws.first, 3u);
   EXPECT_EQ(draws.second, 6u);
   wide->Release();
   other->Release();
@@ -319,23 +336,99 @@ TEST_F(IndexedCoalescingTest, SubsetsOfOneModelWithMaterialsOfTheirOwnBecomeOneD
     }
     material(9);
     Subset(1, 2);
-    // A ninth material in the run: the gathered draw is full and a new one
-    // starts.
+    // Elsewhere, two materials again: two more slots (9 to 11).
     Place(0.2f, 0.3f, 2.5f, -0.4f);
     for (int q = 0; q < kQuads; ++q) {
       material(q % 2);
       Subset(q, 1);
     }
+    // Eight more: the seventeenth slot does not fit, and a new draw starts.
+    Place(-0.3f, -0.2f, 2.8f, 0.6f);
+    for (int q = 0; q < kQuads; ++q) {
+      material(10 + q);
+      Subset(q, 1);
+    }
     ASSERT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE), D3D_OK);
   });
-  EXPECT_EQ(draws.first, 3u);
-  EXPECT_EQ(draws.second, 17u);
+  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.second, 25u);
+}
+
+TEST_F(IndexedCoalescingTest, SubsetsWithTexturesOfTheirOwnShareADrawUpToFour) {
+  // Colour from the texture alone and alpha (blended) from texture and
+  // vertex: an untextured subset runs other arithmetic, the lit colour.
+  std::vector<IDirect3DTexture8*> textures = MakeTextures(device_, 5);
+  // The second model's vertices lie further apart in their buffer.
+  constexpr UINT kWideStride = sizeof(MeshVertex) + 12;
+  IDirect3DVertexBuffer8* wide = nullptr;
+  ASSERT_EQ(device_->CreateVertexBuffer(kQuads * 4 * kWideStride, 0, kMeshFvf, D3DPOOL_MANAGED, &wide),
+            D3D_OK);
+  {
+    FillMesh(mesh_, 0.2f);
+    BYTE *from = nullptr, *to = nullptr;
+    ASSERT_EQ(mesh_->Lock(0, 0, &from, D3DLOCK_READONLY), D3D_OK);
+    ASSERT_EQ(wide->Lock(0, 0, &to, 0), D3D_OK);
+    for (int v = 0; v < kQuads * 4; ++v)
+      std::memcpy(to + v * kWideStride, from + v * sizeof(MeshVertex), sizeof(MeshVertex));
+    ASSERT_EQ(wide->Unlock(), D3D_OK);
+    ASSERT_EQ(mesh_->Unlock(), D3D_OK);
+    FillMesh(mesh_, 0.0f);
+  }
+  auto texture = [&](int t) { ASSERT_EQ(device_->SetTexture(0, t < 0 ? nullptr : textures[t]), D3D_OK); };
+  const auto draws = Compare([&] {
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
+    Material(0.9f, 0.7f, 0.5f, 0.8f);
+    Place(-0.3f, 0.1f, 2.2f, 0.2f);
+    texture(0), Subset(0, 1);
+    texture(-1), Subset(1, 1);
+    texture(1), Subset(2, 2);
+    Place(0.25f, -0.3f, 2.6f, -0.4f);
+    ASSERT_EQ(device_->SetStreamSource(0, wide, kWideStride), D3D_OK);
+    texture(2);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, kQuads * 4, 4 * 6, 2 * 2), D3D_OK);
+    texture(3), Subset(6, 1);
+    texture(0), Subset(7, 1);
+    texture(-1), Subset(0, 1);
+    // A fifth texture: the draw holds four, and another starts.
+    Place(0.0f, 0.4f, 3.0f, 0.9f);
+    texture(4), Subset(3, 3);
+    texture(1), Subset(0, 2);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE), D3D_OK);
+  });
+  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.second, 9u);
+  // With stage 1 on, only one texture of stage 0 fits a draw; a change of
+  // stage 1's texture ends it too.
+  const auto twoStages = Compare([&] {
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 0), D3D_OK);
+    ASSERT_EQ(device_->SetTexture(1, textures[4]), D3D_OK);
+    Place(0.0f, 0.0f, 2.4f, 0.3f);
+    texture(0), Subset(0, 2);
+    Place(0.1f, 0.2f, 2.4f, 0.3f);
+    Subset(2, 2);  // another world, the same textures: joins
+    texture(1), Subset(4, 2);
+    ASSERT_EQ(device_->SetTexture(1, textures[3]), D3D_OK);
+    Subset(6, 2);
+    ASSERT_EQ(device_->SetTexture(1, nullptr), D3D_OK);
+    ASSERT_EQ(device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE), D3D_OK);
+  });
+  EXPECT_EQ(twoStages.first, 3u);
+  EXPECT_EQ(twoStages.second, 4u);
+  wide->Release();
+  for (IDirect3DTexture8* t : textures) t->Release();
 }
 
 TEST_F(IndexedCoalescingTest, SlottedSubsetsKeepTheVerticesTheyWereGiven) {
   // The model's vertices rewritten after two subsets with different
   // materials were gathered, before anything submitted them: they show the
-  // vertices as they were, the next draw the new ones.
+  // vertices as they were, the next draw (joining them) the new ones.
   const auto draws = Compare([&] {
     FillMesh(mesh_, 0.0f);
     ASSERT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
@@ -348,7 +441,7 @@ TEST_F(IndexedCoalescingTest, SlottedSubsetsKeepTheVerticesTheyWereGiven) {
     Material(0.2f, 0.2f, 0.9f, 1.0f);
     Subset(5, 3);
   });
-  EXPECT_EQ(draws.first, 2u);
+  EXPECT_EQ(draws.first, 1u);
   EXPECT_EQ(draws.second, 3u);
   FillMesh(mesh_, 0.0f);
 }

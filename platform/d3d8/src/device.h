@@ -247,7 +247,9 @@ class Device final : public IDirect3DDevice8 {
   void HoldRenderState(DWORD state);
   void HoldStageState(DWORD stage, DWORD type);
   void HoldTexture(DWORD stage);
-  bool HeldAsGathered() const;
+  // Whether every held state is back as gathered (but stage 0's texture,
+  // when `exceptTexture0`).
+  bool HeldAsGathered(bool exceptTexture0 = false) const;
   // Something waits to be drawn, of either kind.
   bool Pending() const { return batchVertices_ || indexedDraws_; }
   // A held state set back joins the next draw to the waiting ones; any
@@ -264,14 +266,24 @@ class Device final : public IDirect3DDevice8 {
   // Exchanges the world transform and its uniform serial with the given ones.
   void SwapWorld(D3DMATRIX& world, uint64_t& serial);
   void SwapMaterial(D3DMATERIAL8& material, uint64_t& serial);
-  // Whether a material change may leave the waiting indexed draws waiting:
-  // lit subsets then each keep their material in a slot of their own.
-  bool MaterialsMayJoin() const;
-  // Copies the vertices that indices [first, first + n) of the waiting ones
-  // name, each followed by its material slot, and the indices renumbered.
-  void SlotPart(UINT first, UINT n, int slot);
+  // Whether a change of world, material, vertex buffer or stage 0's
+  // texture may leave the waiting indexed draws waiting: lit subsets then
+  // each keep theirs in a slot.
+  bool SlotsMayJoin() const;
+  // Whether the next indexed draw may join the waiting ones with a slot.
+  bool SlotJoinable(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) const;
+  // Copies the vertices that `n` indices of `isize` bytes name from
+  // `vertices`, `stride` apart, each followed by `slot`, and the indices
+  // renumbered.
+  void SlotPart(const BYTE* indices, UINT isize, UINT n, const BYTE* vertices, UINT stride, int slot);
+  // The slot with the current world, material and texture, added if new.
+  int CurrentSlot();
+  // The number a slot's texture goes by in a slotted draw (-1: none).
+  int SlotTexture(const Texture* texture) const;
   void DrawSlotted(UINT count);
+  void TransformValues(const D3DMATRIX& world, float* data) const;
   void MaterialValues(const D3DMATERIAL8& m, float* data) const;
+  ProgramKey::Stage StageKey(int stage, bool hasTexture) const;
   // Exchanges the held values with the current ones; everything they feed
   // is brought up to date again by the next draw.
   void SwapHeld();
@@ -353,9 +365,9 @@ class Device final : public IDirect3DDevice8 {
   DWORD heldTssValue_[kStages][kStageStates] = {};
   Texture* heldTextureValue_[kStages] = {};
   // Indexed draws waiting (see IndexedAdd): the vertex buffer they read, as
-  // uploaded when they were added; their indices, copied then; and the world
-  // transform with its uniform serial. One draw alone is submitted from its
-  // own index buffer, whose OpenGL copy nothing refreshes before then.
+  // uploaded when they were added; their indices, copied then. One draw
+  // alone is submitted from its own index buffer, whose OpenGL copy nothing
+  // refreshes before then.
   UINT indexedDraws_ = 0, indexedCount_ = 0;
   VertexBuffer* indexedStream_ = nullptr;
   UINT indexedStride_ = 0, indexedBase_ = 0, indexedSize_ = 0;
@@ -364,18 +376,26 @@ class Device final : public IDirect3DDevice8 {
   uintptr_t indexedSourceAt_ = 0;
   std::vector<BYTE> indexed_;
   IndexCache indexCache_;  // gathered lists that repeat, uploaded once
-  D3DMATRIX indexedWorld_{};
-  uint64_t indexedWorldSerial_ = 0;
-  // Their materials, one slot per change (the first with its serial); when
-  // there is more than one, the draws' vertices as copied with their slot
-  // (the layout's bytes, then a float) and their indices renumbered.
-  std::vector<D3DMATERIAL8> indexedMaterials_;
-  uint64_t indexedMaterialSerial_ = 0;
+  // What the draws were given besides their vertices: while they share it,
+  // one slot (with the uniform serials of its world and material); once
+  // they do not, a slot for each distinct one, and the draws' vertices
+  // copied with their slot's number (the layout's bytes, then a float)
+  // with their indices renumbered.
+  struct Slot {
+    D3DMATRIX world;
+    D3DMATERIAL8 material;
+    Texture* texture;  // stage 0's
+  };
+  std::vector<Slot> slots_;
+  bool slotted_ = false;
+  uint64_t indexedWorldSerial_ = 0, indexedMaterialSerial_ = 0;
   std::vector<std::pair<UINT, UINT>> indexedParts_;  // each draw's first index and count
   std::vector<BYTE> slotVertices_;
   std::vector<uint32_t> slotIndices_;
   UINT slotVertexCount_ = 0;
-  bool materialSlots_ = false;  // a slotted draw is being prepared
+  std::vector<Texture*> slotTextures_;  // the distinct textures the slots name
+  int textureSlots_ = 0;                // how many of them a slotted draw samples
+  bool drawingSlots_ = false;           // a slotted draw is being prepared
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.
   uint64_t viewProjSerial_ = 0, identityFor_ = ~0ull, identitySerial_ = 0;

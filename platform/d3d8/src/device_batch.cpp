@@ -134,11 +134,12 @@ void Device::HoldTexture(DWORD stage) {
   anyHeld_ = true;
 }
 
-bool Device::HeldAsGathered() const {
+bool Device::HeldAsGathered(bool exceptTexture0) const {
   for (DWORD i = 0; i < kRenderStates; ++i)
     if (heldRs_[i] && heldRsValue_[i] != state_.rs[i]) return false;
   for (int s = 0; s < kStages; ++s) {
-    if (heldTexture_[s] && heldTextureValue_[s] != state_.textures[s]) return false;
+    if (heldTexture_[s] && heldTextureValue_[s] != state_.textures[s] && !(exceptTexture0 && s == 0))
+      return false;
     for (DWORD t = 0; t < kStageStates; ++t)
       if (heldTss_[s][t] && heldTssValue_[s][t] != state_.tss[s][t]) return false;
   }
@@ -225,51 +226,135 @@ void Device::SwapMaterial(D3DMATERIAL8& material, uint64_t& serial) {
 
 // ---------------------------------------------------------- indexed draws
 
+namespace {
+
+// A draw naming more vertices than this is drawn from its own buffer
+// rather than copied into a slotted one (a whole sea floor, say).
+constexpr uint32_t kSlotSpanLimit = 4096;
+constexpr UINT kSlotVertexLimit = 1u << 16;  // copied vertices a slotted draw holds at most
+
+uint32_t IndexAt(const BYTE* indices, UINT isize, UINT i) {
+  uint32_t v = 0;
+  std::memcpy(&v, indices + static_cast<size_t>(i) * isize, isize);
+  return v;
+}
+
+// How many vertices n indices name, from the lowest to the highest.
+uint32_t IndexSpan(const BYTE* indices, UINT isize, UINT n, uint32_t* lowest = nullptr) {
+  uint32_t lo = ~0u, hi = 0;
+  for (UINT i = 0; i < n; ++i) {
+    const uint32_t v = IndexAt(indices, isize, i);
+    lo = std::min(lo, v), hi = std::max(hi, v);
+  }
+  if (lowest) *lowest = lo;
+  return n ? hi - lo + 1 : 0;
+}
+
+}  // namespace
+
 bool Device::IndexedJoinable(GLenum mode, IndexBuffer* ib) const {
   const BufferMemory& vm = state_.stream->memory();
+  const Slot& s = slots_[0];
   // A vertex buffer written since the waiting draws were added would be
   // uploaded under them.
-  return state_.stream == indexedStream_ && state_.stride == indexedStride_ &&
+  return !slotted_ && state_.stream == indexedStream_ && state_.stride == indexedStride_ &&
          state_.baseVertex == indexedBase_ && ib->indexSize() == indexedSize_ && mode == indexedMode_ &&
-         vm.dirtyHi <= vm.dirtyLo && std::memcmp(&state_.world, &indexedWorld_, sizeof(D3DMATRIX)) == 0 &&
-         (std::memcmp(&state_.material, &indexedMaterials_.back(), sizeof(D3DMATERIAL8)) == 0 ||
-          MaterialsMayJoin());
+         vm.dirtyHi <= vm.dirtyLo && std::memcmp(&state_.world, &s.world, sizeof(D3DMATRIX)) == 0 &&
+         std::memcmp(&state_.material, &s.material, sizeof(D3DMATERIAL8)) == 0 &&
+         state_.textures[0] == s.texture;
 }
 
-bool Device::MaterialsMayJoin() const {
-  return indexedDraws_ && !batchVertices_ && coalescing_ && state_.rs[D3DRS_LIGHTING] && !layout_.rhw &&
-         indexedMaterials_.size() < static_cast<size_t>(kMaterialSlots);
+bool Device::SlotsMayJoin() const {
+  return indexedDraws_ && !batchVertices_ && coalescing_ && state_.rs[D3DRS_LIGHTING] && !layout_.rhw;
 }
 
-void Device::SlotPart(UINT first, UINT n, int slot) {
-  const BYTE* indices = indexed_.data() + static_cast<size_t>(first) * indexedSize_;
-  auto index = [&](UINT i) {
-    uint32_t v = 0;
-    std::memcpy(&v, indices + static_cast<size_t>(i) * indexedSize_, indexedSize_);
-    return v;
-  };
-  uint32_t lo = ~0u, hi = 0;
-  for (UINT i = 0; i < n; ++i) lo = std::min(lo, index(i)), hi = std::max(hi, index(i));
+bool Device::SlotJoinable(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) const {
+  if (!SlotsMayJoin() || mode != indexedMode_ || slots_.size() > static_cast<size_t>(kSlots)) return false;
+  // Room for the values: a slot of their own, and stage 0's texture among
+  // the few a draw may sample (only one while stage 1 is on).
+  const Texture* texture = state_.textures[0];
+  bool known = false, textureKnown = texture == nullptr;
+  for (const Slot& s : slots_) {
+    known = known ||
+            (std::memcmp(&s.world, &state_.world, sizeof(D3DMATRIX)) == 0 &&
+             std::memcmp(&s.material, &state_.material, sizeof(D3DMATERIAL8)) == 0 && s.texture == texture);
+    textureKnown = textureKnown || s.texture == texture;
+  }
+  if (!known && slots_.size() == static_cast<size_t>(kSlots)) return false;
+  const bool stage1Off =
+      state_.tss[0][D3DTSS_COLOROP] == D3DTOP_DISABLE || state_.tss[1][D3DTSS_COLOROP] == D3DTOP_DISABLE;
+  bool oneTexture = true;
+  for (const Slot& s : slots_) oneTexture = oneTexture && s.texture == texture;
+  if (!oneTexture && !stage1Off) return false;
+  if (!textureKnown && slotTextures_.size() == static_cast<size_t>(kTextureSlots)) return false;
+  // Room for the vertices: this draw's, and the waiting ones' when they are
+  // copied now (while their buffer still holds what they were given).
+  UINT vertices = slotVertexCount_;
+  const uint32_t span = IndexSpan(
+      ib->memory().bytes.data() + static_cast<size_t>(startIndex) * ib->indexSize(), ib->indexSize(), n);
+  if (span > kSlotSpanLimit) return false;
+  vertices += span;
+  if (!slotted_) {
+    const BufferMemory& m = indexedStream_->memory();
+    if (m.dirtyHi > m.dirtyLo) return false;
+    for (const auto& part : indexedParts_) {
+      const uint32_t s = IndexSpan(indexed_.data() + static_cast<size_t>(part.first) * indexedSize_,
+                                   indexedSize_, part.second);
+      if (s > kSlotSpanLimit) return false;
+      vertices += s;
+    }
+  }
+  return vertices <= kSlotVertexLimit;
+}
+
+void Device::SlotPart(const BYTE* indices, UINT isize, UINT n, const BYTE* vertices, UINT stride, int slot) {
+  uint32_t lo = 0;
+  const uint32_t span = IndexSpan(indices, isize, n, &lo);
   const UINT size = layout_.size;
-  const BYTE* source = indexedStream_->memory().bytes.data();
   const float slotValue = static_cast<float>(slot);
-  for (uint32_t v = lo; v <= hi; ++v) {
-    const BYTE* vertex = source + (static_cast<size_t>(indexedBase_) + v) * indexedStride_;
+  const BYTE* s = reinterpret_cast<const BYTE*>(&slotValue);
+  for (uint32_t v = 0; v < span; ++v) {
+    const BYTE* vertex = vertices + (static_cast<size_t>(lo) + v) * stride;
     slotVertices_.insert(slotVertices_.end(), vertex, vertex + size);
-    const BYTE* s = reinterpret_cast<const BYTE*>(&slotValue);
     slotVertices_.insert(slotVertices_.end(), s, s + sizeof(float));
   }
-  for (UINT i = 0; i < n; ++i) slotIndices_.push_back(index(i) - lo + slotVertexCount_);
-  slotVertexCount_ += hi - lo + 1;
+  for (UINT i = 0; i < n; ++i) slotIndices_.push_back(IndexAt(indices, isize, i) - lo + slotVertexCount_);
+  slotVertexCount_ += span;
+}
+
+int Device::CurrentSlot() {
+  Texture* texture = state_.textures[0];
+  for (size_t i = 0; i < slots_.size(); ++i)
+    if (std::memcmp(&slots_[i].world, &state_.world, sizeof(D3DMATRIX)) == 0 &&
+        std::memcmp(&slots_[i].material, &state_.material, sizeof(D3DMATERIAL8)) == 0 &&
+        slots_[i].texture == texture)
+      return static_cast<int>(i);
+  slots_.push_back({state_.world, state_.material, texture});
+  if (texture && SlotTexture(texture) < 0) slotTextures_.push_back(texture);
+  return static_cast<int>(slots_.size()) - 1;
+}
+
+int Device::SlotTexture(const Texture* texture) const {
+  for (size_t i = 0; i < slotTextures_.size(); ++i)
+    if (slotTextures_[i] == texture) return static_cast<int>(i);
+  return -1;
 }
 
 bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
   if (!ListMode(mode)) return false;
   if (batchVertices_) FlushDraws();
-  SettleHeld();
   const UINT isize = ib->indexSize();
-  if (indexedDraws_ && (!IndexedJoinable(mode, ib) || indexed_.size() + size_t{n} * isize > kIndexedMaxBytes))
+  if (indexedDraws_ && indexed_.size() + (slotIndices_.size() + n) * size_t{4} > kIndexedMaxBytes)
     FlushDraws();
+  if (anyHeld_) {
+    // Stage 0's texture changed, and nothing else: the draw may still
+    // join, with a slot that names its texture.
+    if (HeldAsGathered() || (HeldAsGathered(true) && SlotJoinable(mode, ib, startIndex, n)))
+      ForgetHeld();
+    else
+      FlushDraws();
+  }
+  if (indexedDraws_ && !IndexedJoinable(mode, ib) && !SlotJoinable(mode, ib, startIndex, n)) FlushDraws();
   VertexBuffer* vb = state_.stream;
   // Both OpenGL copies are made current now; every other draw submits the
   // waiting ones before it uploads anything, so they stay as they are.
@@ -283,28 +368,37 @@ bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
     indexedMode_ = mode;
     indexedSource_ = ib->memory().gl;
     indexedSourceAt_ = static_cast<uintptr_t>(startIndex) * isize;
-    indexedWorld_ = state_.world;
+    slots_.assign(1, Slot{state_.world, state_.material, state_.textures[0]});
     indexedWorldSerial_ = serials_[U_TRANSFORM];
-    indexedMaterials_.assign(1, state_.material);
     indexedMaterialSerial_ = serials_[U_MATERIAL];
+    slotted_ = false;
     indexedParts_.clear();
     slotVertices_.clear();
     slotIndices_.clear();
     slotVertexCount_ = 0;
+    slotTextures_.clear();
+  } else if (!slotted_ && !IndexedJoinable(mode, ib)) {
+    // Something differs: the draws so far take slot 0, copied now while
+    // their buffer still holds what they were given.
+    slotted_ = true;
+    if (slots_[0].texture) slotTextures_.push_back(slots_[0].texture);
+    const BYTE* vertices =
+        indexedStream_->memory().bytes.data() + static_cast<size_t>(indexedBase_) * indexedStride_;
+    for (const auto& part : indexedParts_)
+      SlotPart(indexed_.data() + static_cast<size_t>(part.first) * indexedSize_, indexedSize_, part.second,
+               vertices, indexedStride_, 0);
+    indexed_.clear();
   }
   const BYTE* from = ib->memory().bytes.data() + static_cast<size_t>(startIndex) * isize;
-  indexed_.insert(indexed_.end(), from, from + static_cast<size_t>(n) * isize);
-  indexedParts_.push_back({indexedCount_, n});
-  if (std::memcmp(&state_.material, &indexedMaterials_.back(), sizeof(D3DMATERIAL8)) != 0) {
-    // A second material: the draws so far take slot 0, copied now while
-    // the buffer still holds what they were given.
-    if (indexedMaterials_.size() == 1)
-      for (size_t i = 0; i + 1 < indexedParts_.size(); ++i)
-        SlotPart(indexedParts_[i].first, indexedParts_[i].second, 0);
-    indexedMaterials_.push_back(state_.material);
+  if (slotted_) {
+    const int slot = CurrentSlot();
+    SlotPart(from, isize, n,
+             vb->memory().bytes.data() + static_cast<size_t>(state_.baseVertex) * state_.stride,
+             state_.stride, slot);
+  } else {
+    indexed_.insert(indexed_.end(), from, from + static_cast<size_t>(n) * isize);
+    indexedParts_.push_back({indexedCount_, n});
   }
-  if (indexedMaterials_.size() > 1)
-    SlotPart(indexedCount_, n, static_cast<int>(indexedMaterials_.size()) - 1);
   ++indexedDraws_;
   indexedCount_ += n;
   if (!coalescing_) FlushDraws();
@@ -319,15 +413,8 @@ void Device::DrawIndexed() {
     return;
   }
   host::MakeGLCurrent();
-  // The draws keep the material of their first; slotted ones read theirs
-  // from the slots.
-  D3DMATERIAL8 material = indexedMaterials_[0];
-  uint64_t materialSerial = indexedMaterialSerial_;
-  SwapMaterial(material, materialSerial);
-  if (indexedMaterials_.size() > 1) {
-    indexed_.clear();
+  if (slotted_) {
     DrawSlotted(count);
-    SwapMaterial(material, materialSerial);
     return;
   }
   // Indices that come back frame after frame are read from the buffer kept
@@ -343,17 +430,21 @@ void Device::DrawIndexed() {
     elements = streamBuffer_;
   }
   indexed_.clear();
-  // The world may have moved on since; these draws keep the one they had.
-  D3DMATRIX world = indexedWorld_;
-  uint64_t serial = indexedWorldSerial_;
-  SwapWorld(world, serial);
+  // The world and material may have moved on since; these draws keep the
+  // ones they had.
+  D3DMATRIX world = slots_[0].world;
+  uint64_t worldSerial = indexedWorldSerial_;
+  D3DMATERIAL8 material = slots_[0].material;
+  uint64_t materialSerial = indexedMaterialSerial_;
+  SwapWorld(world, worldSerial);
+  SwapMaterial(material, materialSerial);
   if (SUCCEEDED(PrepareDraw(indexedStream_->memory().gl, 0, indexedStride_))) {
     gl_.BindElementBuffer(elements);
     GL(DrawElementsBaseVertex)
     (indexedMode_, static_cast<GLsizei>(count), indexedSize_ == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
      reinterpret_cast<const void*>(at), static_cast<GLint>(indexedBase_));
   }
-  SwapWorld(world, serial);
+  SwapWorld(world, worldSerial);
   SwapMaterial(material, materialSerial);
 }
 
@@ -374,20 +465,27 @@ void Device::DrawSlotted(UINT count) {
     elements = streamBuffer_;
   }
   indexed_.clear();
-  D3DMATRIX world = indexedWorld_;
-  uint64_t serial = indexedWorldSerial_;
-  SwapWorld(world, serial);
-  materialSlots_ = programDirty_ = true;
-  Bump(U_MATERIAL_SLOTS);
+  // One texture for all (or none): stage 0 draws with it as it is. More,
+  // or some slots with and some without: each slot picks its own.
+  bool bare = false;
+  for (const Slot& s : slots_) bare = bare || !s.texture;
+  textureSlots_ = slotTextures_.size() > 1 || (bare && !slotTextures_.empty())
+                      ? static_cast<int>(slotTextures_.size())
+                      : 0;
+  Texture* texture = slotTextures_.empty() ? nullptr : slotTextures_[0];
+  std::swap(texture, state_.textures[0]);
+  drawingSlots_ = programDirty_ = true;
+  Bump(U_SLOTS);
   if (SUCCEEDED(PrepareDraw(streamBuffer_, 0, stride))) {
     gl_.BindElementBuffer(elements);
     GL(DrawElementsBaseVertex)
     (indexedMode_, static_cast<GLsizei>(count), GL_UNSIGNED_INT, reinterpret_cast<const void*>(at),
      static_cast<GLint>(vertexAt / stride));
   }
-  materialSlots_ = false;
+  std::swap(texture, state_.textures[0]);
+  drawingSlots_ = false;
+  textureSlots_ = 0;
   programDirty_ = true;
-  SwapWorld(world, serial);
 }
 
 }  // namespace d3d8

@@ -159,58 +159,68 @@ void Device::BuildKey(ProgramKey* out) const {
       if (!entry.second.enabled || k.lightCount == kMaxLights) continue;
       k.lightType[k.lightCount++] = static_cast<uint8_t>(entry.second.light.Type);
     }
-    k.materialSlots = materialSlots_;
+    k.slots = drawingSlots_;
   }
   k.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   const DWORD func = rs[D3DRS_ALPHAFUNC];
   k.alphaFunc = rs[D3DRS_ALPHATESTENABLE] && func >= D3DCMP_NEVER && func < D3DCMP_ALWAYS ? func : 0;
   bool enabled = true;
   for (int i = 0; i < kStages; ++i) {
-    const DWORD* t = state_.tss[i];
-    ProgramKey::Stage& st = k.stages[i];
-    enabled = enabled && t[D3DTSS_COLOROP] != D3DTOP_DISABLE;
+    enabled = enabled && state_.tss[i][D3DTSS_COLOROP] != D3DTOP_DISABLE;
     if (!enabled) {
-      st.colorOp = D3DTOP_DISABLE;
+      k.stages[i].colorOp = D3DTOP_DISABLE;
       continue;
     }
-    st.colorOp = static_cast<uint8_t>(t[D3DTSS_COLOROP]);
-    st.colorArg0 = static_cast<uint8_t>(t[D3DTSS_COLORARG0]);
-    st.colorArg1 = static_cast<uint8_t>(t[D3DTSS_COLORARG1]);
-    st.colorArg2 = static_cast<uint8_t>(t[D3DTSS_COLORARG2]);
-    st.alphaOp = static_cast<uint8_t>(t[D3DTSS_ALPHAOP]);
-    st.alphaArg0 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG0]);
-    st.alphaArg1 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG1]);
-    st.alphaArg2 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG2]);
-    st.hasTexture = state_.textures[i] != nullptr;
-    if (!st.hasTexture) {
-      ResolveMissingTexture(st.colorOp, st.colorArg1, st.colorArg2);
-      ResolveMissingTexture(st.alphaOp, st.alphaArg1, st.alphaArg2);
-    }
-    const DWORD set = t[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
-    st.texSet = static_cast<uint8_t>(std::min<DWORD>(set, 8));
+    k.stages[i] = StageKey(i, state_.textures[i] != nullptr);
+  }
+  if (drawingSlots_ && textureSlots_ && k.stages[0].colorOp != D3DTOP_DISABLE) {
+    k.textureSlots = static_cast<uint8_t>(textureSlots_);
+    k.bare = StageKey(0, false);
   }
   *out = k;
+}
+
+ProgramKey::Stage Device::StageKey(int i, bool hasTexture) const {
+  const DWORD* t = state_.tss[i];
+  ProgramKey::Stage st;
+  st.colorOp = static_cast<uint8_t>(t[D3DTSS_COLOROP]);
+  st.colorArg0 = static_cast<uint8_t>(t[D3DTSS_COLORARG0]);
+  st.colorArg1 = static_cast<uint8_t>(t[D3DTSS_COLORARG1]);
+  st.colorArg2 = static_cast<uint8_t>(t[D3DTSS_COLORARG2]);
+  st.alphaOp = static_cast<uint8_t>(t[D3DTSS_ALPHAOP]);
+  st.alphaArg0 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG0]);
+  st.alphaArg1 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG1]);
+  st.alphaArg2 = static_cast<uint8_t>(t[D3DTSS_ALPHAARG2]);
+  st.hasTexture = hasTexture;
+  if (!hasTexture) {
+    ResolveMissingTexture(st.colorOp, st.colorArg1, st.colorArg2);
+    ResolveMissingTexture(st.alphaOp, st.alphaArg1, st.alphaArg2);
+  }
+  const DWORD set = t[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+  st.texSet = static_cast<uint8_t>(std::min<DWORD>(set, 8));
+  return st;
 }
 
 // -------------------------------------------------------------- uniforms
 
 int Device::GroupValues(UniformGroup g, float* data) const {
   switch (g) {
-    case U_TRANSFORM: {
-      const D3DMATRIX wv = Multiply(state_.world, state_.view);
-      const D3DMATRIX wvp = Multiply(wv, state_.projection);
-      std::memcpy(data, &wvp, 64);
-      std::memcpy(data + 16, &wv, 64);
-      NormalMatrix(wv, data + 32);
+    case U_TRANSFORM:
+      TransformValues(state_.world, data);
       return kTransformVec4;
-    }
     case U_MATERIAL:
       MaterialValues(state_.material, data);
       return kMaterialVec4;
-    case U_MATERIAL_SLOTS:
-      for (size_t i = 0; i < indexedMaterials_.size(); ++i)
-        MaterialValues(indexedMaterials_[i], data + i * kMaterialVec4 * 4);
-      return static_cast<int>(indexedMaterials_.size()) * kMaterialVec4;
+    case U_SLOTS:
+      for (size_t i = 0; i < slots_.size(); ++i) {
+        float* slot = data + i * kSlotVec4 * 4;
+        TransformValues(slots_[i].world, slot);
+        MaterialValues(slots_[i].material, slot + kTransformVec4 * 4);
+        float* texture = slot + (kSlotVec4 - 1) * 4;
+        texture[0] = static_cast<float>(SlotTexture(slots_[i].texture));
+        texture[1] = texture[2] = texture[3] = 0.0f;
+      }
+      return static_cast<int>(slots_.size()) * kSlotVec4;
     case U_LIGHTS:
       return LightValues(data);
     case U_MISC: {
@@ -224,6 +234,14 @@ int Device::GroupValues(UniformGroup g, float* data) const {
     default:
       return 0;
   }
+}
+
+void Device::TransformValues(const D3DMATRIX& world, float* data) const {
+  const D3DMATRIX wv = Multiply(world, state_.view);
+  const D3DMATRIX wvp = Multiply(wv, state_.projection);
+  std::memcpy(data, &wvp, 64);
+  std::memcpy(data + 16, &wv, 64);
+  NormalMatrix(wv, data + 32);
 }
 
 void Device::MaterialValues(const D3DMATERIAL8& m, float* data) const {
@@ -259,8 +277,7 @@ int Device::LightValues(float* data) const {
 // The groups in the order they lie in the buffer: those that change
 // together with a draw's model (its world and material) side by side, so
 // that one upload carries both; the lights, of varying length, last.
-const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS,
-                                                   U_MATERIAL_SLOTS};
+const UniformGroup kBufferOrder[kUniformGroups] = {U_TRANSFORM, U_MATERIAL, U_MISC, U_LIGHTS, U_SLOTS};
 
 void Device::UploadUniforms(const Program& p) {
   BYTE* staging = uniforms_.staging.data();
@@ -385,6 +402,12 @@ void Device::BindTextures(const ProgramKey& key) {
     gl_.BindSampler(i, stageSampler_[i]);
   }
   samplersDirty_ = false;
+  // A slotted draw's other textures sit on the units after stage 0's (stage
+  // 1 is off), sampled as stage 0 samples.
+  for (int unit = 1; unit < key.textureSlots; ++unit) {
+    slotTextures_[unit]->Bind(gl_, unit);
+    gl_.BindSampler(unit, stageSampler_[0]);
+  }
 }
 
 // ------------------------------------------------------------ preparation
@@ -415,7 +438,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
     texSet[i] = key_.stages[i].texSet < l.texCount ? key_.stages[i].texSet : -1;
     layoutTag |= static_cast<uint64_t>(texSet[i] + 1) << (32 + 8 * i);
   }
-  if (materialSlots_) layoutTag |= uint64_t{1} << 48;
+  if (drawingSlots_) layoutTag |= uint64_t{1} << 48;
   gl_.UseVertexArray(GlVertexArrayKey{buffer, s, offset, layoutTag});
   gl_.Attrib(0, GlAttrib{true, buffer, l.positionFloats, GL_FLOAT, GL_FALSE, s, offset});
   gl_.Attrib(
@@ -433,7 +456,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
                                : GlAttrib{});
   }
   gl_.Attrib(6,
-             materialSlots_ ? GlAttrib{true, buffer, 1, GL_FLOAT, GL_FALSE, s, offset + l.size} : GlAttrib{});
+             drawingSlots_ ? GlAttrib{true, buffer, 1, GL_FLOAT, GL_FALSE, s, offset + l.size} : GlAttrib{});
   ++g_draws;
   return D3D_OK;
 }

@@ -419,7 +419,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
 
 void Device::SetMaterialNow(const D3DMATERIAL8& m) {
   if (std::memcmp(&state_.material, &m, sizeof(m)) == 0) return;
-  if (!MaterialsMayJoin()) FlushDraws();
+  if (!SlotsMayJoin()) FlushDraws();
   state_.material = m;
   Bump(U_MATERIAL);
 }

@@ -56,10 +56,22 @@ namespace {
 
 const char* const kMaterialSource[3] = {"", "diffuseIn", "specularIn"};
 
-// Vector i of the material: the one material, or the vertex's own slot.
+// Vector i of the transform or of the material: the one set, or the
+// vertex's own slot's.
+std::string Transform(const ProgramKey& k, int i) {
+  if (k.slots) return "uSlots[slot + " + std::to_string(i) + "]";
+  return "uTransform[" + std::to_string(i) + "]";
+}
+
 std::string Material(const ProgramKey& k, int i) {
-  if (k.materialSlots) return "uMaterialSlots[slot + " + std::to_string(i) + "]";
+  if (k.slots) return "uSlots[slot + " + std::to_string(kTransformVec4 + i) + "]";
   return "uMaterial[" + std::to_string(i) + "]";
+}
+
+// A matrix from four vectors of the transform, from `first` on.
+std::string TransformMatrix(const ProgramKey& k, int first) {
+  return "mat4(" + Transform(k, first) + ", " + Transform(k, first + 1) + ", " + Transform(k, first + 2) +
+         ", " + Transform(k, first + 3) + ")";
 }
 
 std::string MaterialColor(const ProgramKey& k, uint8_t source, int materialIndex) {
@@ -100,17 +112,17 @@ std::string LightCode(const ProgramKey& k, int i) {
 
 std::string LightingCode(const ProgramKey& k) {
   std::string s;
-  s += "  mat4 wv = mat4(uTransform[4], uTransform[5], uTransform[6], uTransform[7]);\n";
+  s += "  mat4 wv = " + TransformMatrix(k, 4) + ";\n";
   s += "  vec3 P = (wv * vec4(aPos.xyz, 1.0)).xyz;\n";
   if (k.hasNormal) {
-    s += "  vec3 N = mat3(uTransform[8].xyz, uTransform[9].xyz, uTransform[10].xyz) * aNormal;\n";
+    s += "  vec3 N = mat3(" + Transform(k, 8) + ".xyz, " + Transform(k, 9) + ".xyz, " + Transform(k, 10) +
+         ".xyz) * aNormal;\n";
     if (k.normalize) s += "  if (dot(N, N) > 0.0) N = normalize(N);\n";
   } else {
     s += "  vec3 N = vec3(0.0);\n";
   }
   s += k.localViewer ? "  vec3 V = dot(P, P) > 0.0 ? -normalize(P) : vec3(0.0, 0.0, -1.0);\n"
                      : "  vec3 V = vec3(0.0, 0.0, -1.0);\n";
-  if (k.materialSlots) s += "  int slot = int(aSlot + 0.5) * " + std::to_string(kMaterialVec4) + ";\n";
   s += "  float power = " + Material(k, 4) + ".x;\n";
   s += "  vec3 ambientSum = vec3(0.0), diffuseSum = vec3(0.0), specularSum = vec3(0.0);\n";
   for (int i = 0; i < k.lightCount; ++i) s += LightCode(k, i);
@@ -205,7 +217,7 @@ const char kColorOrder[] = "";
 
 const char* const kAlphaCompare[9] = {"", "false", "<", "==", "<=", ">", "!=", ">=", ""};
 
-const char* const kBlockNames[kUniformGroups] = {"Transform", "Material", "Lights", "Misc", "MaterialSlots"};
+const char* const kBlockNames[kUniformGroups] = {"Transform", "Material", "Lights", "Misc", "Slots"};
 
 // The block of group g: `uniform <Block> { vec4 u<Block>[n]; };`, the same in
 // every program, so that one buffer range serves them all.
@@ -222,14 +234,17 @@ std::string VertexSource(const ProgramKey& k) {
   s += "layout(location = 0) in vec4 aPos;\nlayout(location = 1) in vec3 aNormal;\n";
   s += "layout(location = 2) in vec4 aDiffuse;\nlayout(location = 3) in vec4 aSpecular;\n";
   s += "layout(location = 4) in vec4 aTex0;\nlayout(location = 5) in vec4 aTex1;\n";
-  s += Block(U_TRANSFORM) + Block(U_MISC);
+  s += Block(k.slots ? U_SLOTS : U_TRANSFORM) + Block(U_MISC);
   if (k.lighting) {
-    s += Block(k.materialSlots ? U_MATERIAL_SLOTS : U_MATERIAL);
+    if (!k.slots) s += Block(U_MATERIAL);
     if (k.lightCount) s += Block(U_LIGHTS);
   }
-  if (k.materialSlots) s += "layout(location = 6) in float aSlot;\n";
+  if (k.slots) s += "layout(location = 6) in float aSlot;\n";
+  if (k.textureSlots) s += "flat out int vTexSlot;\n";
   s += q + "out vec4 vDiffuse;\n" + q + "out vec4 vSpecular;\nout vec4 vTex0;\nout vec4 vTex1;\n";
   s += "void main() {\n  vec4 vp = uMisc[2];\n";
+  if (k.slots) s += "  int slot = int(aSlot + 0.5) * " + std::to_string(kSlotVec4) + ";\n";
+  if (k.textureSlots) s += "  vTexSlot = int(" + Transform(k, kSlotVec4 - 1) + ".x);\n";
   if (k.rhw) {
     // Screen-space vertices: Direct3D pixel centres sit on integer coordinates.
     s += "  float w = aPos.w != 0.0 ? 1.0 / aPos.w : 1.0;\n";
@@ -238,8 +253,7 @@ std::string VertexSource(const ProgramKey& k) {
     s += "  gl_Position = vec4(ndc * w, w);\n";
   } else {
     // Rows are stored top first, so y flips; z goes from 0..w to -w..w.
-    s += "  vec4 c = mat4(uTransform[0], uTransform[1], uTransform[2], uTransform[3]) * vec4(aPos.xyz, "
-         "1.0);\n";
+    s += "  vec4 c = " + TransformMatrix(k, 0) + " * vec4(aPos.xyz, 1.0);\n";
     s += "  gl_Position = vec4(c.x + c.w * vp.z * 0.5, -c.y + c.w * vp.w * 0.5, 2.0 * c.z - c.w, c.w);\n";
   }
   s += std::string("  vec4 diffuseIn = ") +
@@ -259,6 +273,7 @@ std::string FragmentSource(const ProgramKey& k) {
   std::string s = kVersion;
   s += q + "in vec4 vDiffuse;\n" + q + "in vec4 vSpecular;\nin vec4 vTex0;\nin vec4 vTex1;\n";
   s += "uniform sampler2D uTex0;\nuniform sampler2D uTex1;\n";
+  if (k.textureSlots) s += "uniform sampler2D uTex2;\nuniform sampler2D uTex3;\nflat in int vTexSlot;\n";
   s += Block(U_MISC) + "out vec4 fragColor;\n";
   s += "void main() {\n  vec4 diffuse = vDiffuse, specular = vSpecular, current = diffuse, temp = "
        "vec4(0.0);\n";
@@ -266,6 +281,20 @@ std::string FragmentSource(const ProgramKey& k) {
     const ProgramKey::Stage& st = k.stages[i];
     if (st.colorOp == D3DTOP_DISABLE || st.colorOp == 0) break;
     std::string n = std::to_string(i);
+    if (i == 0 && k.textureSlots) {
+      // Every texture is sampled where each would be alone, so that the
+      // one the slot names is what drawing with it alone gives; a slot
+      // without one runs the stage as it runs untextured.
+      s += "  vec4 tex0 = texture(uTex0, vTex0.xy);\n";
+      for (int t = 1; t < k.textureSlots; ++t) {
+        const std::string u = std::to_string(t);
+        s += "  vec4 slotTex" + u + " = texture(uTex" + u + ", vTex0.xy);\n";
+        s += "  if (vTexSlot == " + u + ") tex0 = slotTex" + u + ";\n";
+      }
+      s += "  if (vTexSlot < 0) {\n    tex0 = vec4(1.0);\n" + StageCode(k.bare, 0) + "  } else {\n" +
+           StageCode(st, 0) + "  }\n";
+      continue;
+    }
     if (st.hasTexture)
       s += "  vec4 tex" + n + " = texture(uTex" + n + ", vTex" + n + ".xy);\n";
     else
@@ -326,10 +355,11 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
         if (p->reads[g]) GL(UniformBlockBinding)(id, block, static_cast<GLuint>(g));
       }
       gl.UseProgram(id);
-      const GLint tex0 = GL(GetUniformLocation)(id, "uTex0");
-      const GLint tex1 = GL(GetUniformLocation)(id, "uTex1");
-      GL(Uniform1i)(tex0, 0);
-      GL(Uniform1i)(tex1, 1);
+      for (int unit = 0; unit < (key.textureSlots ? kTextureSlots : 2); ++unit) {
+        const std::string name = "uTex" + std::to_string(unit);
+        const GLint location = GL(GetUniformLocation)(id, name.c_str());
+        GL(Uniform1i)(location, unit);
+      }
       ++built_;
     } else {
       Diagnose(DIAG_PROGRAM_NOT_LINKED);

@@ -39,13 +39,16 @@ struct ProgramKey {
   uint8_t lighting = 0, normalize = 0, localViewer = 0, specularEnable = 0;
   uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;
   uint8_t flat = 0, alphaFunc = 0, lightCount = 0;
-  uint8_t materialSlots = 0;  // each vertex names its material (attribute 6)
+  // Each vertex names its slot (attribute 6): world transform, material
+  // and which of `textureSlots` textures stage 0 samples (none: the
+  // stage as `bare` describes it, drawn untextured).
+  uint8_t slots = 0, textureSlots = 0, pad[2] = {};
   uint8_t lightType[kMaxLights] = {};
   struct Stage {
     uint8_t colorOp = 0, colorArg1 = 0, colorArg2 = 0, colorArg0 = 0;
     uint8_t alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0, alphaArg0 = 0;
     uint8_t texSet = 0, texDim = 0, hasTexture = 0, pad = 0;
-  } stages[2];
+  } stages[2], bare;
 
   bool operator==(const ProgramKey& o) const;
 };
@@ -53,7 +56,7 @@ struct ProgramKeyHash {
   size_t operator()(const ProgramKey& k) const;
 };
 
-enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, U_MATERIAL_SLOTS, kUniformGroups };
+enum UniformGroup { U_TRANSFORM, U_MATERIAL, U_LIGHTS, U_MISC, U_SLOTS, kUniformGroups };
 
 // Sizes (in vec4) of the uniform arrays, one array per group. Each group is
 // a std140 block of one vec4 array, bound to the binding point of its own
@@ -64,10 +67,14 @@ constexpr int kMaterialVec4 = 6;    // diffuse, ambient, specular, emissive, (po
 constexpr int kLightVec4 =
     7;  // per light: diffuse, specular, ambient, position, direction, range+attenuation, spot
 constexpr int kMiscVec4 = 3;  // texture factor, (alpha reference), viewport (x, y, 2/w, 2/h)
-// Lit subsets of one model gathered into one draw, each with its material.
-constexpr int kMaterialSlots = 8;
+// Lit subsets gathered into one draw, each with the world transform,
+// material and texture of its own in a slot: the transform's vectors, the
+// material's, then the texture's number (x; -1 for none).
+constexpr int kSlotVec4 = kTransformVec4 + kMaterialVec4 + 1;
+constexpr int kSlots = 16;
+constexpr int kTextureSlots = 4;  // texture units 0 to 3, while stage 1 is off
 constexpr int kGroupVec4[kUniformGroups] = {kTransformVec4, kMaterialVec4, kMaxLights* kLightVec4, kMiscVec4,
-                                            kMaterialSlots* kMaterialVec4};
+                                            kSlots* kSlotVec4};
 
 struct Program {
   GLuint id = 0;

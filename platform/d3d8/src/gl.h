@@ -36,7 +36,7 @@ struct GlAttrib {
 };
 
 constexpr int kAttribCount = 7;  // position, normal, diffuse, specular, tex0, tex1, material slot
-constexpr int kTextureUnits = 2;
+constexpr int kTextureUnits = 4;
 
 // What a vertex array object holds, as last told: its element buffer and
 // its attributes. A fresh object has no element buffer and every attribute
@@ -77,8 +77,8 @@ struct GlCache {
   GLuint readFramebuffer = ~0u;
   GLuint vertexArray = ~0u;
   int activeUnit = -1;
-  GLuint textures[kTextureUnits] = {~0u, ~0u};
-  GLuint samplers[kTextureUnits] = {~0u, ~0u};
+  GLuint textures[kTextureUnits] = {~0u, ~0u, ~0u, ~0u};
+  GLuint samplers[kTextureUnits] = {~0u, ~0u, ~0u, ~0u};
   int caps[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
   GLenum blendSrc = 0, blendDst = 0, blendEquation = 0;
   GLenum depthFunc = 0;
