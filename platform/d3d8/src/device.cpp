@@ -100,6 +100,7 @@ HRESULT Device::Init(D3DPRESENT_PARAMETERS* params) {
   }
 #endif
   gl_.Invalidate();
+  gl_.FindDirectAccess();
   CreateUniformBuffer();
   GL(PixelStorei)(GL_UNPACK_ALIGNMENT, 1);
   GL(PixelStorei)(GL_PACK_ALIGNMENT, 1);
@@ -279,16 +280,27 @@ void Device::BlitToDrawable(GLuint fb, int dw, int dh) {
   // shape and fill the rest with black bars rather than stretch it.
   const host::Rect shown = host::FitPicture(bw, bh, dw, dh);
   const int x = shown.x, y = shown.y, w = shown.w, h = shown.h;
-  gl_.BindReadFramebuffer(target_.fbo);
-  gl_.BindDrawFramebuffer(fb);
   gl_.Enable(CAP_SCISSOR_TEST, false);
   gl_.ColorMask(0xF);
-  if (w != dw || h != dh) {
+  const GLenum filter = (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR;
+  const bool bars = w != dw || h != dh;
+  // The back buffer's first row is the top one; the window's is the bottom.
+#ifndef GLORBS_GL_ES
+  if (gl_.directAccess()) {
+    // The frame's drawing keeps its framebuffer bound.
+    const float black[4] = {0, 0, 0, 1};
+    if (bars) GL(ClearNamedFramebufferfv)(fb, GL_COLOR, 0, black);
+    GL(BlitNamedFramebuffer)(target_.fbo, fb, 0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT, filter);
+    rasterDirty_ = true;
+    return;
+  }
+#endif
+  gl_.BindReadFramebuffer(target_.fbo);
+  gl_.BindDrawFramebuffer(fb);
+  if (bars) {
     gl_.ClearColor(0, 0, 0, 1);
     GL(Clear)(GL_COLOR_BUFFER_BIT);
   }
-  const GLenum filter = (w == bw && h == bh) ? GL_NEAREST : GL_LINEAR;
-  // The back buffer's first row is the top one; the window's is the bottom.
   GL(BlitFramebuffer)(0, 0, bw, bh, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT, filter);
   rasterDirty_ = true;
 }

@@ -107,6 +107,10 @@ class GlState {
   // Forgets everything told (a fresh context): the objects of the old one
   // are gone with it.
   void Invalidate();
+  // With the new context current: whether objects can be reached without
+  // binding them (OpenGL 4.5), which saves calls.
+  void FindDirectAccess();
+  bool directAccess() const { return directAccess_; }
   void UseProgram(GLuint program);
   void BindArrayBuffer(GLuint buffer);
   void BindUniformBuffer(GLuint buffer);
@@ -121,11 +125,9 @@ class GlState {
   void BindReadFramebuffer(GLuint fb);
   void ActiveUnit(int unit);
   void BindTexture(int unit, GLuint texture);
-  // Binds and makes `unit` the active one, for calls that change the texture.
-  void BindForUpdate(int unit, GLuint texture) {
-    BindTexture(unit, texture);
-    ActiveUnit(unit);
-  }
+  // Binds and makes `unit` the active one, for calls that change the
+  // texture (a name fresh from glGenTextures becomes a texture here).
+  void BindForUpdate(int unit, GLuint texture);
   void BindSampler(int unit, GLuint sampler);
   void Enable(GlCap cap, bool on);
   void BlendFunc(GLenum src, GLenum dst);
@@ -160,6 +162,7 @@ class GlState {
   void BindVertexArray(GLuint vao, GlVertexArray* state);
 
   GlCache cache_;
+  bool directAccess_ = false;
   std::unordered_map<GlVertexArrayKey, OwnedVertexArray, GlVertexArrayKeyHash> arrays_;
   // The bound object's record; `unknown_` while the binding is not one of ours.
   GlVertexArray unknown_;

@@ -23,6 +23,14 @@ GlVertexArray UnknownVertexArray() {
 }
 }  // namespace
 
+void GlState::FindDirectAccess() {
+#ifdef GLORBS_GL_ES
+  directAccess_ = false;
+#else
+  directAccess_ = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_direct_state_access");
+#endif
+}
+
 void GlState::Invalidate() {
   cache_ = GlCache();
   arrays_.clear();
@@ -99,7 +107,14 @@ void GlState::ActiveUnit(int unit) {
 
 void GlState::BindTexture(int unit, GLuint texture) {
   if (cache_.textures[unit] == texture) return;
+  if (!directAccess_) return BindForUpdate(unit, texture);
+  cache_.textures[unit] = texture;
+  GL(BindTextureUnit)(static_cast<GLuint>(unit), texture);  // one call, and the active unit stays
+}
+
+void GlState::BindForUpdate(int unit, GLuint texture) {
   ActiveUnit(unit);
+  if (cache_.textures[unit] == texture) return;
   cache_.textures[unit] = texture;
   GL(BindTexture)(GL_TEXTURE_2D, texture);
 }
