@@ -175,6 +175,32 @@ TEST_F(KeptPixelsTest, ALostContextHandsTheTexelsBack) {
   EXPECT_EQ(t->Release(), 0u);
 }
 
+// 16-bit textures are stored at their own size: drawn texel for pixel they
+// show every channel widened to 8 bits exactly as from 32-bit storage.
+TEST_F(KeptPixelsTest, SixteenBitTexelsDrawWidenedExactly) {
+  struct Case {
+    D3DFORMAT format;
+    WORD texels[4];
+    uint32_t shown[4];
+  };
+  const Case cases[] = {
+      {D3DFMT_A4R4G4B4, {0xF123, 0xF9AB, 0xFEDC, 0xF70F}, {0xFF112233, 0xFF99AABB, 0xFFEEDDCC, 0xFF7700FF}},
+      {D3DFMT_A1R5G5B5,
+       {0x8000 | (1 << 10) | (17 << 5) | 30, 0x8000 | (31 << 10) | 2, 0x8000 | (9 << 5) | 5, 0xFFFF},
+       {0xFF088CF7, 0xFFFF0010, 0xFF004A29, 0xFFFFFFFF}},
+  };
+  for (const Case& c : cases) {
+    IDirect3DTexture8* t = nullptr;
+    ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, c.format, D3DPOOL_MANAGED, &t), D3D_OK);
+    D3DLOCKED_RECT r{};
+    ASSERT_EQ(t->LockRect(0, &r, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 2; ++y) std::memcpy(static_cast<BYTE*>(r.pBits) + y * r.Pitch, c.texels + 2 * y, 4);
+    ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+    EXPECT_EQ(DrawQuarters(t), std::vector<uint32_t>(c.shown, c.shown + 4)) << c.format;
+    EXPECT_EQ(t->Release(), 0u);
+  }
+}
+
 TEST_F(KeptPixelsTest, ImageSurfacesAndUnwrittenLevelsHoldNoBytesUntilUsed) {
   const size_t before = d3d8::KeptPixelBytes();
   IDirect3DSurface8* image = nullptr;
