@@ -145,6 +145,10 @@ int Phases(bool trim) {
   std::printf("  fixed-function programs built before the splash: %llu\n",
               static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
   host::SetFramePacing(false);
+  // The first key on the splash lets its picture go; play starts here
+  // without one.
+  DeleteObject(splashBitmap);
+  splashBitmap = nullptr;
   appActive = true;
   Level = 1;
   BeginNextLevel();
@@ -163,8 +167,11 @@ int Phases(bool trim) {
   // The heap's share (ours and the driver's mallocs alike); the rest is the
   // driver's compiled code, thread stacks and mappings.
   const struct mallinfo2 heap = mallinfo2();
-  std::printf("  of which the heap in use %.1f MB; fixed-function programs built by then: %llu\n",
-              heap.uordblks / 1048576.0, static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
+  std::printf(
+      "  of which the heap in use %.1f MB (the layer's own texture and surface bytes %.1f MB);\n"
+      "  fixed-function programs built by then: %llu\n",
+      heap.uordblks / 1048576.0, d3d8::KeptPixelBytes() / 1048576.0,
+      static_cast<unsigned long long>(d3d8::GetCounters().programsBuilt));
   ShutdownAll();
   return 0;
 }
