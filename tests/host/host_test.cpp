@@ -4,15 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include <SDL.h>
-
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <host/host.h>
 
@@ -95,21 +90,6 @@ TEST_F(HostTest, HeapIsTrimmedOnceAfterTheSwapThatFollowsABurst) {
   host::SwapWindowBuffers();
   EXPECT_EQ(heapTrims, 2);
 }
-
-#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
-// After a larger block was freed, a block of some hundred kilobytes is still
-// mapped on its own, so that freeing it gives its pages back.
-TEST_F(HostTest, LargeBlocksStayMappedOnTheirOwnAfterALargerOneWasFreed) {
-  static void* volatile kept = nullptr;  // the allocations must happen
-  kept = std::malloc(4 << 20);
-  std::free(kept);
-  const size_t mapped = mallinfo2().hblks;
-  kept = std::malloc(512 << 10);
-  EXPECT_EQ(mallinfo2().hblks, mapped + 1);
-  std::free(kept);
-  EXPECT_EQ(mallinfo2().hblks, mapped);
-}
-#endif
 
 TEST_F(HostTest, SinksSeeInjectedEventsInOrderAndKeyStateFollows) {
   Recorder first, second;

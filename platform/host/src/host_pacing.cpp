@@ -27,16 +27,6 @@ void TrimHeap() {
 
 }  // namespace
 
-void FixHeapThresholds() {
-#if defined(__GLIBC__)
-  // A block of 128 KB or more is mapped on its own and goes back to the
-  // system when freed. glibc would raise that threshold to the size of the
-  // first such block freed, and the driver's and the layer's large buffers
-  // made after it would then stay in the heap's pages.
-  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
-}
-
 void NoteHeapChurn() {
   State().heapChurned = true;
 }

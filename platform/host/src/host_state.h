@@ -59,8 +59,6 @@ struct HostState {
 };
 
 HostState& State();
-// Settles the C library's heap thresholds; Init calls it first.
-void FixHeapThresholds();
 
 // The controller table (host_pads.cpp). OpenPad and ClosePad fill `out` with
 // the PadAdded / PadRemoved record, or leave it alone when nothing changed.

@@ -22,7 +22,6 @@ bool Init() {
   HostState& s = State();
   if (s.initTried) return s.initOk;
   s.initTried = true;
-  FixHeapThresholds();
   // The window surface (the splash before any device exists) must not bring
   // up a hidden renderer with an OpenGL context of its own.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
