@@ -173,6 +173,9 @@ TEST_F(KeptPixelsTest, ALostContextHandsTheTexelsBack) {
   EXPECT_GT(d3d8::KeptPixelBytes(), gone);
   ExpectFilled(t, 5);
   EXPECT_EQ(t->Release(), 0u);
+  // The device's program cache releases its programs through OpenGL when
+  // it goes, context or not: a context it can call into.
+  ASSERT_NE(host::CreateGLContext(), nullptr);
 }
 
 // 16-bit textures are stored at their own size: drawn texel for pixel they
