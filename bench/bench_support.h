@@ -6,6 +6,8 @@
 #include <time.h>
 #include <windows.h>
 
+#include "common/src/frame_timer.h"
+
 namespace bench {
 
 // Seconds on `clock` (CLOCK_MONOTONIC for wall time, CLOCK_PROCESS_CPUTIME_ID
@@ -15,6 +17,24 @@ inline double Seconds(clockid_t clock) {
   clock_gettime(clock, &t);
   return t.tv_sec + t.tv_nsec * 1e-9;
 }
+
+// The game's clock turned by hand, 6000 ticks a second: a frame that steps
+// it by kTicksPerFrame is a sixtieth of a second of play however long the
+// machine took for it. FrameTimerUseClocks(&bench::kHandClock) installs it.
+inline LONGLONG handTicks = 0;
+constexpr LONGLONG kTicksPerFrame = 100;
+inline BOOL HandFrequency(LARGE_INTEGER* f) {
+  f->QuadPart = 6000;
+  return TRUE;
+}
+inline BOOL HandCounter(LARGE_INTEGER* c) {
+  c->QuadPart = handTicks;
+  return TRUE;
+}
+inline DWORD HandMilliseconds() {
+  return static_cast<DWORD>(handTicks / 6);
+}
+inline const FrameTimerClocks kHandClock = {HandFrequency, HandCounter, HandMilliseconds};
 
 // Dispatches waiting messages, except the closes that the end of a level or
 // a shut-down posts: a benchmark decides itself when the game stops.

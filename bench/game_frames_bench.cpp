@@ -27,20 +27,6 @@
 
 namespace {
 
-LONGLONG g_ticks = 0;  // the game's clock: 6000 ticks a second
-BOOL Frequency(LARGE_INTEGER* f) {
-  f->QuadPart = 6000;
-  return TRUE;
-}
-BOOL Counter(LARGE_INTEGER* c) {
-  c->QuadPart = g_ticks;
-  return TRUE;
-}
-DWORD Milliseconds() {
-  return static_cast<DWORD>(g_ticks / 6);
-}
-const FrameTimerClocks kClock = {Frequency, Counter, Milliseconds};
-
 double CpuSeconds() {
   return bench::Seconds(CLOCK_PROCESS_CPUTIME_ID);
 }
@@ -83,7 +69,7 @@ int g_frame = 0;
 void PlayFrame() {
   Script(g_frame++);
   Pump();
-  g_ticks += 100;
+  bench::handTicks += bench::kTicksPerFrame;
   StepApplication();
   DrawApplication();
   if (appState != APP_PLAYING || Level != 2) StartLevelTwo();
@@ -202,7 +188,7 @@ void MeasurePacing(int frames) {
 
 int main(int argc, char** argv) {
   const int blocks = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-  FrameTimerUseClocks(&kClock);
+  FrameTimerUseClocks(&bench::kHandClock);
   mainWindow = CreateMainWindow(GetModuleHandleA(nullptr));
   if (!mainWindow || FAILED(StartupApplication(mainWindow)) || !device) {
     std::fprintf(stderr, "game_frames_bench: the game did not start\n");

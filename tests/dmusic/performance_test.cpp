@@ -2,8 +2,10 @@
 // The performance on a real mixer: what it plays is rendered offline
 // through the mixer's own routine and measured; downloads, paths and
 // refusals are checked on the dummy driver.
+#include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -264,4 +266,54 @@ TEST_F(DirectMusicTest, WithoutASoundDeviceInitAudioFailsAndNothingPlays) {
   EXPECT_EQ(S_OK, p->CloseDown());
   SafeRelease(segment);
   SafeRelease(p);
+}
+
+namespace {
+
+// The recording as SDL converts it to the device format: what the mixer
+// played before it kept mono recordings as one channel.
+std::vector<int16_t> ConvertedBySdl(const std::vector<uint8_t>& wav) {
+  SDL_AudioSpec spec{};
+  Uint8* buffer = nullptr;
+  Uint32 length = 0;
+  SDL_RWops* rw = SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size()));
+  if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return {};
+  SDL_AudioCVT cvt;
+  SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, kRate);
+  std::vector<Uint8> work(static_cast<size_t>(length) * std::max(1, cvt.len_mult));
+  std::memcpy(work.data(), buffer, length);
+  SDL_FreeWAV(buffer);
+  cvt.buf = work.data();
+  cvt.len = static_cast<int>(length);
+  if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) return {};
+  std::vector<int16_t> out(static_cast<size_t>(cvt.needed ? cvt.len_cvt : cvt.len) / 2);
+  std::memcpy(out.data(), work.data(), out.size() * 2);
+  return out;
+}
+
+}  // namespace
+
+// A mono recording is kept as one channel and a stereo one as two; both
+// are heard sample for sample as SDL converts them, on both sides.
+TEST_F(DirectMusicTest, MonoAndStereoRecordingsPlayExactlyAsConverted) {
+  const std::vector<int16_t> tone = Tone(0.15, 440, 8000);
+  std::vector<int16_t> sides(2 * tone.size());
+  for (size_t i = 0; i < tone.size(); ++i) {
+    sides[2 * i] = tone[i];
+    sides[2 * i + 1] = static_cast<int16_t>(-tone[i] / 2);  // the right side differs
+  }
+  for (const std::vector<uint8_t>& wav : {MakeWav(tone), MakeWav(sides, 11025, 2)}) {
+    const std::vector<int16_t> expected = ConvertedBySdl(wav);
+    ASSERT_GT(expected.size(), 1000u);
+    Listening listen(loader, wav);
+    ASSERT_TRUE(listen.ready);
+    const std::vector<int16_t> mixed = [&] {
+      EXPECT_EQ(S_OK, Play(listen.performance, listen.segment));
+      return dmusic::RenderMix(expected.size() / 2 + 64);
+    }();
+    ASSERT_GE(mixed.size(), expected.size());
+    // Played from the first frame mixed after the call, then silence.
+    for (size_t i = 0; i < expected.size(); ++i) ASSERT_EQ(mixed[i], expected[i]) << "sample " << i;
+    for (size_t i = expected.size(); i < mixed.size(); ++i) ASSERT_EQ(mixed[i], 0) << "sample " << i;
+  }
 }

@@ -5,6 +5,7 @@
 // can tell which fired) and to emulate smaller hardware.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <d3d8.h>
@@ -71,5 +72,9 @@ Counters GetCounters();
 // submitted on its own the same way: for tests that compare the two, and
 // the benchmark.
 HRESULT SetDrawCoalescing(IDirect3DDevice8* device, BOOL on);
+
+// Bytes of texture levels and image surfaces the layer holds in memory (on
+// desktop OpenGL a texture level's go once uploaded, until a lock needs them).
+size_t KeptPixelBytes();
 
 }  // namespace d3d8

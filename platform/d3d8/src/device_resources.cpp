@@ -125,8 +125,14 @@ HRESULT Device::CopyRects(IDirect3DSurface8* source, const RECT* rects, UINT cou
       return D3DERR_INVALIDCALL;
   }
   FlushDraws();  // gathered draws may read the texture this writes
+  // A copy over the whole destination needs none of its old bytes back.
+  const RECT& first = count ? rects[0] : whole;
+  const POINT at = points ? points[0] : POINT{first.left, first.top};
+  const bool overwriting = n == 1 && at.x == 0 && at.y == 0 &&
+                           first.right - first.left == static_cast<LONG>(dst->width()) &&
+                           first.bottom - first.top == static_cast<LONG>(dst->height());
   PixelMemory* sm = src->memory();
-  PixelMemory* dm = dst->memory();
+  PixelMemory* dm = dst->memory(overwriting);
   if ((sm && sm->locked) || (dm && dm->locked)) return D3DERR_INVALIDCALL;
   const UINT bpp = src->format().bytesPerPixel;
   for (UINT i = 0; i < n; ++i) {

@@ -3,15 +3,67 @@
 // each resource keeps, and the uploads that bring OpenGL's copies up to date.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
+
+#include <d3d8_glorbs.h>
 
 #include "device.h"
 
 namespace d3d8 {
 
+namespace {
+
+// Where OpenGL can give a texture back (desktop, not ES), an uploaded
+// level's bytes need not stay: the game's textures are written once and
+// drawn for the rest of the run.
+#ifdef GLORBS_GL_ES
+constexpr bool kLetUploadedBytesGo = false;
+#else
+constexpr bool kLetUploadedBytesGo = true;
+#endif
+
+size_t g_keptPixelBytes = 0;
+// Every texture alive, so that a lost OpenGL context takes none of them along.
+std::unordered_set<Texture*> g_textures;
+
+void BringTexturesHome() {
+  for (Texture* t : g_textures) t->KeepThroughContextLoss();
+}
+
+// How OpenGL stores a texture of format `f`. The 16-bit formats keep their
+// size: half the memory of RGBA8 for the same texels, as 4- and 5-bit
+// channels widen to 8 bits exactly, and they read back unchanged. ES takes
+// every colour format as RGBA bytes.
+GLint StorageFormat(const FormatInfo& f) {
+#ifndef GLORBS_GL_ES
+  if (f.glType == GL_UNSIGNED_SHORT_4_4_4_4_REV) return GL_RGBA4;
+  if (f.glType == GL_UNSIGNED_SHORT_1_5_5_5_REV) return GL_RGB5_A1;
+#endif
+  (void)f;
+  return GL_RGBA8;
+}
+
+}  // namespace
+
+void AllocatePixels(PixelMemory& m) {
+  if (!m.bytes.empty()) return;
+  m.bytes.assign(m.size(), 0);
+  g_keptPixelBytes += m.bytes.size();
+}
+
+void FreePixels(PixelMemory& m) {
+  g_keptPixelBytes -= m.bytes.size();
+  std::vector<BYTE>().swap(m.bytes);
+}
+
+size_t KeptPixelBytes() {
+  return g_keptPixelBytes;
+}
+
 // ------------------------------------------------------------------ pixels
 
 HRESULT LockPixels(PixelMemory& m, const FormatInfo& f, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags) {
-  if (!out || m.locked) return D3DERR_INVALIDCALL;
+  if (!out || m.locked || m.bytes.size() != m.size()) return D3DERR_INVALIDCALL;
   RECT r = {0, 0, static_cast<LONG>(m.width), static_cast<LONG>(m.height)};
   if (rect) {
     if (rect->left < 0 || rect->top < 0 || rect->left >= rect->right || rect->top >= rect->bottom ||
@@ -35,11 +87,11 @@ HRESULT UnlockPixels(PixelMemory& m) {
 
 namespace {
 
+// Sizes the picture; its bytes are made when first needed.
 void InitPixels(PixelMemory& m, const FormatInfo& f, UINT w, UINT h) {
   m.width = w;
   m.height = h;
   m.pitch = RowPitch(f, w);
-  m.bytes.assign(static_cast<size_t>(m.pitch) * h, 0);
 }
 
 template <class T>
@@ -72,6 +124,7 @@ Surface::Surface(Texture* texture, UINT level)
       format_(&texture->format()) {}
 
 Surface::~Surface() {
+  FreePixels(own_);
   if (kind_ == Kind::Image) device_->Release();
 }
 
@@ -136,9 +189,11 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
   return D3D_OK;
 }
 
-PixelMemory* Surface::memory() {
-  if (kind_ == Kind::TextureLevel) return &texture_->level(level_);
-  return kind_ == Kind::Image ? &own_ : nullptr;
+PixelMemory* Surface::memory(bool overwriting) {
+  if (kind_ == Kind::TextureLevel) return &texture_->Resident(level_, overwriting);
+  if (kind_ != Kind::Image) return nullptr;
+  AllocatePixels(own_);
+  return &own_;
 }
 
 void Surface::Touch() {
@@ -155,11 +210,12 @@ void Surface::Resize(const FormatInfo* format, UINT width, UINT height) {
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (kind_ == Kind::TextureLevel) return texture_->LockRect(level_, locked, rect, flags);
-  if (kind_ == Kind::Image) return LockPixels(own_, *format_, locked, rect, flags);
+  if (kind_ == Kind::Image) return LockPixels(*memory(), *format_, locked, rect, flags);
   // The back buffer is lockable only when the device was asked for that; the
   // lock reads it into memory and the unlock writes it back.
   if (kind_ != Kind::BackBuffer || !device_->lockableBackBuffer() || lockedGpu_) return D3DERR_INVALIDCALL;
   InitPixels(own_, *format_, own_.width, own_.height);
+  AllocatePixels(own_);
   RECT all = {0, 0, static_cast<LONG>(own_.width), static_cast<LONG>(own_.height)};
   device_->ReadTarget(all, own_.bytes.data(), own_.pitch);
   HRESULT hr = LockPixels(own_, *format_, locked, rect, flags);
@@ -176,8 +232,7 @@ HRESULT Surface::UnlockRect() {
   lockedGpu_ = false;
   RECT all = {0, 0, static_cast<LONG>(own_.width), static_cast<LONG>(own_.height)};
   if (!readOnly_) device_->WriteTarget(all, own_.bytes.data(), own_.pitch);
-  own_.bytes.clear();
-  own_.bytes.shrink_to_fit();
+  FreePixels(own_);
   return D3D_OK;
 }
 
@@ -192,9 +247,12 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
   surfaces_.resize(levels, nullptr);
   device_->AddRef();
   device_->ResourceCreated(pool_);
+  g_textures.insert(this);
 }
 
 Texture::~Texture() {
+  g_textures.erase(this);
+  for (PixelMemory& m : levels_) FreePixels(m);
   device_->Forget(this);
   if (gl_ && device_->HasContext()) {
     device_->gl().Forget(gl_);
@@ -246,7 +304,7 @@ void Texture::FillDesc(UINT level, D3DSURFACE_DESC* desc) const {
   desc->Pool = pool_;
   desc->Width = levels_[level].width;
   desc->Height = levels_[level].height;
-  desc->Size = static_cast<UINT>(levels_[level].bytes.size());
+  desc->Size = static_cast<UINT>(levels_[level].size());
 }
 
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
@@ -267,22 +325,67 @@ HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
 
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (level >= levels_.size()) return D3DERR_INVALIDCALL;
-  if (!(flags & D3DLOCK_READONLY)) device_->FlushDraws();  // gathered draws still read the old texels
-  HRESULT hr = LockPixels(levels_[level], format_, locked, rect, flags);
-  if (SUCCEEDED(hr) && !(flags & D3DLOCK_READONLY)) anyDirty_ = true;
+  const bool writing = !(flags & D3DLOCK_READONLY);
+  if (writing) device_->FlushDraws();  // gathered draws still read the old texels
+  if (!locked || levels_[level].locked) return D3DERR_INVALIDCALL;
+  if (writing && levels_[level].inGl) keepBytes_ = true;
+  HRESULT hr = LockPixels(Resident(level), format_, locked, rect, flags);
+  if (SUCCEEDED(hr) && writing) anyDirty_ = true;
   return hr;
 }
 
 HRESULT Texture::UnlockRect(UINT level) {
   if (level >= levels_.size()) return D3DERR_INVALIDCALL;
-  return UnlockPixels(levels_[level]);
+  HRESULT hr = UnlockPixels(levels_[level]);
+  // A look that changed nothing: OpenGL's copy is still the picture.
+  if (SUCCEEDED(hr) && gl_ && !levels_[level].dirty) LetGoUploaded();
+  return hr;
 }
 
 HRESULT Texture::AddDirtyRect(const RECT*) {
   device_->FlushDraws();
-  levels_[0].dirty = true;
-  anyDirty_ = true;
+  // Bytes that went after their upload are what OpenGL holds already.
+  if (!levels_[0].bytes.empty()) {
+    levels_[0].dirty = true;
+    anyDirty_ = true;
+  }
   return D3D_OK;
+}
+
+PixelMemory& Texture::Resident(UINT i, bool overwriting) {
+  PixelMemory& m = levels_[i];
+  if (!m.bytes.empty()) return m;
+  AllocatePixels(m);
+  if (m.inGl && !overwriting) {
+#ifndef GLORBS_GL_ES
+    device_->gl().BindForUpdate(0, gl_);
+    GL(GetTexImage)(GL_TEXTURE_2D, static_cast<GLint>(i), format_.glFormat, format_.glType, m.bytes.data());
+#endif
+  }
+  m.inGl = false;
+  return m;
+}
+
+void Texture::LetGoUploaded() {
+  if (!kLetUploadedBytesGo || keepBytes_) return;
+  for (PixelMemory& m : levels_) {
+    if (m.locked || m.dirty || m.bytes.empty()) continue;
+    FreePixels(m);
+    m.inGl = true;
+  }
+  host::SetContextLossObserver(&BringTexturesHome);
+}
+
+void Texture::KeepThroughContextLoss() {
+  if (!gl_) return;
+  for (UINT i = 0; i < levels_.size(); ++i) {
+    Resident(i);
+    levels_[i].dirty = true;
+  }
+  device_->gl().Forget(gl_);
+  GL(DeleteTextures)(1, &gl_);
+  gl_ = 0;
+  anyDirty_ = true;
 }
 
 GLuint Texture::Bind(GlState& gl, int unit) {
@@ -294,12 +397,14 @@ GLuint Texture::Bind(GlState& gl, int unit) {
     if (format_.forceOpaque) GL(TexParameteri)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ONE);
     for (size_t i = 0; i < levels_.size(); ++i) {
       PixelMemory& m = levels_[i];
+      AllocatePixels(m);  // a level never written is all zeros
       GL(TexImage2D)
-      (GL_TEXTURE_2D, static_cast<GLint>(i), GL_RGBA8, m.width, m.height, 0, format_.glFormat, format_.glType,
-       m.bytes.data());
+      (GL_TEXTURE_2D, static_cast<GLint>(i), StorageFormat(format_), m.width, m.height, 0, format_.glFormat,
+       format_.glType, m.bytes.data());
       m.dirty = false;
     }
     anyDirty_ = false;
+    LetGoUploaded();
     return gl_;
   }
   gl.BindTexture(unit, gl_);
@@ -314,6 +419,7 @@ GLuint Texture::Bind(GlState& gl, int unit) {
     m.dirty = false;
   }
   anyDirty_ = false;
+  LetGoUploaded();
   return gl_;
 }
 

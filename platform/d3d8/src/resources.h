@@ -2,7 +2,9 @@
 // The device's resources: textures with their level surfaces, image surfaces,
 // the back-buffer and depth surfaces, vertex and index buffers. Every
 // resource keeps its bytes in memory exactly as a lock shows them; OpenGL
-// copies are refreshed from those bytes when a draw needs them.
+// copies are refreshed from those bytes when a draw needs them. On desktop
+// OpenGL a texture level's bytes go once they are uploaded, and come back
+// from OpenGL's copy when a lock or a copy needs them again.
 #pragma once
 
 #include <d3d8.h>
@@ -20,10 +22,19 @@ class Texture;
 // One lockable picture: a texture level or an image surface.
 struct PixelMemory {
   UINT width = 0, height = 0, pitch = 0;
+  // Empty until something needs them (the picture is all zeros until then),
+  // and again once OpenGL holds the only copy (`inGl`).
   std::vector<BYTE> bytes;
   bool locked = false;
   bool dirty = true;  // bytes changed since the last upload
+  bool inGl = false;  // the bytes went after their upload: OpenGL's copy is the picture
+  size_t size() const { return static_cast<size_t>(pitch) * height; }
 };
+
+// The bytes of a picture whose `bytes` are empty: zeros (read back by the
+// caller when `inGl`). Counted by KeptPixelBytes.
+void AllocatePixels(PixelMemory& m);
+void FreePixels(PixelMemory& m);
 
 HRESULT LockPixels(PixelMemory& m, const FormatInfo& f, D3DLOCKED_RECT* out, const RECT* rect, DWORD flags);
 HRESULT UnlockPixels(PixelMemory& m);
@@ -51,8 +62,9 @@ class Surface final : public IDirect3DSurface8 {
   const FormatInfo& format() const { return *format_; }
   UINT width() const;
   UINT height() const;
-  // The bytes of an image surface or texture level; null for GPU surfaces.
-  PixelMemory* memory();
+  // The bytes of an image surface or texture level, in memory; null for GPU
+  // surfaces. `overwriting`: the caller writes every byte before reading any.
+  PixelMemory* memory(bool overwriting = false);
   // Marks the bytes as changed (a copy wrote them).
   void Touch();
   // The back buffer changes size and format on Reset.
@@ -97,10 +109,17 @@ class Texture final : public IDirect3DTexture8 {
   Device* device() const { return device_; }
   const FormatInfo& format() const { return format_; }
   D3DPOOL pool() const { return pool_; }
+  // Level i's size and state; its bytes may be away (see Resident).
   PixelMemory& level(UINT i) { return levels_[i]; }
+  // Level i with its bytes in memory: read back from OpenGL when only it
+  // holds them, unless the caller is about to overwrite all of them.
+  PixelMemory& Resident(UINT i, bool overwriting = false);
   void FillDesc(UINT level, D3DSURFACE_DESC* desc) const;
   // Uploads changed levels and leaves the texture bound on `unit`.
   GLuint Bind(GlState& gl, int unit);
+  // The OpenGL context is going: every level's bytes come home, and the
+  // next Bind makes the OpenGL texture again.
+  void KeepThroughContextLoss();
 
  private:
   Device* device_;
@@ -111,8 +130,14 @@ class Texture final : public IDirect3DTexture8 {
   DWORD priority_ = 0, lod_ = 0;
   std::vector<PixelMemory> levels_;
   std::vector<Surface*> surfaces_;  // made on first GetSurfaceLevel
+  // Lets the bytes of uploaded levels nobody holds locked go.
+  void LetGoUploaded();
+
   GLuint gl_ = 0;
   bool anyDirty_ = true;
+  // Set once a lock for writing had to read a level back: a texture the
+  // program edits after drawing it keeps its bytes from then on.
+  bool keepBytes_ = false;
   friend class Surface;
 };
 

@@ -14,8 +14,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include <dmusic/offline_mix.h>
 
@@ -42,6 +44,7 @@ const float kReleaseStep = static_cast<float>(kLimiterFrames) / (kReleaseSeconds
 
 struct Voice {
   const Mix_Chunk* chunk = nullptr;
+  int channels = kChannels;  // the chunk's: 1 when both sides were the same
   const void* owner = nullptr;
   bool primary = false;
   bool active = false;
@@ -66,15 +69,39 @@ Mix& Shared() {
 
 int users = 0;  // main thread only
 
-uint32_t ChunkFrames(const Mix_Chunk* chunk) {
-  return chunk->alen / static_cast<uint32_t>(sizeof(int16_t) * kChannels);
+// Chunks decoded with both channels equal, kept as one (main thread only).
+std::unordered_set<const Mix_Chunk*> monoChunks;
+
+// SDL converts a recording in a buffer several times the size of its
+// result, and the chunk keeps all of it. The game's recordings are mono:
+// converted, both channels are the same, so one is kept; either way the
+// chunk's buffer becomes exactly its samples. What is played is unchanged.
+void Compact(Mix_Chunk* chunk) {
+  if (!chunk->allocated) return;
+  const auto* pcm = reinterpret_cast<const int16_t*>(chunk->abuf);
+  const uint32_t frames = chunk->alen / static_cast<uint32_t>(sizeof(int16_t) * kChannels);
+  bool mono = true;
+  for (uint32_t i = 0; i < frames && mono; ++i) mono = pcm[2 * i] == pcm[2 * i + 1];
+  const uint32_t length = mono ? frames * static_cast<uint32_t>(sizeof(int16_t)) : chunk->alen;
+  auto* kept = static_cast<Uint8*>(SDL_malloc(length ? length : 1));
+  if (!kept) return;  // the big buffer stays; it plays just the same
+  auto* out = reinterpret_cast<int16_t*>(kept);
+  if (mono)
+    for (uint32_t i = 0; i < frames; ++i) out[i] = pcm[2 * i];
+  else
+    std::memcpy(kept, chunk->abuf, length);
+  SDL_free(chunk->abuf);
+  chunk->abuf = kept;
+  chunk->alen = length;
+  if (mono) monoChunks.insert(chunk);
 }
 
 // Adds the voice's next `frames` frames into `acc` (stereo); retires it at
 // its end or its deadline. `start` is the stream frame of acc[0].
 void AddVoice(Voice& v, int32_t* acc, size_t frames, uint64_t start) {
   const auto* pcm = reinterpret_cast<const int16_t*>(v.chunk->abuf);
-  const uint32_t length = ChunkFrames(v.chunk);
+  const uint32_t length = v.chunk->alen / static_cast<uint32_t>(sizeof(int16_t) * v.channels);
+  const uint32_t right = v.channels == 2 ? 1 : 0;  // where a frame's right sample is
   size_t limit = frames;
   if (v.deadline != 0) limit = v.deadline <= start ? 0 : std::min<uint64_t>(frames, v.deadline - start);
   for (size_t i = 0; i < limit; ++i) {
@@ -86,8 +113,9 @@ void AddVoice(Voice& v, int32_t* acc, size_t frames, uint64_t start) {
       if (v.loopsLeft > 0) --v.loopsLeft;
       v.position = 0;
     }
-    acc[2 * i] += pcm[2 * v.position];
-    acc[2 * i + 1] += pcm[2 * v.position + 1];
+    const uint32_t at = v.position * v.channels;
+    acc[2 * i] += pcm[at];
+    acc[2 * i + 1] += pcm[at + right];
     ++v.position;
   }
   // A voice that has played its last frame, or reached its deadline, is
@@ -204,6 +232,7 @@ Mix_Chunk* Decode(const std::vector<uint8_t>& riff) {
   SDL_RWops* rw = SDL_RWFromConstMem(riff.data(), static_cast<int>(riff.size()));
   Mix_Chunk* chunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
   if (!chunk) Diagnose(DIAG_NOT_DECODED, std::string("a recording does not decode: ") + Mix_GetError());
+  if (chunk) Compact(chunk);
   return chunk;
 }
 
@@ -215,6 +244,7 @@ void Free(Mix_Chunk* chunk) {
     for (Voice& v : mix.voices)
       if (v.chunk == chunk) v.active = false;
   }
+  monoChunks.erase(chunk);
   Mix_FreeChunk(chunk);
 }
 
@@ -224,6 +254,7 @@ bool Play(const void* owner, Mix_Chunk* chunk, int loops, bool primary) {
   std::lock_guard<std::mutex> guard(mix.lock);
   Voice voice;
   voice.chunk = chunk;
+  voice.channels = monoChunks.count(chunk) ? 1 : kChannels;
   voice.owner = owner;
   voice.primary = primary;
   voice.active = true;

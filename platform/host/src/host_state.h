@@ -32,6 +32,7 @@ struct HostState {
   Uint64 lastFrameCounter = 0;  // performance counter at the last paced swap
   bool heapChurned = false;     // the heap is trimmed after the next swap
   HeapTrimmer heapTrimmer = nullptr;
+  ContextLossObserver contextLossObserver = nullptr;
 
   bool fullScreen = false;
   bool realModeChange = false;

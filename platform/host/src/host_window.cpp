@@ -336,6 +336,10 @@ void* CreateGLContext() {
 void DestroyGLContext() {
   HostState& s = State();
   if (!s.gl) return;
+  if (s.contextLossObserver) {
+    SDL_GL_MakeCurrent(s.window, s.gl);
+    s.contextLossObserver();
+  }
   SDL_GL_MakeCurrent(s.window, nullptr);
   SDL_GL_DeleteContext(s.gl);
   s.gl = nullptr;
@@ -345,6 +349,10 @@ void DestroyGLContext() {
 
 void* GetGLContext() {
   return State().gl;
+}
+
+void SetContextLossObserver(ContextLossObserver observer) {
+  State().contextLossObserver = observer;
 }
 
 void MakeGLCurrent() {

@@ -79,8 +79,14 @@ Rect FitPicture(int w, int h, int areaW, int areaH);
 // Creates (once) the OpenGL 3.3 core context on the window and makes it
 // current; later calls return the same context. Null on failure.
 void* CreateGLContext();
+// Tells the context-loss observer first, with the context still current.
 void DestroyGLContext();
 void* GetGLContext();
+// Called just before the OpenGL context goes, with it still current: a
+// layer that let its own copy of something go, because OpenGL held it, reads
+// it back here. Kept across contexts; null removes it.
+typedef void (*ContextLossObserver)();
+void SetContextLossObserver(ContextLossObserver observer);
 void MakeGLCurrent();
 // Swaps the window's buffers and paces frames: with vertical sync on, the
 // swap waits for the blank; where the driver does not honour that, the call
