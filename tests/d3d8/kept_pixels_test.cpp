@@ -173,9 +173,8 @@ TEST_F(KeptPixelsTest, ALostContextHandsTheTexelsBack) {
   EXPECT_GT(d3d8::KeptPixelBytes(), gone);
   ExpectFilled(t, 5);
   EXPECT_EQ(t->Release(), 0u);
-  // The device's program cache releases its programs through OpenGL when
-  // it goes, context or not: a context it can call into.
-  ASSERT_NE(host::CreateGLContext(), nullptr);
+  // The device goes (in TearDown) with no context left: its programs and
+  // buffers died with it, and nothing calls into OpenGL for them.
 }
 
 // 16-bit textures are stored at their own size: drawn texel for pixel they

@@ -374,8 +374,11 @@ Program* ProgramCache::Get(GlState& gl, const ProgramKey& key) {
 }
 
 void ProgramCache::Clear() {
-  for (auto& entry : programs_)
-    if (entry.second->id) GL(DeleteProgram)(entry.second->id);
+  // Without a context the programs died with it: there is nothing to delete,
+  // and no OpenGL to call.
+  if (host::GetGLContext())
+    for (auto& entry : programs_)
+      if (entry.second->id) GL(DeleteProgram)(entry.second->id);
   programs_.clear();
 }
 
