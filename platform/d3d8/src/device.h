@@ -394,7 +394,7 @@ class Device final : public IDirect3DDevice8 {
   std::vector<uint32_t> slotIndices_;
   UINT slotVertexCount_ = 0;
   std::vector<Texture*> slotTextures_;  // the distinct textures the slots name
-  int textureSlots_ = 0;                // how many of them a slotted draw samples
+  int textureSlots_ = 0;                // how many of them a slotted draw picks from
   bool drawingSlots_ = false;           // a slotted draw is being prepared
   // The transform group's serial while a batch draws with an identity world;
   // kept while view and projection stay, so back-to-back batches upload once.

@@ -174,7 +174,9 @@ void Device::BuildKey(ProgramKey* out) const {
     k.stages[i] = StageKey(i, state_.textures[i] != nullptr);
   }
   if (drawingSlots_ && textureSlots_ && k.stages[0].colorOp != D3DTOP_DISABLE) {
-    k.textureSlots = static_cast<uint8_t>(textureSlots_);
+    // Always all four: one program (and one set of the driver's compiled
+    // code) serves every slotted draw, whatever its number of textures.
+    k.textureSlots = kTextureSlots;
     k.bare = StageKey(0, false);
   }
   *out = k;
@@ -405,8 +407,14 @@ void Device::BindTextures(const ProgramKey& key) {
   // A slotted draw's other textures sit on the units after stage 0's (stage
   // 1 is off), sampled as stage 0 samples.
   for (int unit = 1; unit < key.textureSlots; ++unit) {
-    slotTextures_[unit]->Bind(gl_, unit);
-    gl_.BindSampler(unit, stageSampler_[0]);
+    if (unit < textureSlots_) {
+      slotTextures_[unit]->Bind(gl_, unit);
+      gl_.BindSampler(unit, stageSampler_[0]);
+    } else if (!gl_.KnowsTexture(unit)) {
+      // A unit no slot names is sampled and its result goes unused: it
+      // keeps whatever it holds, unless nothing of ours is known there.
+      slotTextures_[0]->Bind(gl_, unit);
+    }
   }
 }
 
@@ -462,7 +470,7 @@ HRESULT Device::PrepareDraw(GLuint buffer, uintptr_t offset, UINT stride) {
 }
 
 void Device::StreamReserve(UINT size) {
-  constexpr UINT kStreamBytes = 1u << 20;
+  constexpr UINT kStreamBytes = 256u << 10;
   const UINT capacity = std::max(kStreamBytes, size);
   if (streamBuffer_ && streamUsed_ + size <= streamCapacity_) return;
   streamCapacity_ = capacity;

@@ -40,8 +40,8 @@ struct ProgramKey {
   uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;
   uint8_t flat = 0, alphaFunc = 0, lightCount = 0;
   // Each vertex names its slot (attribute 6): world transform, material
-  // and which of `textureSlots` textures stage 0 samples (none: the
-  // stage as `bare` describes it, drawn untextured).
+  // and which of the textures on units 0 to `textureSlots` - 1 stage 0
+  // takes (none: the stage as `bare` describes it, drawn untextured).
   uint8_t slots = 0, textureSlots = 0, pad[2] = {};
   uint8_t lightType[kMaxLights] = {};
   struct Stage {

@@ -129,6 +129,8 @@ class GlState {
   // texture (a name fresh from glGenTextures becomes a texture here).
   void BindForUpdate(int unit, GLuint texture);
   void BindSampler(int unit, GLuint sampler);
+  // Whether a texture we know of (or none) is bound on `unit`.
+  bool KnowsTexture(int unit) const { return cache_.textures[unit] != ~0u; }
   void Enable(GlCap cap, bool on);
   void BlendFunc(GLenum src, GLenum dst);
   void BlendEquation(GLenum equation);

@@ -14,7 +14,7 @@ namespace d3d8 {
 namespace {
 
 constexpr size_t kMaxEntries = 128;
-constexpr size_t kMaxBytes = 1u << 20;  // the buffer holds every list the cache holds
+constexpr size_t kMaxBytes = 256u << 10;  // the buffer holds every list the cache holds
 
 }  // namespace
 
