@@ -107,9 +107,14 @@ void GlState::ActiveUnit(int unit) {
 
 void GlState::BindTexture(int unit, GLuint texture) {
   if (cache_.textures[unit] == texture) return;
-  if (!directAccess_) return BindForUpdate(unit, texture);
-  cache_.textures[unit] = texture;
-  GL(BindTextureUnit)(static_cast<GLuint>(unit), texture);  // one call, and the active unit stays
+#ifndef GLORBS_GL_ES
+  if (directAccess_) {
+    cache_.textures[unit] = texture;
+    GL(BindTextureUnit)(static_cast<GLuint>(unit), texture);  // one call, and the active unit stays
+    return;
+  }
+#endif
+  BindForUpdate(unit, texture);
 }
 
 void GlState::BindForUpdate(int unit, GLuint texture) {
