@@ -273,13 +273,13 @@ namespace {
 // The recording as SDL converts it to the device format: what the mixer
 // played before it kept mono recordings as one channel.
 std::vector<int16_t> ConvertedBySdl(const std::vector<uint8_t>& wav) {
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec recorded{};
   Uint8* buffer = nullptr;
   Uint32 length = 0;
   SDL_RWops* rw = SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size()));
-  if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return {};
+  if (!SDL_LoadWAV_RW(rw, 1, &recorded, &buffer, &length)) return {};
   SDL_AudioCVT cvt;
-  SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 2, kRate);
+  SDL_BuildAudioCVT(&cvt, recorded.format, recorded.channels, recorded.freq, AUDIO_S16SYS, 2, kRate);
   std::vector<Uint8> work(static_cast<size_t>(length) * std::max(1, cvt.len_mult));
   std::memcpy(work.data(), buffer, length);
   SDL_FreeWAV(buffer);

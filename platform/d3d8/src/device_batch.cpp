@@ -346,15 +346,16 @@ bool Device::IndexedAdd(GLenum mode, IndexBuffer* ib, UINT startIndex, UINT n) {
   const UINT isize = ib->indexSize();
   if (indexedDraws_ && indexed_.size() + (slotIndices_.size() + n) * size_t{4} > kIndexedMaxBytes)
     FlushDraws();
+  const bool joins = indexedDraws_ && (IndexedJoinable(mode, ib) || SlotJoinable(mode, ib, startIndex, n));
   if (anyHeld_) {
     // Stage 0's texture changed, and nothing else: the draw may still
     // join, with a slot that names its texture.
-    if (HeldAsGathered() || (HeldAsGathered(true) && SlotJoinable(mode, ib, startIndex, n)))
+    if (HeldAsGathered() || (HeldAsGathered(true) && joins))
       ForgetHeld();
     else
       FlushDraws();
   }
-  if (indexedDraws_ && !IndexedJoinable(mode, ib) && !SlotJoinable(mode, ib, startIndex, n)) FlushDraws();
+  if (indexedDraws_ && !joins) FlushDraws();
   VertexBuffer* vb = state_.stream;
   // Both OpenGL copies are made current now; every other draw submits the
   // waiting ones before it uploads anything, so they stay as they are.
